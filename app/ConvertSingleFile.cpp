@@ -1,0 +1,7 @@
+#include "app/Workflows.h"
+
+namespace velkor {
+
+void ConvertSingleFile(const std::string&, Game) {}
+
+}  // namespace velkor

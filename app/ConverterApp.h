@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Registry.h"
+
+namespace velkor {
+
+// The application: each start performs one command from the command line and ends.
+class ConverterApp {
+ public:
+  ConverterApp(Registry& registry, std::string executablePath, std::string applicationName);
+
+  // Opens the settings, runs the first-run setup when it has not completed, splits the
+  // command line and performs its command. Returns false: there is no message loop.
+  // Raises UsageError for a command line it cannot read, Error when the command fails.
+  bool InitInstance(const std::string& commandLine);
+
+ private:
+  Registry& registry_;
+  std::string executablePath_;
+  std::string applicationName_;
+};
+
+// The executable's folder, ending with its separator: characters are dropped from the
+// end of the path until the last one is a separator.
+std::string ProgramFolderOf(const std::string& executablePath);
+
+}  // namespace velkor

@@ -1,0 +1,65 @@
+#include "files/AtomicOutput.h"
+
+#include <utility>
+
+#include "files/Errors.h"
+#include "platform/Platform.h"
+
+namespace velkor {
+namespace {
+
+// ".<name>.velkor-<pid>.tmp" in the target's folder: same file system, so the rename is
+// atomic; a leading dot, so packing a folder never picks it up.
+std::string TemporaryPathFor(const std::string& target) {
+  std::size_t nameStart = 0;
+  for (std::size_t i = target.size(); i > 0; --i) {
+    if (platform::IsFileNameBoundary(target[i - 1])) {
+      nameStart = i;
+      break;
+    }
+  }
+  return target.substr(0, nameStart) + "." + target.substr(nameStart) + ".velkor-" +
+         std::to_string(platform::ProcessId()) + ".tmp";
+}
+
+File CreateTemporary(const std::string& target, const std::string& temporary) {
+  try {
+    return File(temporary, File::Mode::CreateTruncate);
+  } catch (const FileError& e) {
+    throw FileError(target, "create", e.reason());
+  }
+}
+
+}  // namespace
+
+AtomicOutput::AtomicOutput(std::string target)
+    : target_(std::move(target)), temporary_(TemporaryPathFor(target_)), file_(CreateTemporary(target_, temporary_)) {}
+
+AtomicOutput::~AtomicOutput() {
+  if (!committed_) {
+    file_.CloseQuietly();  // Windows cannot delete a file that is still open
+    platform::RemoveFile(temporary_);
+  }
+}
+
+void AtomicOutput::Commit() {
+  try {
+    file_.Close();
+  } catch (const FileError& e) {
+    throw FileError(target_, "write", e.reason());
+  }
+  platform::ReplaceFile(temporary_, target_);
+  committed_ = true;
+}
+
+void WriteFileAtomically(const std::string& target, ByteView bytes) {
+  AtomicOutput out(target);
+  try {
+    out.file().Write(bytes);
+  } catch (const FileError& e) {
+    throw FileError(target, "write", e.reason());
+  }
+  out.Commit();
+}
+
+}  // namespace velkor

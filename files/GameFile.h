@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velkor {
+
+// Base of every kind of game file. On its own it stands for a file of unrecognised kind:
+// it knows its path and length, and an archive packs it by copying its bytes.
+class GameFile {
+ public:
+  explicit GameFile(std::string path);
+  virtual ~GameFile();
+  GameFile(const GameFile&) = delete;
+  GameFile& operator=(const GameFile&) = delete;
+
+  // Puts the object into the state of a new, empty file of its kind.
+  virtual int Reset();
+  // Reads the file at `path`; sets `size` to its length.
+  virtual int Load();
+  // SaveAs with the object's own path.
+  virtual int Save();
+  // Writes the whole content as file p; afterwards `size` is the length written.
+  virtual int SaveAs(std::string p);
+
+  // The part of `path` after its last file-name boundary, or the whole path.
+  std::string GetFileName() const;
+
+  std::string typeTag;
+  std::string path;
+  std::int32_t size = 0;
+};
+
+// True when the file can be opened for reading; false for folders and missing files.
+bool FileExists(const std::string& path);
+
+// Deletes a folder with everything in it. Symbolic links are removed, never followed.
+// Failures are passed over: what cannot be deleted stays, and its folders with it.
+void DeleteFolderTree(const std::string& folder);
+
+// `text` less its last n characters (the working folder of an archive path).
+std::string DropLastCharacters(const std::string& text, std::size_t n);
+
+// Joins a folder and a name with the platform separator, unless the folder ends with one.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// Checks a file length against the 32-bit `size` field of the formats; raises FormatError.
+std::int32_t CheckedFileSize(const std::string& path, std::uint64_t length);
+
+}  // namespace velkor

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "files/Endian.h"
+
+namespace velkor {
+
+// An open file, closed when the object goes away. Every failure raises FileError naming
+// the path and the system's reason; a read that ends before the bytes the caller needs
+// raises FormatError ("truncated").
+class File {
+ public:
+  enum class Mode { Read, CreateTruncate };
+
+  File(std::string path, Mode mode);
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens for reading without raising; false for a missing file, a folder, or no access.
+  static bool CanOpenForReading(const std::string& path);
+
+  const std::string& Path() const { return path_; }
+  std::uint64_t Length() const;
+  std::uint64_t Position() const;
+  void Seek(std::uint64_t offset);
+
+  // Reads up to buffer.size() bytes; fewer only at the end of the file.
+  std::size_t ReadSome(MutableByteView buffer);
+  // Reads exactly buffer.size() bytes or raises FormatError "truncated".
+  void ReadExact(MutableByteView buffer);
+  // Reads length bytes from offset, zero-filling what lies past the end of the file.
+  Bytes ReadAtMost(std::uint64_t offset, std::size_t length);
+  void Write(ByteView bytes);
+  void Write(const std::string& text);
+
+  // Appends `length` bytes of this file, starting at `offset`, to `out` at its current
+  // position, through a bounded buffer (or the kernel's own copy where it has one).
+  void CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length);
+
+  // Closes now and reports a failure to flush; the destructor closes quietly.
+  void Close();
+  // Closes now, ignoring any failure (for abandoning a file that is about to be removed).
+  void CloseQuietly() noexcept;
+
+ private:
+  std::string path_;
+#ifdef _WIN32
+  void* handle_ = nullptr;
+#else
+  int fd_ = -1;
+#endif
+};
+
+}  // namespace velkor

@@ -1,0 +1,73 @@
+#pragma once
+
+// What differs between Windows and POSIX systems, behind one set of names. Nothing outside
+// platform/ asks which system it runs on.
+
+#include <string>
+#include <vector>
+
+namespace velkor::platform {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+inline constexpr bool kWindows = true;
+#else
+inline constexpr char kPathSeparator = '/';
+inline constexpr bool kWindows = false;
+#endif
+
+// Characters after the last of which a path's file name begins: "\", "/" and ":" on
+// Windows; only "/" on POSIX, where the others are ordinary name characters.
+bool IsFileNameBoundary(char c);
+
+// Full path of the running executable.
+std::string ExecutablePath();
+
+// The command-line text after the program's name: on Windows the process command line
+// less the program name and the blanks after it; on POSIX argv[1..] joined by single blanks.
+std::string CommandLineText(int argc, char** argv);
+
+// The executable's file name without extension ("velkor" or "Velkor").
+std::string ApplicationName();
+
+// Creates one folder level; false when it cannot (also when it exists already).
+bool CreateFolder(const std::string& path);
+
+// True when the path names an existing folder (a link to a folder counts).
+bool IsFolder(const std::string& path);
+
+// True when the path itself is a symbolic link (or, on Windows, a reparse point).
+bool IsSymbolicLink(const std::string& path);
+
+// Copies a file, replacing the destination; does nothing (and succeeds) when source and
+// destination are the same file. False when the copy failed.
+bool CopyFileReplacing(const std::string& from, const std::string& to);
+
+// Renames `from` to `to`, replacing `to`; raises FileError on failure.
+void ReplaceFile(const std::string& from, const std::string& to);
+
+// Removes a file (or a link); false when it could not.
+bool RemoveFile(const std::string& path);
+
+// Removes an empty folder; false when it could not.
+bool RemoveEmptyFolder(const std::string& path);
+
+struct FolderEntry {
+  std::string name;
+  std::string fullPath;
+  bool isFolder = false;  // a real folder, or a link to one
+  bool isLink = false;    // a symbolic link (never followed when deleting)
+};
+
+// One level of a folder, in the order the system returns it, without "." and "..".
+// Empty when the folder does not exist or cannot be listed.
+std::vector<FolderEntry> ListFolder(const std::string& folder);
+
+// A number that differs between processes running at the same time.
+unsigned long ProcessId();
+
+// One line on standard error (or, on Windows without a console, a message box).
+void ReportError(const std::string& message);
+void ReportWarning(const std::string& message);
+
+}  // namespace velkor::platform

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace velkor {
+
+enum class RegistryRoot { LocalMachine, CurrentUser, ClassesRoot };
+
+// The registry as Velkor uses it: keys below three roots, string and 32-bit values, the
+// empty value name standing for a key's default value. Key paths use "\" separators.
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  // Opens the key, creating it and missing parents; false when it cannot.
+  virtual bool CreateKey(RegistryRoot root, const std::string& key) = 0;
+  // The value, or nothing when the key or the value is absent or of another type.
+  virtual std::optional<std::string> ReadString(RegistryRoot root, const std::string& key,
+                                                const std::string& name) = 0;
+  virtual std::optional<std::uint32_t> ReadDword(RegistryRoot root, const std::string& key,
+                                                 const std::string& name) = 0;
+  // Writes a value, creating the key; false when it cannot.
+  virtual bool WriteString(RegistryRoot root, const std::string& key, const std::string& name,
+                           const std::string& value) = 0;
+  virtual bool WriteDword(RegistryRoot root, const std::string& key, const std::string& name,
+                          std::uint32_t value) = 0;
+
+  // Where the values live, for messages ("HKEY_CURRENT_USER" or the store file's path).
+  virtual std::string Location() const = 0;
+};
+
+// The registry of this system: the Windows registry, or on POSIX the store file
+// $XDG_CONFIG_HOME/Velkor/registry.reg.
+std::unique_ptr<Registry> OpenSystemRegistry();
+
+const char* RootName(RegistryRoot root);
+
+}  // namespace velkor

@@ -1,0 +1,250 @@
+#include "platform/RegistryFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "files/AtomicOutput.h"
+#include "files/Errors.h"
+#include "platform/File.h"
+
+namespace velkor {
+namespace {
+
+constexpr const char* kHeader = "Windows Registry Editor Version 5.00";
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+std::string Escape(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+// Reads a quoted, escaped string starting at line[pos] == '"'. Returns the position after
+// the closing quote, or npos when the string is not closed.
+std::size_t ReadQuoted(const std::string& line, std::size_t pos, std::string& out) {
+  out.clear();
+  for (++pos; pos < line.size(); ++pos) {
+    const char c = line[pos];
+    if (c == '"') return pos + 1;
+    if (c == '\\' && pos + 1 < line.size()) {
+      out += line[++pos];
+    } else {
+      out += c;
+    }
+  }
+  return std::string::npos;
+}
+
+bool ParseDword(const std::string& digits, std::uint32_t& value) {
+  if (digits.empty() || digits.size() > 8) return false;
+  value = 0;
+  for (char c : digits) {
+    int d;
+    if (c >= '0' && c <= '9') d = c - '0';
+    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    else return false;
+    value = (value << 4) | static_cast<std::uint32_t>(d);
+  }
+  return true;
+}
+
+}  // namespace
+
+RegistryDocument RegistryDocument::Parse(const std::string& text) {
+  RegistryDocument doc;
+  std::vector<Item>* items = &doc.preamble_;
+  std::size_t start = 0;
+  bool first = true;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const bool isFirst = std::exchange(first, false);
+    if (isFirst && (line.rfind(kHeader, 0) == 0 || line.rfind("REGEDIT4", 0) == 0)) continue;
+    if (line.find_first_not_of(" \t") == std::string::npos) continue;
+
+    Item item;
+    item.text = line;
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+      doc.keys_.push_back(Key{line.substr(1, line.size() - 2), {}});
+      items = &doc.keys_.back().items;
+      continue;
+    }
+    if (line.front() == '"' || line.front() == '@') {
+      std::string name;
+      std::size_t pos = line.front() == '@' ? 1 : ReadQuoted(line, 0, name);
+      if (pos != std::string::npos && pos < line.size() && line[pos] == '=') {
+        const std::string value = line.substr(pos + 1);
+        item.name = name;
+        std::string str;
+        std::uint32_t dword = 0;
+        if (!value.empty() && value.front() == '"' && ReadQuoted(value, 0, str) == value.size()) {
+          item.kind = Item::Kind::String;
+          item.text = str;
+        } else if (value.rfind("dword:", 0) == 0 && ParseDword(value.substr(6), dword)) {
+          item.kind = Item::Kind::Dword;
+          item.dword = dword;
+        }
+      }
+    }
+    items->push_back(std::move(item));
+  }
+  return doc;
+}
+
+std::string RegistryDocument::Serialize() const {
+  auto writeItem = [](std::string& out, const Item& item) {
+    if (item.kind == Item::Kind::Verbatim) {
+      out += item.text;
+    } else {
+      out += item.name.empty() ? std::string("@") : "\"" + Escape(item.name) + "\"";
+      if (item.kind == Item::Kind::String) {
+        out += "=\"" + Escape(item.text) + "\"";
+      } else {
+        char digits[9];
+        std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(item.dword));
+        out += std::string("=dword:") + digits;
+      }
+    }
+    out += '\n';
+  };
+  std::string out = std::string(kHeader) + "\n\n";
+  for (const Item& item : preamble_) writeItem(out, item);
+  if (!preamble_.empty()) out += '\n';
+  for (const Key& key : keys_) {
+    out += "[" + key.path + "]\n";
+    for (const Item& item : key.items) writeItem(out, item);
+    out += '\n';
+  }
+  return out;
+}
+
+RegistryDocument::Key* RegistryDocument::FindKey(const std::string& fullKey) {
+  for (Key& key : keys_)
+    if (SameIgnoringCase(key.path, fullKey)) return &key;
+  return nullptr;
+}
+
+const RegistryDocument::Key* RegistryDocument::FindKey(const std::string& fullKey) const {
+  return const_cast<RegistryDocument*>(this)->FindKey(fullKey);
+}
+
+bool RegistryDocument::HasKey(const std::string& fullKey) const { return FindKey(fullKey) != nullptr; }
+
+void RegistryDocument::CreateKey(const std::string& fullKey) {
+  if (!FindKey(fullKey)) keys_.push_back(Key{fullKey, {}});
+}
+
+std::optional<std::string> RegistryDocument::GetString(const std::string& fullKey, const std::string& name) const {
+  if (const Key* key = FindKey(fullKey))
+    for (const Item& item : key->items)
+      if (item.kind == Item::Kind::String && SameIgnoringCase(item.name, name)) return item.text;
+  return std::nullopt;
+}
+
+std::optional<std::uint32_t> RegistryDocument::GetDword(const std::string& fullKey, const std::string& name) const {
+  if (const Key* key = FindKey(fullKey))
+    for (const Item& item : key->items)
+      if (item.kind == Item::Kind::Dword && SameIgnoringCase(item.name, name)) return item.dword;
+  return std::nullopt;
+}
+
+RegistryDocument::Item& RegistryDocument::ValueSlot(const std::string& fullKey, const std::string& name) {
+  CreateKey(fullKey);
+  Key& key = *FindKey(fullKey);
+  for (Item& item : key.items) {
+    const bool isValue = item.kind != Item::Kind::Verbatim || !item.name.empty() ||
+                         (!item.text.empty() && item.text.front() == '@');
+    if (isValue && SameIgnoringCase(item.name, name)) return item;
+  }
+  key.items.push_back(Item{Item::Kind::Verbatim, name, {}, 0});
+  return key.items.back();
+}
+
+void RegistryDocument::SetString(const std::string& fullKey, const std::string& name, const std::string& value) {
+  Item& item = ValueSlot(fullKey, name);
+  item.kind = Item::Kind::String;
+  item.name = name;
+  item.text = value;
+}
+
+void RegistryDocument::SetDword(const std::string& fullKey, const std::string& name, std::uint32_t value) {
+  Item& item = ValueSlot(fullKey, name);
+  item.kind = Item::Kind::Dword;
+  item.name = name;
+  item.dword = value;
+}
+
+const char* RootName(RegistryRoot root) {
+  switch (root) {
+    case RegistryRoot::LocalMachine: return "HKEY_LOCAL_MACHINE";
+    case RegistryRoot::CurrentUser: return "HKEY_CURRENT_USER";
+    case RegistryRoot::ClassesRoot: return "HKEY_CLASSES_ROOT";
+  }
+  return "";
+}
+
+namespace {
+std::string FullKey(RegistryRoot root, const std::string& key) { return std::string(RootName(root)) + "\\" + key; }
+}  // namespace
+
+FileRegistry::FileRegistry(std::string storePath) : storePath_(std::move(storePath)) {
+  if (!File::CanOpenForReading(storePath_)) return;
+  File file(storePath_, File::Mode::Read);
+  Bytes bytes(static_cast<std::size_t>(file.Length()));
+  file.ReadExact(bytes);
+  document_ = RegistryDocument::Parse(std::string(bytes.begin(), bytes.end()));
+}
+
+bool FileRegistry::CreateKey(RegistryRoot root, const std::string& key) {
+  if (document_.HasKey(FullKey(root, key))) return true;
+  document_.CreateKey(FullKey(root, key));
+  return Store();
+}
+
+std::optional<std::string> FileRegistry::ReadString(RegistryRoot root, const std::string& key,
+                                                    const std::string& name) {
+  return document_.GetString(FullKey(root, key), name);
+}
+
+std::optional<std::uint32_t> FileRegistry::ReadDword(RegistryRoot root, const std::string& key,
+                                                     const std::string& name) {
+  return document_.GetDword(FullKey(root, key), name);
+}
+
+bool FileRegistry::WriteString(RegistryRoot root, const std::string& key, const std::string& name,
+                               const std::string& value) {
+  document_.SetString(FullKey(root, key), name, value);
+  return Store();
+}
+
+bool FileRegistry::WriteDword(RegistryRoot root, const std::string& key, const std::string& name,
+                              std::uint32_t value) {
+  document_.SetDword(FullKey(root, key), name, value);
+  return Store();
+}
+
+bool FileRegistry::Store() {
+  try {
+    const std::string text = document_.Serialize();
+    WriteFileAtomically(storePath_, ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return true;
+  } catch (const Error&) {
+    return false;
+  }
+}
+
+}  // namespace velkor

@@ -1,0 +1,71 @@
+#pragma once
+
+// The text store that stands in for the registry where there is none. Its format is the
+// registry editor's export format: "[ROOT\key\path]" sections with "name"="text",
+// "name"=dword:0000001f and @="default" lines. Whatever it does not understand is kept
+// verbatim, so rewriting the file never loses anything it did not touch.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+
+namespace velkor {
+
+class RegistryDocument {
+ public:
+  static RegistryDocument Parse(const std::string& text);
+  std::string Serialize() const;
+
+  // fullKey is "ROOT\key\path"; comparisons ignore ASCII case.
+  bool HasKey(const std::string& fullKey) const;
+  void CreateKey(const std::string& fullKey);
+  std::optional<std::string> GetString(const std::string& fullKey, const std::string& name) const;
+  std::optional<std::uint32_t> GetDword(const std::string& fullKey, const std::string& name) const;
+  void SetString(const std::string& fullKey, const std::string& name, const std::string& value);
+  void SetDword(const std::string& fullKey, const std::string& name, std::uint32_t value);
+
+ private:
+  struct Item {
+    enum class Kind { String, Dword, Verbatim } kind = Kind::Verbatim;
+    std::string name;  // value name; "" is the default value (written as @)
+    std::string text;  // String: the value; Verbatim: the whole line as read
+    std::uint32_t dword = 0;
+  };
+  struct Key {
+    std::string path;
+    std::vector<Item> items;
+  };
+
+  Key* FindKey(const std::string& fullKey);
+  const Key* FindKey(const std::string& fullKey) const;
+  Item& ValueSlot(const std::string& fullKey, const std::string& name);
+
+  std::vector<Item> preamble_;  // lines before the first key, other than the header
+  std::vector<Key> keys_;
+};
+
+// A Registry over a store file: read once, rewritten atomically after every change.
+class FileRegistry : public Registry {
+ public:
+  explicit FileRegistry(std::string storePath);
+
+  bool CreateKey(RegistryRoot root, const std::string& key) override;
+  std::optional<std::string> ReadString(RegistryRoot root, const std::string& key, const std::string& name) override;
+  std::optional<std::uint32_t> ReadDword(RegistryRoot root, const std::string& key, const std::string& name) override;
+  bool WriteString(RegistryRoot root, const std::string& key, const std::string& name,
+                   const std::string& value) override;
+  bool WriteDword(RegistryRoot root, const std::string& key, const std::string& name, std::uint32_t value) override;
+  std::string Location() const override { return storePath_; }
+
+ private:
+  bool Store();
+
+  std::string storePath_;
+  RegistryDocument document_;
+};
+
+}  // namespace velkor

@@ -1,0 +1,154 @@
+#include "platform/File.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace velkor {
+namespace {
+
+constexpr std::size_t kCopyChunk = 1 << 20;
+
+std::string Reason(int error) { return std::strerror(error); }
+
+}  // namespace
+
+File::File(std::string path, Mode mode) : path_(std::move(path)) {
+  const int flags = mode == Mode::Read ? O_RDONLY : (O_WRONLY | O_CREAT | O_TRUNC);
+  fd_ = ::open(path_.c_str(), flags | O_CLOEXEC, 0666);
+  if (fd_ < 0) throw FileError(path_, mode == Mode::Read ? "open" : "create", Reason(errno));
+  struct stat st {};
+  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    throw FileError(path_, "open", Reason(EISDIR));
+  }
+}
+
+File::~File() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+File::File(File&& other) noexcept : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    path_ = std::move(other.path_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+bool File::CanOpenForReading(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  const bool regular = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+  ::close(fd);
+  return regular;
+}
+
+std::uint64_t File::Length() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) throw FileError(path_, "read the length of", Reason(errno));
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::uint64_t File::Position() const {
+  const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+  if (at < 0) throw FileError(path_, "seek in", Reason(errno));
+  return static_cast<std::uint64_t>(at);
+}
+
+void File::Seek(std::uint64_t offset) {
+  if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) throw FileError(path_, "seek in", Reason(errno));
+}
+
+std::size_t File::ReadSome(MutableByteView buffer) {
+  std::size_t done = 0;
+  while (done < buffer.size()) {
+    const ssize_t n = ::read(fd_, buffer.data() + done, buffer.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw FileError(path_, "read", Reason(errno));
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+void File::ReadExact(MutableByteView buffer) {
+  const std::uint64_t start = Position();
+  if (ReadSome(buffer) != buffer.size())
+    throw FormatError(path_, start, "truncated: " + std::to_string(buffer.size()) + " bytes expected");
+}
+
+Bytes File::ReadAtMost(std::uint64_t offset, std::size_t length) {
+  Bytes bytes(length, 0);
+  Seek(offset);
+  ReadSome(bytes);
+  return bytes;
+}
+
+void File::Write(ByteView bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw FileError(path_, "write", Reason(errno));
+    }
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+void File::Write(const std::string& text) {
+  Write(ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+void File::CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) {
+  if (offset > Length() || length > Length() - offset)
+    throw FormatError(path_, offset, "truncated: " + std::to_string(length) + " bytes expected");
+#ifdef __linux__
+  {
+    loff_t in = static_cast<loff_t>(offset);
+    std::uint64_t left = length;
+    while (left > 0) {
+      const ssize_t n = ::copy_file_range(fd_, &in, out.fd_, nullptr, std::min<std::uint64_t>(left, 1u << 30), 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;  // not supported here: fall back to plain reads and writes
+      left -= static_cast<std::uint64_t>(n);
+    }
+    if (left == 0) return;
+    offset += length - left;
+    length = left;
+  }
+#endif
+  Bytes buffer(static_cast<std::size_t>(std::min<std::uint64_t>(length, kCopyChunk)));
+  Seek(offset);
+  while (length > 0) {
+    const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
+    ReadExact(MutableByteView(buffer.data(), chunk));
+    out.Write(ByteView(buffer.data(), chunk));
+    length -= chunk;
+  }
+}
+
+void File::Close() {
+  if (fd_ < 0) return;
+  const int fd = std::exchange(fd_, -1);
+  if (::close(fd) != 0) throw FileError(path_, "close", Reason(errno));
+}
+
+void File::CloseQuietly() noexcept {
+  if (fd_ >= 0) ::close(std::exchange(fd_, -1));
+}
+
+}  // namespace velkor

@@ -1,0 +1,109 @@
+#include "platform/Platform.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <memory>
+
+#include "files/Errors.h"
+#include "platform/File.h"
+
+namespace velkor::platform {
+
+bool IsFileNameBoundary(char c) { return c == '/'; }
+
+std::string ExecutablePath() {
+  std::string buffer(4096, '\0');
+  const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) throw FileError("/proc/self/exe", "read", std::strerror(errno));
+  buffer.resize(static_cast<std::size_t>(n));
+  return buffer;
+}
+
+std::string CommandLineText(int argc, char** argv) {
+  std::string text;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) text += ' ';
+    text += argv[i];
+  }
+  return text;
+}
+
+std::string ApplicationName() {
+  std::string name = ExecutablePath();
+  name = name.substr(name.find_last_of('/') + 1);
+  const auto dot = name.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return name;
+}
+
+bool CreateFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool CopyFileReplacing(const std::string& from, const std::string& to) {
+  struct stat a {}, b {};
+  if (::stat(from.c_str(), &a) != 0 || S_ISDIR(a.st_mode)) return false;
+  if (::stat(to.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino) return true;
+  try {
+    File in(from, File::Mode::Read);
+    File out(to, File::Mode::CreateTruncate);
+    in.CopyRangeTo(out, 0, in.Length());
+    out.Close();
+    return true;
+  } catch (const Error&) {
+    return false;
+  }
+}
+
+void ReplaceFile(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(to, "replace", std::strerror(errno));
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool RemoveEmptyFolder(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
+
+std::vector<FolderEntry> ListFolder(const std::string& folder) {
+  std::vector<FolderEntry> entries;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+  if (!dir) return entries;
+  std::string base = folder;
+  if (!base.empty() && base.back() != '/') base += '/';
+  while (const dirent* e = ::readdir(dir.get())) {
+    const std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    FolderEntry entry{name, base + name, false, false};
+    struct stat lst {};
+    if (::lstat(entry.fullPath.c_str(), &lst) == 0) {
+      entry.isLink = S_ISLNK(lst.st_mode);
+      struct stat st {};
+      entry.isFolder = entry.isLink ? (::stat(entry.fullPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+                                    : S_ISDIR(lst.st_mode);
+    }
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
+
+void ReportError(const std::string& message) { std::cerr << "velkor: " << message << std::endl; }
+
+void ReportWarning(const std::string& message) { std::cerr << "velkor: warning: " << message << std::endl; }
+
+}  // namespace velkor::platform

@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include "files/AtomicOutput.h"
+#include "files/Errors.h"
+#include "support/TestSupport.h"
+
+namespace velkor {
+namespace {
+
+TEST(AtomicOutput, ReplacesTheTargetOnlyOnCommit) {
+  test::TempDir dir;
+  const std::string target = dir / "out.bin";
+  test::WriteText(target, "old");
+  {
+    AtomicOutput out(target);
+    out.file().Write(test::ToBytes("new and longer"));
+    EXPECT_EQ(test::ReadText(target), "old") << "the target changes only at commit";
+    out.Commit();
+  }
+  EXPECT_EQ(test::ReadText(target), "new and longer");
+  EXPECT_EQ(test::ListNames(dir.path()), std::vector<std::string>{"out.bin"});
+}
+
+TEST(AtomicOutput, AbandonedOutputLeavesTheTargetAndNoTemporary) {
+  test::TempDir dir;
+  const std::string target = dir / "out.bin";
+  test::WriteText(target, "old");
+  {
+    AtomicOutput out(target);
+    out.file().Write(test::ToBytes("partial"));
+  }
+  EXPECT_EQ(test::ReadText(target), "old");
+  EXPECT_EQ(test::ListNames(dir.path()), std::vector<std::string>{"out.bin"});
+}
+
+TEST(AtomicOutput, AMissingFolderNamesTheTarget) {
+  test::TempDir dir;
+  const std::string target = dir / "no-such-folder/out.bin";
+  try {
+    WriteFileAtomically(target, test::ToBytes("x"));
+    FAIL();
+  } catch (const FileError& e) {
+    EXPECT_NE(std::string(e.what()).find(target), std::string::npos) << e.what();
+  }
+}
+
+}  // namespace
+}  // namespace velkor

@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include "app/CommandLine.h"
+#include "app/ConverterApp.h"
+#include "platform/Platform.h"
+
+namespace velkor {
+namespace {
+
+TEST(SplitCommandLine, SplitsAtTheFirstBlankAndRemovesQuotes) {
+  const auto quoted = SplitCommandLine("/p \"C:\\My Cars\\Fast One\"");
+  EXPECT_EQ(quoted.commandSwitch, "/p");
+  EXPECT_EQ(quoted.commandPath, "C:\\My Cars\\Fast One");
+
+  const auto plain = SplitCommandLine("/e car.viv");
+  EXPECT_EQ(plain.commandSwitch, "/e");
+  EXPECT_EQ(plain.commandPath, "car.viv");
+
+  // Further blanks belong to the path; nothing is trimmed.
+  const auto blanks = SplitCommandLine("/c3  a b ");
+  EXPECT_EQ(blanks.commandSwitch, "/c3");
+  EXPECT_EQ(blanks.commandPath, " a b ");
+}
+
+TEST(SplitCommandLine, QuoteRulesAreIndependent) {
+  // Only a leading quote: removed, nothing else.
+  EXPECT_EQ(SplitCommandLine("/e \"car.viv").commandPath, "car.viv");
+  // Only a trailing quote of the whole text: the path's last character goes.
+  EXPECT_EQ(SplitCommandLine("/e car.viv\"").commandPath, "car.viv");
+}
+
+TEST(SplitCommandLine, NoBlankMeansNoSwitch) {
+  const auto command = SplitCommandLine("/e");
+  EXPECT_EQ(command.commandSwitch, "");
+  EXPECT_EQ(command.commandPath, "");
+}
+
+TEST(ProgramFolderOf, KeepsTheFinalSeparatorAndDropsTheName) {
+  const char s = platform::kPathSeparator;
+  EXPECT_EQ(ProgramFolderOf(std::string(1, s) + "opt" + s + "velkor" + s + "velkor"),
+            std::string(1, s) + "opt" + s + "velkor" + s);
+  EXPECT_EQ(ProgramFolderOf(std::string(1, s) + "velkor"), std::string(1, s));
+}
+
+}  // namespace
+}  // namespace velkor

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/Endian.h"
+
+namespace velkor::test {
+
+// A fresh folder for one test, deleted with everything in it when the test ends.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  // path() joined with a relative name.
+  std::string operator/(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+Bytes ToBytes(const std::string& text);
+std::string ToText(const Bytes& bytes);
+void WriteBytes(const std::string& path, const Bytes& bytes);
+void WriteText(const std::string& path, const std::string& text);
+Bytes ReadBytes(const std::string& path);
+std::string ReadText(const std::string& path);
+bool PathExists(const std::string& path);
+void MakeFolder(const std::string& path);
+// Names in a folder (one level), sorted.
+std::vector<std::string> ListNames(const std::string& folder);
+
+}  // namespace velkor::test
