@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "files/Endian.h"
+
+namespace velkor::test {
+
+using NamedBytes = std::pair<std::string, Bytes>;
+
+// The bytes of a VIV archive holding `members` in order, laid out as the format
+// describes: "BIGF", big-endian archive size, count and data start, the directory, the
+// data packed in directory order. Written independently of the archive code under test.
+Bytes BuildViv(const std::vector<NamedBytes>& members);
+
+}  // namespace velkor::test
