@@ -11,9 +11,12 @@ namespace velkor::platform {
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
 inline constexpr bool kWindows = true;
+// The executable that the registered shell verbs start, whatever the running one is called.
+inline constexpr const char* kShellExecutableName = "Velkor.exe";
 #else
 inline constexpr char kPathSeparator = '/';
 inline constexpr bool kWindows = false;
+inline constexpr const char* kShellExecutableName = "velkor";
 #endif
 
 // Characters after the last of which a path's file name begins: "\", "/" and ":" on

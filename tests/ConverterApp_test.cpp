@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include "app/ConverterApp.h"
 #include "files/Errors.h"
@@ -13,6 +14,8 @@ const std::string kSettings = "Software\\Velkor\\velkor\\Settings";
 
 class ConverterAppTest : public ::testing::Test {
  protected:
+  void SetUp() override { ::setenv("WINEPREFIX", (dir / "no-wine").c_str(), 1); }
+  void TearDown() override { ::unsetenv("WINEPREFIX"); }
   std::string Exe() const { return dir / "bin" + platform::kPathSeparator + "velkor"; }
   void Start(const std::string& commandLine) {
     ConverterApp app(registry, Exe(), "velkor");
@@ -28,6 +31,16 @@ TEST_F(ConverterAppTest, FirstStartWithEmptyCommandLineOnlyRunsTheSetup) {
   EXPECT_EQ(registry.ReadString(RegistryRoot::CurrentUser, kSettings, "NFS3Path"), "N/A");
   EXPECT_EQ(registry.ReadString(RegistryRoot::CurrentUser, kSettings, "NFS4Path"), "N/A");
   EXPECT_EQ(test::ListNames(dir.path()), std::vector<std::string>{"registry.reg"});
+}
+
+TEST_F(ConverterAppTest, ASecondStartRunsNoSetup) {
+  Start("");
+  registry.WriteString(RegistryRoot::LocalMachine, "Software\\Electronic Arts\\Need For Speed III", "InstallPath",
+                       dir.path());
+  registry.WriteString(RegistryRoot::ClassesRoot, ".txt", "", "mine");
+  Start("");
+  EXPECT_EQ(registry.ReadString(RegistryRoot::CurrentUser, kSettings, "NFS3Path"), "N/A");
+  EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, ".txt", ""), "mine");
 }
 
 TEST_F(ConverterAppTest, LaterStartsReadTheStoredPathsBack) {

@@ -1,0 +1,108 @@
+#include "platform/GameFolders.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/File.h"
+#include "platform/Platform.h"
+#include "platform/WineRegistry.h"
+
+namespace velkor::platform {
+namespace {
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}
+
+std::string WinePrefix() {
+  if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) return prefix;
+  const char* home = std::getenv("HOME");
+  return std::string(home ? home : "") + "/.wine";
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  File file(path, File::Mode::Read);
+  // system.reg of a real prefix is a few MiB; refuse anything absurd rather than exhaust memory.
+  if (file.Length() > (256u << 20)) return {};
+  Bytes bytes(static_cast<std::size_t>(file.Length()));
+  file.ReadExact(bytes);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// "C:\Games\NFS3" -> "<prefix>/dosdevices/c:/Games/NFS3", components matched ignoring case.
+std::optional<std::string> MapWindowsPath(const std::string& prefix, const std::string& windowsPath) {
+  if (windowsPath.size() < 2 || windowsPath[1] != ':') return std::nullopt;
+  const char drive = AsciiLower(windowsPath[0]);
+  if (drive < 'a' || drive > 'z') return std::nullopt;
+  std::string relative;
+  for (std::size_t i = 2; i < windowsPath.size(); ++i) {
+    const char c = windowsPath[i] == '\\' ? '/' : windowsPath[i];
+    if (c == '/' && (relative.empty() || relative.back() == '/')) continue;
+    relative += c;
+  }
+  return ResolveInGameFolder(prefix + "/dosdevices/" + drive + ":/", relative);
+}
+
+}  // namespace
+
+std::optional<std::string> ReadGameInstallPath(Registry& registry, const std::string& gameKey) {
+  registry.CreateKey(RegistryRoot::LocalMachine, gameKey);
+  if (auto stored = registry.ReadString(RegistryRoot::LocalMachine, gameKey, "InstallPath")) return stored;
+
+  const std::string prefix = WinePrefix();
+  const std::string systemReg = prefix + "/system.reg";
+  if (!File::CanOpenForReading(systemReg)) return std::nullopt;
+  const std::string text = ReadWholeFile(systemReg);
+  const std::string wow = "Software\\Wow6432Node\\" + gameKey.substr(gameKey.find('\\') + 1);
+  for (const std::string& key : {gameKey, wow}) {
+    if (auto value = FindWineRegistryString(text, key, "InstallPath")) {
+      if (auto mapped = MapWindowsPath(prefix, *value)) return mapped;
+      if (!value->empty() && value->front() == '/') return value;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string ResolveInGameFolder(const std::string& gameFolder, const std::string& relative) {
+  std::string path = gameFolder;
+  if (!path.empty() && path.back() != '/') path += '/';
+  bool exists = true;
+  std::size_t start = 0;
+  while (start <= relative.size()) {
+    std::size_t end = relative.find('/', start);
+    if (end == std::string::npos) end = relative.size();
+    std::string component = relative.substr(start, end - start);
+    start = end + 1;
+    if (component.empty()) continue;
+    if (exists) {
+      std::string match;
+      bool found = false;
+      for (const auto& entry : ListFolder(path.empty() ? "." : path)) {
+        if (entry.name == component) {
+          match = entry.name;
+          found = true;
+          break;
+        }
+        if (!found && SameIgnoringCase(entry.name, component)) {
+          match = entry.name;
+          found = true;
+        }
+      }
+      if (found) {
+        component = match;
+      } else {
+        exists = false;
+      }
+    }
+    path += component;
+    if (end < relative.size()) path += '/';
+  }
+  return path;
+}
+
+}  // namespace velkor::platform

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "platform/GameFolders.h"
+#include "platform/RegistryFile.h"
+#include "platform/WineRegistry.h"
+#include "support/TestSupport.h"
+
+namespace velkor {
+namespace {
+
+const std::string kNfs4Key = "Software\\Electronic Arts\\Need for Speed High Stakes";
+
+TEST(WineRegistry, FindsEscapedValuesInPlainAndWowKeys) {
+  const std::string text =
+      "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+      "[Software\\\\Electronic Arts\\\\Need For Speed III] 1700000000\n#time=1d9\n"
+      "\"InstallPath\"=\"C:\\\\Games\\\\NFS3 \\\"SE\\\"\"\n\n"
+      "[Software\\\\Wow6432Node\\\\Electronic Arts\\\\Need for Speed High Stakes] 1700000000\n"
+      "\"Other\"=dword:00000001\n\"installpath\"=str(2):\"D:\\\\NFS4\"\n";
+  EXPECT_EQ(platform::FindWineRegistryString(text, "software\\electronic arts\\need for speed iii", "InstallPath"),
+            "C:\\Games\\NFS3 \"SE\"");
+  EXPECT_EQ(platform::FindWineRegistryString(text, "Software\\Wow6432Node\\Electronic Arts\\Need for Speed High Stakes",
+                                             "InstallPath"),
+            "D:\\NFS4");
+  EXPECT_FALSE(platform::FindWineRegistryString(text, kNfs4Key, "InstallPath"));
+}
+
+class GameFoldersTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ::setenv("WINEPREFIX", (dir / "wine").c_str(), 1); }
+  void TearDown() override { ::unsetenv("WINEPREFIX"); }
+
+  void MakeWinePrefix(const std::string& key) {
+    test::MakeFolder(dir / "wine/drive_c/Games/NFS4");
+    test::MakeFolder(dir / "wine/dosdevices");
+    std::filesystem::create_directory_symlink("../drive_c", dir / "wine/dosdevices/c:");
+    test::WriteText(dir / "wine/system.reg", "WINE REGISTRY Version 2\n\n[" + key +
+                                                 "] 1700000000\n\"InstallPath\"=\"c:\\\\GAMES\\\\nfs4\"\n");
+  }
+
+  test::TempDir dir;
+  FileRegistry registry{dir / "registry.reg"};
+};
+
+TEST_F(GameFoldersTest, TheStoreComesFirstAndTheKeyIsCreated) {
+  MakeWinePrefix("Software\\\\Electronic Arts\\\\Need for Speed High Stakes");
+  registry.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", "/games/nfs4");
+  EXPECT_EQ(platform::ReadGameInstallPath(registry, kNfs4Key), "/games/nfs4");
+
+  const std::string nfs3Key = "Software\\Electronic Arts\\Need For Speed III";
+  EXPECT_FALSE(platform::ReadGameInstallPath(registry, nfs3Key));
+  EXPECT_NE(test::ReadText(dir / "registry.reg").find("[HKEY_LOCAL_MACHINE\\" + nfs3Key + "]"), std::string::npos);
+}
+
+TEST_F(GameFoldersTest, WinePathsMapThroughTheDriveLinkIgnoringCase) {
+  for (const std::string key : {"Software\\\\Electronic Arts\\\\Need for Speed High Stakes",
+                                "Software\\\\Wow6432Node\\\\Electronic Arts\\\\Need for Speed High Stakes"}) {
+    std::filesystem::remove_all(dir / "wine");
+    MakeWinePrefix(key);
+    EXPECT_EQ(platform::ReadGameInstallPath(registry, kNfs4Key), dir / "wine/dosdevices/c:/Games/NFS4") << key;
+  }
+  const std::string store = test::ReadText(dir / "registry.reg");
+  EXPECT_EQ(store.find("InstallPath"), std::string::npos) << "nothing found in Wine is copied into the store";
+}
+
+TEST_F(GameFoldersTest, ResolvesExistingComponentsIgnoringCaseAndKeepsTheRest) {
+  test::MakeFolder(dir / "game/Data/Cars/FM50");
+  test::WriteText(dir / "game/Data/Cars/FM50/CAR.VIV", "x");
+  const std::string game = dir / "game/";
+  EXPECT_EQ(platform::ResolveInGameFolder(game, "data/cars/fm50/car.viv"), game + "Data/Cars/FM50/CAR.VIV");
+  EXPECT_EQ(platform::ResolveInGameFolder(game, "Data/Cars/newcar/car.viv"), game + "Data/Cars/newcar/car.viv");
+  // An exact match wins over a differently cased sibling.
+  test::MakeFolder(dir / "game/data");
+  EXPECT_EQ(platform::ResolveInGameFolder(game, "data/x"), game + "data/x");
+}
+
+}  // namespace
+}  // namespace velkor
