@@ -15,4 +15,11 @@ using NamedBytes = std::pair<std::string, Bytes>;
 // data packed in directory order. Written independently of the archive code under test.
 Bytes BuildViv(const std::vector<NamedBytes>& members);
 
+// The members of a VIV archive in directory order, each entry's bytes read from its own
+// offset. Throws std::runtime_error when the bytes are no well-formed archive.
+std::vector<NamedBytes> ParseViv(const Bytes& archive);
+
+// Only the entry names, in directory order.
+std::vector<std::string> VivNames(const Bytes& archive);
+
 }  // namespace velkor::test
