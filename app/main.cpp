@@ -2,7 +2,9 @@
 #include <iostream>
 #include <new>
 
+#include "app/CommandLine.h"
 #include "app/ConverterApp.h"
+#include "app/ListArchive.h"
 #include "app/Usage.h"
 #include "files/Errors.h"
 #include "platform/Platform.h"
@@ -18,6 +20,12 @@ int main(int argc, char** argv) {
     }
     if (commandLine == "--version") {
       std::cout << "velkor " << VELKOR_VERSION << "\n";
+      return 0;
+    }
+    if (commandLine == "--list" || commandLine.rfind("--list ", 0) == 0) {
+      const Command command = SplitCommandLine(commandLine);
+      if (command.commandPath.empty()) throw UsageError("'--list' needs a path");
+      ListArchive(command.commandPath, std::cout);
       return 0;
     }
     const auto registry = OpenSystemRegistry();

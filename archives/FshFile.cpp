@@ -1,0 +1,94 @@
+#include "archives/FshFile.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+#include "archives/WorkingFolder.h"
+#include "files/RunLifetime.h"
+#include "platform/File.h"
+
+namespace velkor {
+namespace {
+
+constexpr std::size_t kHeaderSize = 16;
+constexpr std::size_t kDirectoryEntrySize = 8;
+constexpr std::string_view kForbiddenInNames = "/\\:*?\"<>|";
+
+}  // namespace
+
+std::string FshRecordFileName(ByteView name) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  const bool usable = std::none_of(name.begin(), name.end(), [](std::uint8_t b) {
+    return b < 0x20 || kForbiddenInNames.find(static_cast<char>(b)) != std::string_view::npos;
+  });
+  if (usable) return std::string(name.begin(), name.end());
+  std::string hex;
+  for (const std::uint8_t b : name) {
+    hex += kHex[b >> 4];
+    hex += kHex[b & 15];
+  }
+  return hex;
+}
+
+FshFile::FshFile(std::string p) : GameFile(std::move(p)) { typeTag = "FSH"; }
+
+FshFile::~FshFile() {
+  const std::string folder = WorkingFolder();
+  if (removeFolder && IsUsableWorkingFolder(folder)) DeleteFolderTree(folder);
+}
+
+std::string FshFile::WorkingFolder() const { return DropLastCharacters(path, 4); }
+
+int FshFile::Load() {
+  File fsh(path, File::Mode::Read);
+  const std::uint64_t length = fsh.Length();
+  size = CheckedFileSize(path, length);
+  images.clear();
+
+  const std::string folder = WorkingFolder();
+  const bool created = ProvideWorkingFolder(folder, path);
+  try {
+    Unpack(fsh, length, folder);
+  } catch (const std::exception&) {
+    AbandonWorkingFolder(folder, created, removeFolder);
+    throw;
+  }
+  return 1;
+}
+
+void FshFile::Unpack(File& fsh, std::uint64_t length, const std::string& folder) {
+  std::uint64_t count = 0;
+  if (length >= kHeaderSize) {
+    const std::int32_t stored = ReadI32LE(fsh.ReadAtMost(8, 4), 0);
+    const std::uint64_t fits = (length - kHeaderSize) / kDirectoryEntrySize;
+    count = stored < 0 ? 0 : std::min<std::uint64_t>(static_cast<std::uint64_t>(stored), fits);
+  }
+  const Bytes directory = fsh.ReadAtMost(kHeaderSize, static_cast<std::size_t>(count * kDirectoryEntrySize));
+  const auto offsetOf = [&](std::uint64_t index) -> std::uint64_t {
+    return ReadU32LE(directory, static_cast<std::size_t>(index * kDirectoryEntrySize + 4));
+  };
+
+  for (std::uint64_t index = 0; index < count; ++index) {
+    // A record runs to the next entry's offset, the last one to the end of the file.
+    const std::uint64_t start = offsetOf(index);
+    const std::uint64_t end = index + 1 < count ? offsetOf(index + 1) : length;
+    if (end < start || start > length) continue;
+    const std::uint64_t available = std::min(end, length) - start;
+
+    const ByteView name(directory.data() + index * kDirectoryEntrySize, 4);
+    const std::string recordPath = JoinPath(folder, FshRecordFileName(name));
+    {
+      File out(recordPath, File::Mode::CreateTruncate);
+      fsh.CopyRangeTo(out, start, available);
+      out.Close();
+    }
+    auto image = std::make_unique<FshImage>(recordPath);
+    image->Load();
+    images.push_back(static_cast<FshImage*>(&KeepUntilEndOfRun(std::move(image))));
+  }
+}
+
+}  // namespace velkor

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "files/Endian.h"
+#include "files/GameFile.h"
+#include "platform/File.h"
+
+namespace velkor {
+
+// One image record of an FSH file, unpacked into a file of its own. Records are kept as
+// stored; reading one never fails on its content: a record shorter than its header
+// announces keeps what exists.
+class FshImage : public GameFile {
+ public:
+  explicit FshImage(std::string path);
+
+  int Load() override;
+
+  std::uint8_t recordCode = 0;
+  std::array<std::uint8_t, 3> recordLength{};
+  std::uint16_t width = 0;
+  std::uint16_t height = 0;
+  std::array<std::uint16_t, 4> placement{};
+  Bytes pixels;         // as stored; their length follows from recordCode
+  Bytes paletteHeader;  // code 0x7B only: 16 bytes after the pixels
+  Bytes palette;        // code 0x7B only: 256 entries of 4 bytes
+};
+
+// An FSH image archive: a small directory of named image records. It is only read (and
+// packed byte for byte as it is on disk); Load unpacks the records into the working
+// folder, the path less its last four characters. Reading never fails on the file's
+// content: the directory is cut to the entries that fit, offsets are unsigned, an entry
+// whose record would have a negative length is skipped.
+class FshFile : public GameFile {
+ public:
+  explicit FshFile(std::string path);
+  // Deletes the working folder with everything in it while `removeFolder` is true.
+  ~FshFile() override;
+
+  int Load() override;
+
+  std::string WorkingFolder() const;
+
+  // Not owned: the images live until the end of the run.
+  std::vector<FshImage*> images;
+  bool removeFolder = true;
+
+ private:
+  void Unpack(File& fsh, std::uint64_t length, const std::string& folder);
+};
+
+// The file name of a record: its 4-byte name, or the name's 8 lower-case hex digits when
+// it holds a NUL, a control byte or a character that some system forbids in file names.
+std::string FshRecordFileName(ByteView name);
+
+}  // namespace velkor

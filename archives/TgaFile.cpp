@@ -1,0 +1,106 @@
+#include "archives/TgaFile.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "files/AtomicOutput.h"
+#include "files/Errors.h"
+#include "platform/File.h"
+
+namespace velkor {
+namespace {
+
+constexpr std::size_t kHeaderSize = 18;
+constexpr std::uint8_t kTrueColour = 2;
+constexpr std::uint8_t kGreyscale = 3;
+
+}  // namespace
+
+TgaFile::TgaFile(std::string p) : GameFile(std::move(p)) { typeTag = "TGA"; }
+
+int TgaFile::Reset() {
+  idLength = colorMapType = imageType = 0;
+  colorMapSpec.fill(0);
+  xOrigin = yOrigin = width = height = 0;
+  pixelDepth = imageDescriptor = 0;
+  imageId = Bytes();
+  pixels = Bytes();
+  return 1;
+}
+
+int TgaFile::Load() {
+  File file(path, File::Mode::Read);
+  const std::uint64_t length = file.Length();
+  const std::int32_t fileSize = CheckedFileSize(path, length);
+
+  std::array<std::uint8_t, kHeaderSize> header{};
+  file.ReadExact(header);
+  idLength = header[0];
+  colorMapType = header[1];
+  imageType = header[2];
+  std::copy_n(header.begin() + 3, 5, colorMapSpec.begin());
+  xOrigin = ReadU16LE(header, 8);
+  yOrigin = ReadU16LE(header, 10);
+  width = ReadU16LE(header, 12);
+  height = ReadU16LE(header, 14);
+  pixelDepth = header[16];
+  imageDescriptor = header[17];
+
+  if (colorMapType != 0)
+    throw FormatError(path, 1, "colour-mapped images are not supported (colour map type " +
+                                   std::to_string(colorMapType) + ")");
+  if (imageType != kTrueColour && imageType != kGreyscale)
+    throw FormatError(path, 2, "only uncompressed true-colour or greyscale images are supported (image type " +
+                                   std::to_string(imageType) + ")");
+  if (pixelDepth % 8 != 0)
+    throw FormatError(path, 16, "pixel depth " + std::to_string(pixelDepth) + " is not a whole number of bytes");
+
+  const std::uint64_t pixelBytes = std::uint64_t{width} * height * (pixelDepth / 8);
+  if (kHeaderSize + idLength + pixelBytes > length)
+    throw FormatError(path, kHeaderSize,
+                      "a " + std::to_string(width) + " x " + std::to_string(height) + " image of " +
+                          std::to_string(pixelDepth) + " bits per pixel needs " +
+                          std::to_string(kHeaderSize + idLength + pixelBytes) + " bytes, the file has " +
+                          std::to_string(length));
+  imageId.assign(idLength, 0);
+  file.ReadExact(imageId);
+  pixels.assign(static_cast<std::size_t>(pixelBytes), 0);
+  file.ReadExact(pixels);
+  size = fileSize;
+  return 1;
+}
+
+int TgaFile::SaveAs(std::string p) {
+  Bytes header(kHeaderSize, 0);
+  header[0] = idLength;
+  header[1] = colorMapType;
+  header[2] = imageType;
+  std::copy(colorMapSpec.begin(), colorMapSpec.end(), header.begin() + 3);
+  WriteU16LE(header, 8, xOrigin);
+  WriteU16LE(header, 10, yOrigin);
+  WriteU16LE(header, 12, width);
+  WriteU16LE(header, 14, height);
+  header[16] = pixelDepth;
+  header[17] = imageDescriptor;
+
+  AtomicOutput out(p);
+  out.file().Write(header);
+  out.file().Write(imageId);
+  out.file().Write(pixels);
+  out.Commit();
+  size = CheckedFileSize(p, header.size() + imageId.size() + pixels.size());
+  return 1;
+}
+
+int TgaFile::FlipVertical() {
+  const std::size_t rowLength = std::size_t{width} * (pixelDepth / 8);
+  const std::size_t rows = std::min<std::size_t>(height, rowLength == 0 ? 0 : pixels.size() / rowLength);
+  for (std::size_t top = 0, bottom = rows; top + 1 < bottom; ++top, --bottom) {
+    std::swap_ranges(pixels.begin() + static_cast<std::ptrdiff_t>(top * rowLength),
+                     pixels.begin() + static_cast<std::ptrdiff_t>((top + 1) * rowLength),
+                     pixels.begin() + static_cast<std::ptrdiff_t>((bottom - 1) * rowLength));
+  }
+  return 1;
+}
+
+}  // namespace velkor

@@ -1,0 +1,177 @@
+#include "archives/VivArchive.h"
+
+#include <limits>
+#include <memory>
+#include <utility>
+
+#include "archives/WorkingFolder.h"
+#include "files/AtomicOutput.h"
+#include "files/Endian.h"
+#include "files/Errors.h"
+#include "files/OpenGameFile.h"
+#include "files/RunLifetime.h"
+#include "platform/File.h"
+#include "platform/Platform.h"
+
+namespace velkor {
+namespace {
+
+constexpr std::array<std::uint8_t, 4> kBigfMagic = {'B', 'I', 'G', 'F'};
+constexpr std::size_t kDirectoryChunk = 64 * 1024;
+constexpr std::int64_t kLargestArchive = std::numeric_limits<std::int32_t>::max();
+
+// Opens an unpacked member as an object of its kind. A member whose own kind cannot read
+// it (a broken image, model or text) stays a plain file: unpacking goes on, and a
+// workflow that needs the file fails when it reads it. Nested archives were checked with
+// their parent, so a format error from one is not expected and passes on.
+GameFile& OpenMember(const std::string& memberPath) {
+  try {
+    return KeepUntilEndOfRun(OpenGameFile(memberPath));
+  } catch (const FormatError& e) {
+    if (PathEndsWith(LowerCaseAscii(memberPath), ".viv")) throw;
+    platform::ReportWarning(std::string(e.what()) + "; kept as a plain file");
+  }
+  auto plain = std::make_unique<GameFile>(memberPath);
+  plain->Load();
+  return KeepUntilEndOfRun(std::move(plain));
+}
+
+void AppendDirectoryEntry(Bytes& out, const VivEntry& entry) {
+  AppendU32BE(out, static_cast<std::uint32_t>(entry.offset));
+  AppendU32BE(out, static_cast<std::uint32_t>(entry.length));
+  out.insert(out.end(), entry.name.begin(), entry.name.end());
+  out.push_back(0);
+}
+
+}  // namespace
+
+VivArchive::VivArchive(std::string p) : GameFile(std::move(p)) { typeTag = "VIV"; }
+
+VivArchive::~VivArchive() {
+  const std::string folder = WorkingFolder();
+  if (removeFolder && IsUsableWorkingFolder(folder)) DeleteFolderTree(folder);
+}
+
+std::string VivArchive::WorkingFolder() const { return DropLastCharacters(path, 4); }
+
+int VivArchive::Reset() {
+  magic = kBigfMagic;
+  BuildDirectory();
+  size = archiveSize;
+  return 1;
+}
+
+int VivArchive::BuildDirectory() {
+  entries.clear();
+  if (members.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    throw CommandError("cannot pack '" + path + "': too many members for a VIV archive");
+
+  std::int64_t directoryEnd = kVivHeaderSize;
+  for (const GameFile* member : members) directoryEnd += static_cast<std::int64_t>(member->GetFileName().size()) + 9;
+
+  std::vector<VivEntry> built;
+  built.reserve(members.size());
+  std::int64_t next = directoryEnd;
+  for (GameFile* member : members) {
+    member->SaveAs(member->path);
+    if (next > kLargestArchive)
+      throw CommandError("cannot pack '" + path + "': the archive would be larger than the " +
+                         std::to_string(kLargestArchive) + " bytes a VIV archive can address");
+    built.push_back({static_cast<std::int32_t>(next), member->size, member->GetFileName()});
+    next += member->size;
+  }
+  if (next > kLargestArchive)
+    throw CommandError("cannot pack '" + path + "': the archive would be " + std::to_string(next) +
+                       " bytes, more than the " + std::to_string(kLargestArchive) +
+                       " bytes a VIV archive can address");
+
+  entries = std::move(built);
+  fileCount = static_cast<std::int32_t>(entries.size());
+  dataStart = static_cast<std::int32_t>(directoryEnd);
+  archiveSize = static_cast<std::int32_t>(next);
+  return 1;
+}
+
+int VivArchive::SaveAs(std::string p) {
+  BuildDirectory();
+  for (const VivEntry& entry : entries) {
+    if (const std::string reason = UnsafeEntryNameReason(entry.name); !reason.empty())
+      throw CommandError("cannot pack '" + PrintableName(entry.name) + "' into '" + p + "': it has " + reason +
+                         ", which VIV archives cannot hold safely");
+  }
+
+  AtomicOutput out(p);
+  Bytes buffer;
+  buffer.reserve(kDirectoryChunk + kVivHeaderSize + kVivMaxNameLength + 9);
+  buffer.insert(buffer.end(), magic.begin(), magic.end());
+  AppendU32BE(buffer, static_cast<std::uint32_t>(archiveSize));
+  AppendU32BE(buffer, static_cast<std::uint32_t>(fileCount));
+  AppendU32BE(buffer, static_cast<std::uint32_t>(dataStart));
+  for (const VivEntry& entry : entries) {
+    AppendDirectoryEntry(buffer, entry);
+    if (buffer.size() >= kDirectoryChunk) {
+      out.file().Write(buffer);
+      buffer.clear();
+    }
+  }
+  out.file().Write(buffer);
+
+  // The members' files in the working folder of this archive's own path, whatever p is.
+  // A member file that is missing or shorter than its entry fails the save; the archive
+  // then never appears.
+  const std::string folder = WorkingFolder();
+  for (const VivEntry& entry : entries) {
+    File member(JoinPath(folder, entry.name), File::Mode::Read);
+    member.CopyRangeTo(out.file(), 0, static_cast<std::uint64_t>(entry.length));
+  }
+  out.Commit();
+  size = archiveSize;
+  return 1;
+}
+
+int VivArchive::Load() {
+  File archive(path, File::Mode::Read);
+  const std::uint64_t length = archive.Length();
+  size = CheckedFileSize(path, length);
+
+  // Everything is checked before the first byte is written, nested archives included.
+  const VivLocation whole{&archive, 0, length, ""};
+  VivDirectory directory = ReadVivDirectory(whole);
+  CheckVivMembers(whole, directory);
+
+  magic = directory.magic;
+  archiveSize = directory.archiveSize;
+  fileCount = directory.fileCount;
+  dataStart = directory.dataStart;
+  entries = std::move(directory.entries);
+  members.clear();
+
+  const std::string folder = WorkingFolder();
+  const bool created = ProvideWorkingFolder(folder, path);
+  try {
+    Unpack(archive, folder);
+  } catch (const std::exception&) {
+    AbandonWorkingFolder(folder, created, removeFolder);
+    throw;
+  }
+  return 1;
+}
+
+// Each member file is written straight to its final name: the folder is the unpack's own
+// output, and a failed unpack removes a folder it created. Each member's bytes are copied
+// once by the kernel where it can; what the member's kind reads of it afterwards is all
+// that is read again.
+void VivArchive::Unpack(File& archive, const std::string& folder) {
+  members.reserve(entries.size());
+  for (const VivEntry& entry : entries) {
+    const std::string memberPath = JoinPath(folder, entry.name);
+    {
+      File out(memberPath, File::Mode::CreateTruncate);
+      archive.CopyRangeTo(out, static_cast<std::uint64_t>(entry.offset), static_cast<std::uint64_t>(entry.length));
+      out.Close();
+    }
+    members.push_back(&OpenMember(memberPath));
+  }
+}
+
+}  // namespace velkor

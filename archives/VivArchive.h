@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archives/VivDirectory.h"
+#include "files/GameFile.h"
+
+namespace velkor {
+
+// A VIV archive: a 16-byte header, a directory of named entries and the entries' bytes,
+// all integers big-endian. The archive is never edited in place: Load unpacks it into
+// its working folder (the path less its last four characters) and SaveAs packs the
+// members' files from there.
+class VivArchive : public GameFile {
+ public:
+  explicit VivArchive(std::string path);
+  // Deletes the working folder with everything in it while `removeFolder` is true.
+  ~VivArchive() override;
+
+  // An empty archive: "BIGF", no entries, 16 bytes.
+  int Reset() override;
+  // Checks the whole archive, nested archives included, then unpacks every entry into
+  // the working folder and opens each unpacked file as an object of its own kind, which
+  // lives until the end of the run and is appended to `members`. A member whose own kind
+  // cannot read it stays a plain file, with a warning. A refused archive writes nothing.
+  int Load() override;
+  // Saves every member, then writes archive p (atomically) from the members' files in
+  // the working folder of this archive's own path.
+  int SaveAs(std::string p) override;
+
+  // Rebuilds the directory from `members`, saving each member first: names are the
+  // members' file names, data consecutive from `dataStart`. Raises CommandError when the
+  // archive would be larger than a VIV archive can address (2^31-1 bytes).
+  int BuildDirectory();
+
+  std::string WorkingFolder() const;
+
+  std::array<std::uint8_t, 4> magic{};
+  std::int32_t archiveSize = 0;
+  std::int32_t fileCount = 0;
+  std::int32_t dataStart = 0;
+  std::vector<VivEntry> entries;
+  // Not owned: members appended by a caller belong to it; those that Load creates live
+  // until the end of the run. Each must outlive the archive's SaveAs.
+  std::vector<GameFile*> members;
+  bool removeFolder = true;
+
+ private:
+  void Unpack(File& archive, const std::string& folder);
+};
+
+}  // namespace velkor

@@ -1,0 +1,43 @@
+#include "archives/WorkingFolder.h"
+
+#include "files/Errors.h"
+#include "files/GameFile.h"
+#include "platform/Platform.h"
+
+namespace velkor {
+
+bool IsUsableWorkingFolder(const std::string& folder) {
+  std::size_t nameStart = 0;
+  for (std::size_t i = folder.size(); i > 0; --i) {
+    if (folder[i - 1] == '/' || folder[i - 1] == platform::kPathSeparator) {
+      nameStart = i;
+      break;
+    }
+  }
+  const std::string name = folder.substr(nameStart);
+  return !name.empty() && name != "." && name != "..";
+}
+
+bool ProvideWorkingFolder(const std::string& folder, const std::string& archivePath) {
+  if (!IsUsableWorkingFolder(folder))
+    throw CommandError("cannot unpack '" + archivePath + "': its name leaves no folder name to unpack into ('" +
+                       folder + "')");
+  if (platform::IsFolder(folder)) return false;
+  if (FileExists(folder))
+    throw FileError(folder, "create the folder", "a file of that name is in the way");
+  if (!platform::CreateFolder(folder)) {
+    if (platform::IsFolder(folder)) return false;  // made by someone else meanwhile
+    throw FileError(folder, "create the folder", "its parent folder is missing or not writable");
+  }
+  return true;
+}
+
+void AbandonWorkingFolder(const std::string& folder, bool created, bool& removeFolder) {
+  if (created) {
+    DeleteFolderTree(folder);
+  } else {
+    removeFolder = false;
+  }
+}
+
+}  // namespace velkor

@@ -1,0 +1,164 @@
+#include "files/OpenGameFile.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "archives/FshFile.h"
+#include "archives/TgaFile.h"
+#include "archives/VivArchive.h"
+#include "carp/Carp3File.h"
+#include "carp/Carp4File.h"
+#include "files/Endian.h"
+#include "model/Fce3File.h"
+#include "model/Fce4File.h"
+#if __has_include("model/FeData3File.h")
+#include "model/FeData3File.h"
+#include "model/FeData4File.h"
+#define VELKOR_HAVE_FEDATA 1
+#endif
+
+namespace velkor {
+namespace {
+
+// The rule a name matches, before any content is looked at.
+enum class NameRule { Viv, Fsh, Tga, Fce, FeData, Carp, None };
+
+constexpr std::array<const char*, 7> kFeDataEndings = {"fedata.ita", "fedata.bri", "fedata.spa", "fedata.fre",
+                                                       "fedata.swe", "fedata.eng", "fedata.ger"};
+constexpr std::array<const char*, 4> kCarpEndings = {"carp.txt", "carp1.txt", "carp2.txt", "carp3.txt"};
+constexpr std::array<std::uint8_t, 4> kFce4Signature = {0x14, 0x10, 0x10, 0x00};
+constexpr std::string_view kNfs4Label = "(80)";
+constexpr std::size_t kSearchChunk = 64 * 1024;
+
+NameRule RuleForName(const std::string& lowerPath) {
+  if (PathEndsWith(lowerPath, ".viv")) return NameRule::Viv;
+  if (PathEndsWith(lowerPath, ".fsh")) return NameRule::Fsh;
+  if (PathEndsWith(lowerPath, ".tga")) return NameRule::Tga;
+  if (PathEndsWith(lowerPath, ".fce")) return NameRule::Fce;
+  for (const char* ending : kFeDataEndings) {
+    if (PathEndsWith(lowerPath, ending)) return NameRule::FeData;
+  }
+  for (const char* ending : kCarpEndings) {
+    if (PathEndsWith(lowerPath, ending)) return NameRule::Carp;
+  }
+  return NameRule::None;
+}
+
+// The first `count` bytes of the content, zero where the content is shorter.
+Bytes FirstBytes(File& content, std::uint64_t offset, std::uint64_t length, std::size_t count) {
+  Bytes bytes = content.ReadAtMost(offset, static_cast<std::size_t>(std::min<std::uint64_t>(count, length)));
+  bytes.resize(count, 0);
+  return bytes;
+}
+
+// Whether "(80)" occurs in the content before its first NUL byte. Reads in bounded
+// chunks and keeps the last three bytes of each, so a label split between chunks is found.
+bool ContainsNfs4LabelBeforeNul(File& content, std::uint64_t offset, std::uint64_t length) {
+  std::string window;
+  std::uint64_t done = 0;
+  while (done < length) {
+    const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(kSearchChunk, length - done));
+    const Bytes bytes = content.ReadAtMost(offset + done, chunk);
+    done += chunk;
+    const auto nul = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
+    window.append(bytes.begin(), nul);
+    if (window.find(kNfs4Label) != std::string::npos) return true;
+    if (nul != bytes.end()) return false;
+    if (window.size() > kNfs4Label.size() - 1) window.erase(0, window.size() - (kNfs4Label.size() - 1));
+  }
+  return false;
+}
+
+FileKind KindFor(NameRule rule, File* content, std::uint64_t offset, std::uint64_t length) {
+  switch (rule) {
+    case NameRule::Viv: return FileKind::Viv;
+    case NameRule::Fsh: return FileKind::Fsh;
+    case NameRule::Tga: return FileKind::Tga;
+    case NameRule::None: return FileKind::Plain;
+    case NameRule::Fce: {
+      const Bytes first = FirstBytes(*content, offset, length, 4);
+      return std::equal(first.begin(), first.end(), kFce4Signature.begin()) ? FileKind::Fce4 : FileKind::Fce3;
+    }
+    case NameRule::FeData: {
+      // NFS3 texts start with a printable character; the first byte read as signed 8-bit.
+      const auto first = static_cast<std::int8_t>(FirstBytes(*content, offset, length, 1)[0]);
+      return first >= 32 ? FileKind::FeData3 : FileKind::FeData4;
+    }
+    case NameRule::Carp:
+      return ContainsNfs4LabelBeforeNul(*content, offset, length) ? FileKind::Carp4 : FileKind::Carp3;
+  }
+  return FileKind::Plain;
+}
+
+bool NeedsContent(NameRule rule) { return rule == NameRule::Fce || rule == NameRule::FeData || rule == NameRule::Carp; }
+
+std::unique_ptr<GameFile> Construct(FileKind kind, std::string path) {
+  switch (kind) {
+    case FileKind::Viv: return std::make_unique<VivArchive>(std::move(path));
+    case FileKind::Fsh: return std::make_unique<FshFile>(std::move(path));
+    case FileKind::Tga: return std::make_unique<TgaFile>(std::move(path));
+    case FileKind::Fce3: return std::make_unique<Fce3File>(std::move(path));
+    case FileKind::Fce4: return std::make_unique<Fce4File>(std::move(path));
+#ifdef VELKOR_HAVE_FEDATA
+    case FileKind::FeData3: return std::make_unique<FeData3File>(std::move(path));
+    case FileKind::FeData4: return std::make_unique<FeData4File>(std::move(path));
+#else
+    case FileKind::FeData3:
+    case FileKind::FeData4: return std::make_unique<GameFile>(std::move(path));
+#endif
+    case FileKind::Carp3: return std::make_unique<Carp3File>(std::move(path));
+    case FileKind::Carp4: return std::make_unique<Carp4File>(std::move(path));
+    case FileKind::Plain: break;
+  }
+  return std::make_unique<GameFile>(std::move(path));
+}
+
+}  // namespace
+
+std::string LowerCaseAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+bool PathEndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+const char* TypeTagOf(FileKind kind) {
+  switch (kind) {
+    case FileKind::Viv: return "VIV";
+    case FileKind::Fsh: return "FSH";
+    case FileKind::Tga: return "TGA";
+    case FileKind::Fce3: return "FCE3";
+    case FileKind::Fce4: return "FCE4";
+    case FileKind::FeData3: return "FEDATA3";
+    case FileKind::FeData4: return "FEDATA4";
+    case FileKind::Carp3: return "CARP3";
+    case FileKind::Carp4: return "CARP4";
+    case FileKind::Plain: break;
+  }
+  return "";
+}
+
+FileKind RecogniseFileKind(const std::string& path, File& content, std::uint64_t offset, std::uint64_t length) {
+  return KindFor(RuleForName(LowerCaseAscii(path)), &content, offset, length);
+}
+
+std::unique_ptr<GameFile> OpenGameFile(std::string path) {
+  const NameRule rule = RuleForName(LowerCaseAscii(path));
+  FileKind kind = FileKind::Plain;
+  if (NeedsContent(rule)) {
+    File content(path, File::Mode::Read);
+    kind = KindFor(rule, &content, 0, content.Length());
+  } else {
+    kind = KindFor(rule, nullptr, 0, 0);
+  }
+  std::unique_ptr<GameFile> file = Construct(kind, std::move(path));
+  file->Load();
+  return file;
+}
+
+}  // namespace velkor

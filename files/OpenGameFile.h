@@ -1,0 +1,37 @@
+#pragma once
+
+// Recognition of a game file's kind from its name and, where both games use the same
+// name, from its first bytes.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "files/GameFile.h"
+#include "platform/File.h"
+
+namespace velkor {
+
+enum class FileKind { Plain, Viv, Fsh, Tga, Fce3, Fce4, FeData3, FeData4, Carp3, Carp4 };
+
+// The type tag of the class that stands for `kind` ("VIV", "CARP3", ...; empty for Plain).
+const char* TypeTagOf(FileKind kind);
+
+// The kind of a file named `path` whose content is the `length` bytes of `content` from
+// `offset` (the file itself, or a member inside an archive). Reads only what the rule
+// that the name matches needs: nothing, the first 4 bytes, or the text up to the first
+// NUL; bytes missing from a short file count as zero.
+FileKind RecogniseFileKind(const std::string& path, File& content, std::uint64_t offset, std::uint64_t length);
+
+// Constructs the object of the kind that `path` holds and loads it; an unrecognised file
+// becomes a plain GameFile. The object is constructed on `path` as given (file names are
+// case-sensitive on POSIX, so the lower-cased form could name another file). Errors of the
+// content test and of the kind's Load pass to the caller.
+std::unique_ptr<GameFile> OpenGameFile(std::string path);
+
+// `text` with ASCII letters lower-cased; other bytes unchanged.
+std::string LowerCaseAscii(std::string text);
+
+bool PathEndsWith(const std::string& text, const std::string& tail);
+
+}  // namespace velkor
