@@ -110,9 +110,17 @@ std::string RegistryDocument::Serialize() const {
     if (item.kind == Item::Kind::Verbatim) {
       out += item.text;
     } else {
-      out += item.name.empty() ? std::string("@") : "\"" + Escape(item.name) + "\"";
+      if (item.name.empty()) {
+        out += '@';
+      } else {
+        out += '"';
+        out += Escape(item.name);
+        out += '"';
+      }
       if (item.kind == Item::Kind::String) {
-        out += "=\"" + Escape(item.text) + "\"";
+        out += "=\"";
+        out += Escape(item.text);
+        out += '"';
       } else {
         char digits[9];
         std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(item.dword));
