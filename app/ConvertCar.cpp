@@ -1,7 +1,286 @@
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "app/CarName.h"
 #include "app/Workflows.h"
+#include "archives/FshFile.h"
+#include "archives/TgaFile.h"
+#include "archives/VivArchive.h"
+#include "carp/Carp3File.h"
+#include "carp/Carp4File.h"
+#include "files/Errors.h"
+#include "files/GameFile.h"
+#include "model/FeData3File.h"
+#include "model/FeData4File.h"
+#include "model/Fce3File.h"
+#include "model/Fce4File.h"
+#include "platform/GameFolders.h"
+#include "platform/Platform.h"
 
 namespace velkor {
+namespace {
 
-void ConvertCar(const std::string&, Game, bool, const std::string&, const std::string&) {}
+const char* const kLanguages[] = {"eng", "bri", "ger", "fre", "ita", "spa", "swe"};
+
+// Owns the file objects of one conversion and destroys them in the reverse order of their
+// construction, so an FSH file removes its image folder before the archive that holds it
+// removes its working folder.
+class ObjectStack {
+ public:
+  ObjectStack() = default;
+  ObjectStack(const ObjectStack&) = delete;
+  ObjectStack& operator=(const ObjectStack&) = delete;
+  ~ObjectStack() {
+    while (!objects_.empty()) objects_.pop_back();
+  }
+
+  template <class T>
+  T& Add(std::unique_ptr<T> object) {
+    T& ref = *object;
+    objects_.push_back(std::move(object));
+    return ref;
+  }
+
+ private:
+  std::vector<std::unique_ptr<GameFile>> objects_;
+};
+
+// Removes a car folder that this conversion created, unless the conversion succeeded.
+class CreatedFolder {
+ public:
+  CreatedFolder() = default;
+  CreatedFolder(const CreatedFolder&) = delete;
+  CreatedFolder& operator=(const CreatedFolder&) = delete;
+  ~CreatedFolder() {
+    if (!path_.empty() && !keep_) DeleteFolderTree(path_);
+  }
+  void Create(const std::string& path) {
+    if (!platform::CreateFolder(path)) throw FileError(path, "create the folder", "it cannot be created");
+    path_ = path;
+  }
+  void Keep() { keep_ = true; }
+
+ private:
+  std::string path_;
+  bool keep_ = false;
+};
+
+bool PathIsTaken(const std::string& path) {
+  return platform::IsFolder(path) || FileExists(path) || platform::IsSymbolicLink(path);
+}
+
+void CopyFile(const std::string& from, const std::string& to) {
+  if (!platform::CopyFileReplacing(from, to)) throw FileError(to, "copy '" + from + "' to", "the copy failed");
+}
+
+class CarConversion {
+ public:
+  CarConversion(const std::string& archivePath, Game target, const std::string& outputPath,
+                const std::string& programFolder)
+      : archivePath_(archivePath),
+        target_(target),
+        inputFolder_(DropLastCharacters(archivePath, 4)),
+        outputFolder_(DropLastCharacters(outputPath, 4)),
+        outputPath_(outputPath),
+        programFolder_(programFolder) {}
+
+  // Everything that can be checked before anything is written.
+  void CheckBeforeStart() const {
+    for (const std::string& folder : {inputFolder_, outputFolder_}) {
+      if (PathIsTaken(folder))
+        throw CommandError("'" + folder + "' already exists; the conversion works in a folder of that name and " +
+                           "would delete it: move or rename it first");
+    }
+    for (const char* name : ReferenceFiles()) Reference(name);
+  }
+
+  void Run() {
+    auto& input = objects_.Add(std::make_unique<VivArchive>(archivePath_));
+    output_ = &objects_.Add(std::make_unique<VivArchive>(outputPath_));
+    input.Load();
+    output_->Reset();
+    platform::CreateFolder(outputFolder_);
+    if (target_ == Game::Nfs3) {
+      ToNfs3();
+    } else {
+      ToNfs4();
+    }
+    output_->Save();
+  }
+
+ private:
+  std::vector<const char*> ReferenceFiles() const {
+    if (target_ == Game::Nfs3) return {"dash.qfs", "careng.bnk", "ocareng.bnk", "scareng.bnk"};
+    return {"dash.fsh", "dash.fce", "dash00.tga", "careng.ctb", "careng.ltb", "careng.bnk", "ocareng.bnk",
+            "scareng.bnk"};
+  }
+
+  std::string Reference(const std::string& name) const {
+    const std::string path = programFolder_ + name;
+    if (!FileExists(path)) {
+      const bool fromNfs3 = name == "dash.qfs";
+      throw CommandError("the reference file '" + path + "' is missing: Velkor collects it at its first start from " +
+                         (fromNfs3 ? "NFS3's reference car (gamedata/carmodel/fm50/car.viv)"
+                                   : "NFS4's reference car (data/cars/fm50/car.viv)") +
+                         " in the game's folder");
+    }
+    return path;
+  }
+
+  // An unpacked input file; on POSIX its name is matched ignoring case.
+  std::string In(const std::string& name) const {
+    return platform::ResolveInGameFolder(inputFolder_ + platform::kPathSeparator, name);
+  }
+  std::string RequiredIn(const std::string& name) const {
+    const std::string path = In(name);
+    if (!FileExists(path)) throw CommandError("the car '" + archivePath_ + "' has no " + name + ", which a car needs");
+    return path;
+  }
+  std::string Out(const std::string& name) const { return JoinPath(outputFolder_, name); }
+
+  template <class T>
+  T& AddMember(const std::string& name) {
+    T& member = objects_.Add(std::make_unique<T>(Out(name)));
+    member.Load();
+    output_->members.push_back(&member);
+    return member;
+  }
+
+  void AddReferenceCopy(const std::string& name) {
+    CopyFile(Reference(name), Out(name));
+    AddMember<GameFile>(name);
+  }
+
+  void AddFrontEndImages() {
+    auto& images = objects_.Add(std::make_unique<FshFile>(Out("fedata.fsh")));
+    if (!FileExists(In("fedata.fsh"))) return;
+    CopyFile(In("fedata.fsh"), images.path);
+    images.Load();
+    output_->members.push_back(&images);
+  }
+
+  void ToNfs3() {
+    int variant = 0;
+    for (int n = 3; n >= 1 && variant == 0; --n)
+      if (FileExists(In("car" + std::to_string(n) + ".fce"))) variant = n;
+    const std::string suffix = variant == 0 ? "" : std::to_string(variant);
+
+    auto& performance = objects_.Add(std::make_unique<Carp4File>(RequiredIn("carp" + suffix + ".txt")));
+    performance.Load();
+    performance.ConvertTo3(Out("carp.txt"));
+    AddMember<Carp3File>("carp.txt");
+
+    auto& model = objects_.Add(std::make_unique<Fce4File>(RequiredIn("car" + suffix + ".fce")));
+    model.Load();
+    model.ConvertTo3(Out("car.fce"), 0);
+    model.ConvertTo3(Out("card.fce"), 1);
+    AddMember<Fce3File>("car.fce");
+    AddMember<Fce3File>("card.fce");
+
+    auto& texture = objects_.Add(std::make_unique<TgaFile>(RequiredIn("car" + suffix + "00.tga")));
+    texture.Load();
+    texture.FlipVertical();
+    texture.SaveAs(Out("car00.tga"));
+    AddMember<TgaFile>("car00.tga");
+
+    AddReferenceCopy("dash.qfs");
+    AddFrontEndImages();
+    for (const char* language : kLanguages) {
+      const std::string name = std::string("fedata.") + language;
+      auto& converted = objects_.Add(std::make_unique<FeData3File>(Out(name)));
+      if (!FileExists(In(name))) continue;
+      {
+        FeData4File source(In(name));
+        source.Load();
+        source.ConvertTo3(converted.path);
+      }
+      converted.Load();
+      output_->members.push_back(&converted);
+    }
+    for (const char* bank : {"careng.bnk", "ocareng.bnk", "scareng.bnk"}) AddReferenceCopy(bank);
+  }
+
+  void ToNfs4() {
+    Carp3File& performance = objects_.Add(std::make_unique<Carp3File>(RequiredIn("carp.txt")));
+    performance.Load();
+    performance.ConvertTo4(Out("carp.txt"));
+    for (const char* copy : {"carp1.txt", "carp2.txt", "carp3.txt"}) CopyFile(Out("carp.txt"), Out(copy));
+    for (const char* name : {"carp.txt", "carp1.txt", "carp2.txt", "carp3.txt"}) AddMember<Carp4File>(name);
+
+    auto& model = objects_.Add(std::make_unique<Fce3File>(RequiredIn("car.fce")));
+    model.Load();
+    model.ConvertTo4(Out("car.fce"));
+    for (const char* copy : {"car1.fce", "car2.fce", "car3.fce"}) CopyFile(Out("car.fce"), Out(copy));
+    for (const char* name : {"car.fce", "car1.fce", "car2.fce", "car3.fce"}) AddMember<Fce4File>(name);
+
+    auto& texture = objects_.Add(std::make_unique<TgaFile>(RequiredIn("car00.tga")));
+    texture.Load();
+    texture.FlipVertical();
+    texture.SaveAs(Out("car00.tga"));
+    for (const char* copy : {"car100.tga", "car200.tga", "car300.tga"}) CopyFile(Out("car00.tga"), Out(copy));
+    for (const char* name : {"car00.tga", "car100.tga", "car200.tga", "car300.tga"}) AddMember<TgaFile>(name);
+
+    CopyFile(Reference("dash.fsh"), Out("dash.fsh"));
+    AddMember<FshFile>("dash.fsh");
+    CopyFile(Reference("dash.fce"), Out("dash.fce"));
+    AddMember<Fce4File>("dash.fce");
+    CopyFile(Reference("dash00.tga"), Out("dash00.tga"));
+    AddMember<TgaFile>("dash00.tga");
+
+    AddFrontEndImages();
+    for (const char* language : kLanguages) {
+      const std::string name = std::string("fedata.") + language;
+      auto& converted = objects_.Add(std::make_unique<FeData4File>(Out(name)));
+      if (!FileExists(In(name))) continue;
+      {
+        FeData3File source(In(name));
+        source.Load();
+        source.ConvertTo4(converted.path);
+      }
+      converted.Load();
+      output_->members.push_back(&converted);
+    }
+    for (const char* sound : {"careng.ctb", "careng.ltb", "careng.bnk", "ocareng.bnk", "scareng.bnk"})
+      AddReferenceCopy(sound);
+  }
+
+  std::string archivePath_;
+  Game target_;
+  std::string inputFolder_;
+  std::string outputFolder_;
+  std::string outputPath_;
+  std::string programFolder_;
+  ObjectStack objects_;
+  VivArchive* output_ = nullptr;
+};
+
+}  // namespace
+
+void ConvertCar(const std::string& archivePath, Game target, bool install, const std::string& programFolder,
+                const std::string& gamePath) {
+  CreatedFolder carFolder;
+  std::string outputPath;
+  std::string carFolderPath;
+  if (install) {
+    const std::string carName = CarNameFromPath(archivePath);
+    const std::string cars = target == Game::Nfs3 ? "GameData/CarModel" : "Data/Cars";
+    const std::string carsFolder = platform::ResolveInGameFolder(gamePath, cars);
+    if (!platform::IsFolder(carsFolder))
+      throw CommandError(std::string("cannot install into ") + ShortName(target) + ": its car folder '" + carsFolder +
+                         "' does not exist (is " + ShortName(target) + "Path right?)");
+    carFolderPath = platform::ResolveInGameFolder(gamePath, cars + "/" + carName);
+    outputPath = platform::ResolveInGameFolder(gamePath, cars + "/" + carName + "/car.viv");
+  } else {
+    outputPath = archivePath.substr(0, archivePath.size() - 1) + (target == Game::Nfs3 ? "3" : "4");
+  }
+
+  CarConversion conversion(archivePath, target, outputPath, programFolder);
+  conversion.CheckBeforeStart();
+  if (!FileExists(archivePath)) throw FileError(archivePath, "open", "no such file or not readable");
+  if (install && !platform::IsFolder(carFolderPath)) carFolder.Create(carFolderPath);
+  conversion.Run();
+  carFolder.Keep();
+}
 
 }  // namespace velkor

@@ -1,0 +1,29 @@
+#include "app/CarName.h"
+
+#include <filesystem>
+
+#include "files/Errors.h"
+#include "platform/Platform.h"
+
+namespace velkor {
+
+std::string CarNameFromPath(const std::string& archivePath) {
+  // A relative path names a file below the current folder: take its full form, so that
+  // "car.viv" run in a car's folder still yields the car's name.
+  std::string path = archivePath;
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(std::filesystem::path(archivePath), ec).lexically_normal();
+  if (!ec) path = absolute.string();
+
+  std::size_t nameStart = path.size();
+  while (nameStart > 0 && !platform::IsFileNameBoundary(path[nameStart - 1])) --nameStart;
+  std::size_t folderStart = nameStart == 0 ? 0 : nameStart - 1;
+  while (folderStart > 0 && !platform::IsFileNameBoundary(path[folderStart - 1])) --folderStart;
+  const std::string name = nameStart == 0 ? std::string() : path.substr(folderStart, nameStart - 1 - folderStart);
+  if (name.empty() || name == "." || name == ".." || name.back() == ':')
+    throw CommandError("cannot install '" + archivePath +
+                       "': it lies in no folder whose name could name the car; put it in a folder named after the car");
+  return name;
+}
+
+}  // namespace velkor
