@@ -46,11 +46,10 @@ const std::array<std::string_view, 12> kNfs3PartNames = {
     "high right rear wheel", "medium body", "medium l front wheel", "medium r front wheel",
     "medium l rear wheel", "medium r rear wheel", "small body", "tiny body"};
 
-// NFS3 model: 7940-byte header, then six blocks of 12N, 12N, 56M, 32N, 12N, 12N bytes.
-Bytes Nfs3Model() {
+// NFS3 model: 7940-byte header, then six blocks of 12N, 12N, 56M, 32N, 12N, 12N bytes;
+// n vertices and m triangles spread over the twelve standard parts.
+Bytes Nfs3Model(std::uint32_t n = 24, std::uint32_t m = 12) {
   constexpr std::uint32_t kHeader = 7940;
-  constexpr std::uint32_t n = 24;  // two vertices per part
-  constexpr std::uint32_t m = 12;  // one triangle per part
   const std::array<std::uint32_t, 6> blockLengths = {12 * n, 12 * n, 56 * m, 32 * n, 12 * n, 12 * n};
   Bytes bytes(kHeader);
   bytes[0] = 0x13;
@@ -67,10 +66,10 @@ Bytes Nfs3Model() {
   WriteU32LE(bytes, 0xF8, 12);
   for (std::uint32_t part = 0; part < 12; ++part) {
     WriteU32LE(bytes, 0xFC + 12 * part, part * 100);           // part position, x
-    WriteU32LE(bytes, 0x3FC + 4 * part, 2 * part);             // first vertex
-    WriteU32LE(bytes, 0x4FC + 4 * part, 2);                    // vertex count
-    WriteU32LE(bytes, 0x5FC + 4 * part, part);                 // first triangle
-    WriteU32LE(bytes, 0x6FC + 4 * part, 1);                    // triangle count
+    WriteU32LE(bytes, 0x3FC + 4 * part, part * (n / 12));      // first vertex
+    WriteU32LE(bytes, 0x4FC + 4 * part, n / 12);               // vertex count
+    WriteU32LE(bytes, 0x5FC + 4 * part, part * (m / 12));      // first triangle
+    WriteU32LE(bytes, 0x6FC + 4 * part, m / 12);               // triangle count
     PutText(bytes, 0xE04 + 64 * part, kNfs3PartNames[part]);
   }
   for (std::uint32_t q = 0; q < 16; ++q)
@@ -197,6 +196,20 @@ std::vector<Member> RoadsterCar() {
   };
 }
 
+std::vector<Member> RealisticCar() {
+  std::vector<Member> car = {
+      {"carp.txt", PerformanceFile()},
+      {"car.fce", Nfs3Model(160, 240)},
+      {"car00.tga", Texture(256, 256)},
+      {"fedata.fsh", Images("ft00")},
+  };
+  for (const char* language : {"eng", "bri", "ger", "fre", "ita", "spa", "swe"})
+    car.emplace_back(std::string("fedata.") + language, FrontEndTexts(RoadsterTexts(false)));
+  car.emplace_back("car.bnk", Filler("synthetic engine sound", 1200 * 1024));
+  car.emplace_back("cardamage.bnk", Filler("synthetic damage sound", 848 * 1024));
+  return car;
+}
+
 std::vector<Member> Nfs3ReferenceCar() {
   return {
       {"carp.txt", PerformanceFile()}, {"dash.qfs", Filler("synthetic dashboard images", 300)},
@@ -206,16 +219,17 @@ std::vector<Member> Nfs3ReferenceCar() {
   };
 }
 
-std::vector<Member> Nfs4ReferenceCar() {
+std::vector<Member> Nfs4ReferenceCar(bool realistic) {
+  const std::size_t bank = realistic ? 300 * 1024 : 400;
   return {
       {"dash.fsh", Images("dash")},
       {"dash.fce", Nfs4DashModel()},
       {"dash00.tga", Texture(8, 4)},
       {"careng.ctb", Filler("synthetic engine table", 120)},
       {"careng.ltb", Filler("synthetic engine load table", 120)},
-      {"careng.bnk", Filler("synthetic engine sound", 400)},
-      {"ocareng.bnk", Filler("synthetic outside engine sound", 400)},
-      {"scareng.bnk", Filler("synthetic sound effects", 400)},
+      {"careng.bnk", Filler("synthetic engine sound", bank)},
+      {"ocareng.bnk", Filler("synthetic outside engine sound", bank)},
+      {"scareng.bnk", Filler("synthetic sound effects", bank)},
   };
 }
 
