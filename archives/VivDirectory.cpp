@@ -63,7 +63,7 @@ std::string EntryLabel(std::size_t index, const std::string& name) {
   return "entry " + std::to_string(index) + " ('" + PrintableName(name) + "')";
 }
 
-// The folder name a member unpacks into, for the kinds that unpack; empty otherwise.
+// Whether a member of that (lower-cased) name unpacks into a folder of its own when opened.
 bool UnpacksIntoFolder(const std::string& lowerName) {
   return PathEndsWith(lowerName, ".viv") || PathEndsWith(lowerName, ".fsh");
 }
@@ -175,7 +175,8 @@ void CheckVivMembers(const VivLocation& where, const VivDirectory& directory, in
     if (!UnpacksIntoFolder(lower)) continue;
 
     // "x.viv" unpacks into the folder "x" beside it: "..viv" or "...fsh" would unpack into
-    // the folder itself or its parent, and a member file "x" would stand in the way.
+    // the folder itself or its parent, and a member file "x" would stand in the way (names
+    // compared ignoring case, as Windows file systems do, so the answer is the same there).
     const std::string folderName = entry.name.substr(0, entry.name.size() - 4);
     const std::string label = EntryLabel(index, entry.name);
     if (folderName.empty() || folderName == "." || folderName == "..")

@@ -12,11 +12,8 @@
 #include "files/Endian.h"
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
-#if __has_include("model/FeData3File.h")
 #include "model/FeData3File.h"
 #include "model/FeData4File.h"
-#define VELKOR_HAVE_FEDATA 1
-#endif
 
 namespace velkor {
 namespace {
@@ -100,13 +97,8 @@ std::unique_ptr<GameFile> Construct(FileKind kind, std::string path) {
     case FileKind::Tga: return std::make_unique<TgaFile>(std::move(path));
     case FileKind::Fce3: return std::make_unique<Fce3File>(std::move(path));
     case FileKind::Fce4: return std::make_unique<Fce4File>(std::move(path));
-#ifdef VELKOR_HAVE_FEDATA
     case FileKind::FeData3: return std::make_unique<FeData3File>(std::move(path));
     case FileKind::FeData4: return std::make_unique<FeData4File>(std::move(path));
-#else
-    case FileKind::FeData3:
-    case FileKind::FeData4: return std::make_unique<GameFile>(std::move(path));
-#endif
     case FileKind::Carp3: return std::make_unique<Carp3File>(std::move(path));
     case FileKind::Carp4: return std::make_unique<Carp4File>(std::move(path));
     case FileKind::Plain: break;
