@@ -1,9 +1,9 @@
 #include "model/Fce3File.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
-#include "model/Fce4File.h"
 #include "model/FceConversion.h"
 
 namespace velkor {
@@ -27,12 +27,11 @@ int Fce3File::SaveAs(std::string p) {
 
 int Fce3File::ConvertTo4(std::string destination) const {
   using namespace fce;
-  Fce4File target(std::move(destination));
-  target.Reset();
   const FceHeader& from = model.header;
-  FceHeader& to = target.model.header;
+  FceHeader to(kFce4Layout);
+  to.Clear();
 
-  // Block offsets are not copied: SaveAs lays the blocks out one after another and
+  // Block offsets are not copied: the writer lays the blocks out one after another and
   // writes the offsets of that layout.
   to.setRecordCount(from.recordCount());
   to.setElementCount(from.elementCount());
@@ -52,14 +51,13 @@ int Fce3File::ConvertTo4(std::string destination) const {
                                                       : ToLowerName(from.partName(slot)));
   }
 
-  for (std::size_t b = 1; b <= 6; ++b) target.model.block(b) = model.block(b);
-  target.model.block(7) = model.block(1);
-  target.model.block(8) = model.block(2);
-  target.model.block(9) = model.block(1);
-  target.model.block(10) = model.block(2);
-  for (std::size_t b = 11; b <= 14; ++b) target.model.block(b).assign(static_cast<std::size_t>(to.blockLength(b)), 0);
-
-  target.Save();
+  // Blocks 7 to 10 repeat blocks 1 and 2; blocks 11 to 14 are zero.
+  const Bytes zeros(static_cast<std::size_t>(std::max(to.blockLength(11), to.blockLength(14))), 0);
+  const auto zerosFor = [&](std::size_t b) { return ByteView(zeros).first(static_cast<std::size_t>(to.blockLength(b))); };
+  const ByteView b1 = model.block(1), b2 = model.block(2);
+  const std::array<ByteView, 14> blocks = {b1, b2, model.block(3), model.block(4), model.block(5), model.block(6),
+                                           b1, b2, b1, b2, zerosFor(11), zerosFor(12), zerosFor(13), zerosFor(14)};
+  WritePackedModel(destination, to, blocks);
   return 1;
 }
 

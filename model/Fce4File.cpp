@@ -1,9 +1,9 @@
 #include "model/Fce4File.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
-#include "model/Fce3File.h"
 #include "model/FceConversion.h"
 
 namespace velkor {
@@ -30,11 +30,10 @@ int Fce4File::ConvertTo3(std::string destination, int useAlternateBlocks) const 
   const FceHeader& from = model.header;
   const std::vector<std::size_t> order = Nfs3PartOrder(from);
 
-  Fce3File target(std::move(destination));
-  target.Reset();
-  FceHeader& to = target.model.header;
+  FceHeader to(kFce3Layout);
+  to.Clear();
 
-  // Block offsets are not copied: SaveAs lays the blocks out one after another and
+  // Block offsets are not copied: the writer lays the blocks out one after another and
   // writes the offsets of that layout.
   to.setRecordCount(from.recordCount());
   to.setElementCount(from.elementCount());
@@ -54,11 +53,10 @@ int Fce4File::ConvertTo3(std::string destination, int useAlternateBlocks) const 
     to.setPartName(r, position >= 0 ? std::string(kStandardParts[static_cast<std::size_t>(position)].nfs3Name) : name);
   }
 
-  target.model.block(1) = model.block(useAlternateBlocks != 0 ? 9 : 1);
-  target.model.block(2) = model.block(useAlternateBlocks != 0 ? 10 : 2);
-  for (std::size_t b = 3; b <= 6; ++b) target.model.block(b) = model.block(b);
-
-  target.Save();
+  const bool alternate = useAlternateBlocks != 0;
+  const std::array<ByteView, 6> blocks = {model.block(alternate ? 9 : 1), model.block(alternate ? 10 : 2),
+                                          model.block(3), model.block(4), model.block(5), model.block(6)};
+  WritePackedModel(destination, to, blocks);
   return 1;
 }
 

@@ -45,12 +45,12 @@ void FceModel::Reset() {
   for (auto& b : blocks_) b.clear();
 }
 
-Bytes& FceModel::block(std::size_t number) {
+BlockBytes& FceModel::block(std::size_t number) {
   if (number < 1 || number > blocks_.size()) throw InternalError("FCE block number out of range");
   return blocks_[number - 1];
 }
 
-const Bytes& FceModel::block(std::size_t number) const {
+const BlockBytes& FceModel::block(std::size_t number) const {
   if (number < 1 || number > blocks_.size()) throw InternalError("FCE block number out of range");
   return blocks_[number - 1];
 }
@@ -75,13 +75,13 @@ std::int32_t FceModel::Load(const std::string& path) {
     throw FormatError(path, layout.partCount, "partCount " + Num(parts) + " is outside 0 to 64");
   for (std::size_t b = 1; b <= layout.blockCount; ++b) CheckBlockFits(path, loaded, b, fileLength);
 
-  std::vector<Bytes> blocks(layout.blockCount);
+  std::vector<BlockBytes> blocks(layout.blockCount);
   for (std::size_t b = 1; b <= layout.blockCount; ++b) {
-    Bytes& data = blocks[b - 1];
+    BlockBytes& data = blocks[b - 1];
     data.resize(static_cast<std::size_t>(loaded.blockLength(b)));
     if (data.empty()) continue;
     file.Seek(layout.headerSize + static_cast<std::uint64_t>(loaded.blockOffset(b)));
-    file.ReadExact(data);
+    file.ReadExact(MutableByteView(data));
   }
   header = std::move(loaded);
   blocks_ = std::move(blocks);
@@ -89,12 +89,18 @@ std::int32_t FceModel::Load(const std::string& path) {
 }
 
 std::int32_t FceModel::SaveAs(const std::string& path) {
+  std::vector<ByteView> views(blocks_.begin(), blocks_.end());
+  return WritePackedModel(path, header, views);
+}
+
+std::int32_t WritePackedModel(const std::string& path, FceHeader& header, std::span<const ByteView> blocks) {
   const Layout& layout = header.layout();
+  if (blocks.size() != layout.blockCount) throw InternalError("FCE model written with the wrong number of blocks");
   std::uint64_t total = 0;
   for (std::size_t b = 1; b <= layout.blockCount; ++b) {
-    if (blocks_[b - 1].size() != header.blockLength(b))
+    if (blocks[b - 1].size() != header.blockLength(b))
       throw InternalError("FCE block " + Num(static_cast<std::int64_t>(b)) + " does not match the header's counts");
-    total += blocks_[b - 1].size();
+    total += blocks[b - 1].size();
   }
   if (layout.headerSize + total > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
     throw FormatError(path, "the model would be larger than 2 GiB, which an FCE file cannot be");
@@ -102,13 +108,13 @@ std::int32_t FceModel::SaveAs(const std::string& path) {
   std::int32_t offset = 0;
   for (std::size_t b = 1; b <= layout.blockCount; ++b) {
     header.setBlockOffset(b, offset);
-    offset += static_cast<std::int32_t>(blocks_[b - 1].size());
+    offset += static_cast<std::int32_t>(blocks[b - 1].size());
   }
 
   AtomicOutput out(path);
   try {
     out.file().Write(header.bytes());
-    for (const Bytes& data : blocks_) out.file().Write(data);
+    for (const ByteView data : blocks) out.file().Write(data);
   } catch (const FileError& e) {
     throw FileError(path, "write", e.reason());
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
@@ -137,64 +138,48 @@ Bytes Fce4WithNames(const std::vector<std::string>& names, std::int32_t parts) {
   return model;
 }
 
-struct Part3 {
-  std::string name;
-  std::uint8_t recordByte;
-  std::uint32_t table0;
-};
-
-Part3 PartOf(const Bytes& nfs3, std::size_t r) {
+// Name, part-record byte and first table entry of NFS3 part r.
+std::tuple<std::string, int, std::uint32_t> PartOf(const Bytes& nfs3, std::size_t r) {
   const auto name = Slice(nfs3, 0xE04 + 64 * r, 64);
   return {std::string(name.begin(), std::find(name.begin(), name.end(), 0)), nfs3[0xFC + 12 * r],
-          GetU32(nfs3, 0x3FC + 4 * r)};
+          GetU32(nfs3, 0x3FC + 256 * 3 + 4 * r)};
 }
 
 TEST(FceConvert, Nfs4PartsAreReorderedByStandardPosition) {
+  using Part = std::tuple<std::string, int, std::uint32_t>;
+  struct Case {
+    std::vector<std::string> names;
+    std::int32_t parts;
+    std::vector<Part> want;  // NFS3 parts 0, 1, ...; records and tables follow their source slot
+  };
+  std::vector<std::string> odd(64);
+  // ":hb" is recognised; of two ":TB" the later slot (4) takes the position and slot 1
+  // belongs nowhere; positions nobody claims are skipped.
+  odd[0] = "door", odd[1] = ":TB", odd[2] = ":hb", odd[3] = ":Mlfw", odd[4] = ":TB", odd[63] = "tail";
+  const std::vector<Case> cases = {
+      {{":MB", "wing", ":HB"}, 3, {{"high body", 3, 302}, {"medium body", 1, 300}, {"WING", 2, 301}, {"", 0, 0}}},
+      {odd, 5, {{"high body", 3, 302}, {"medium l front wheel", 4, 303}, {"tiny body", 5, 304}, {"DOOR", 1, 300},
+                {"", 6, 305}, {"", 0, 0}}},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    test::WriteBytes(dir / "car.fce", Fce4WithNames(c.names, c.parts));
+    Fce4File model(dir / "car.fce");
+    model.Load();
+    model.ConvertTo3(dir / "car.fc3", 0);
+    const Bytes out = test::ReadBytes(dir / "car.fc3");
+    EXPECT_EQ(GetU32(out, 0xF8), static_cast<std::uint32_t>(c.parts));
+    for (std::size_t r = 0; r < c.want.size(); ++r) EXPECT_EQ(PartOf(out, r), c.want[r]) << c.names[0] << " " << r;
+  }
+  // 63 slots remain after the duplicate dropped out: NFS3 slot 63 has no source.
   TempDir dir;
-  test::WriteBytes(dir / "car.fce", Fce4WithNames({":MB", "wing", ":HB"}, 3));
+  test::WriteBytes(dir / "car.fce", Fce4WithNames(odd, 5));
   Fce4File model(dir / "car.fce");
   model.Load();
   model.ConvertTo3(dir / "car.fc3", 0);
   const Bytes out = test::ReadBytes(dir / "car.fc3");
-
-  const Part3 p0 = PartOf(out, 0), p1 = PartOf(out, 1), p2 = PartOf(out, 2);
-  EXPECT_EQ(p0.name, "high body");
-  EXPECT_EQ(p0.recordByte, 3);  // slot 2
-  EXPECT_EQ(p1.name, "medium body");
-  EXPECT_EQ(p1.recordByte, 1);  // slot 0
-  EXPECT_EQ(p2.name, "WING");
-  EXPECT_EQ(p2.recordByte, 2);  // slot 1
-  for (std::size_t t = 0; t < 4; ++t) {
-    EXPECT_EQ(GetU32(out, 0x3FC + 256 * t + 0), 100 * t + 2);
-    EXPECT_EQ(GetU32(out, 0x3FC + 256 * t + 4), 100 * t + 0);
-    EXPECT_EQ(GetU32(out, 0x3FC + 256 * t + 8), 100 * t + 1);
-    EXPECT_EQ(GetU32(out, 0x3FC + 256 * t + 12), 0u) << "slots beyond partCount stay zero";
-  }
-  EXPECT_EQ(Slice(out, 0xFC + 36, 12), Bytes(12, 0));
-  EXPECT_EQ(GetU32(out, 0xF8), 3u);
-}
-
-TEST(FceConvert, StandardNamesInAnyCaseMissingPositionsAndDuplicates) {
-  TempDir dir;
-  // ":hb" is recognised; ":TB" appears twice and the later slot (4) takes the position,
-  // so slot 1 belongs nowhere; positions nobody claims are skipped.
-  std::vector<std::string> names(64);
-  names[0] = "door", names[1] = ":TB", names[2] = ":hb", names[3] = ":Mlfw", names[4] = ":TB", names[63] = "tail";
-  test::WriteBytes(dir / "car.fce", Fce4WithNames(names, 5));
-  Fce4File model(dir / "car.fce");
-  model.Load();
-  model.ConvertTo3(dir / "car.fc3", 0);
-  const Bytes out = test::ReadBytes(dir / "car.fc3");
-  const std::vector<std::pair<std::string, std::uint8_t>> want = {
-      {"high body", 3}, {"medium l front wheel", 4}, {"tiny body", 5}, {"DOOR", 1}, {"", 6}};
-  for (std::size_t r = 0; r < want.size(); ++r) {
-    EXPECT_EQ(PartOf(out, r).name, want[r].first) << r;
-    EXPECT_EQ(PartOf(out, r).recordByte, want[r].second) << r;
-  }
-  // Slot 1 dropped out, so the 63 remaining slots fill NFS3 slots 0 to 62 and slot 63 stays empty.
-  EXPECT_EQ(PartOf(out, 62).name, "TAIL");
-  EXPECT_EQ(PartOf(out, 62).recordByte, 0) << "beyond partCount";
-  EXPECT_EQ(PartOf(out, 63).name, "");
+  EXPECT_EQ(PartOf(out, 62), (Part{"TAIL", 0, 0}));
+  EXPECT_EQ(PartOf(out, 63), (Part{"", 0, 0}));
 }
 
 TEST(FceConvert, AlternateBlocksSelectBlocksNineAndTenAndNothingElse) {

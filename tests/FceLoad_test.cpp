@@ -110,7 +110,7 @@ TEST(FceLoad, EmptyBlocksFitAnywhereAndPartCountSixtyFourIsAccepted) {
   Fce3File file(dir / "a.fce");
   file.Load();
   EXPECT_EQ(file.model.header.partCount(), 64);
-  EXPECT_EQ(file.model.block(3), test::BlockPattern(3, 56));
+  EXPECT_EQ(Bytes(file.model.block(3).begin(), file.model.block(3).end()), test::BlockPattern(3, 56));
 }
 
 }  // namespace
