@@ -107,16 +107,5 @@ TEST(TgaFile, ImagesItCannotCarryAreFormatErrors) {
   EXPECT_NO_THROW(grey.Load());
 }
 
-TEST(TgaFile, ResetEmptiesTheImage) {
-  TempDir dir;
-  test::WriteBytes(dir / "a.tga", TgaBytes(2, 2, 24, "id", Counting(12)));
-  TgaFile tga(dir / "a.tga");
-  tga.Load();
-  tga.Reset();
-  tga.SaveAs(dir / "b.tga");
-  EXPECT_EQ(test::ReadBytes(dir / "b.tga"), Bytes(18, 0));
-  EXPECT_EQ(tga.size, 18);
-}
-
 }  // namespace
 }  // namespace velkor
