@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "files/Endian.h"
@@ -49,6 +50,7 @@ class File {
 
  private:
   std::string path_;
+  std::optional<std::uint64_t> readLength_;  // known for files opened for reading
 #ifdef _WIN32
   void* handle_ = nullptr;
 #else

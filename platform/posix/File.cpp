@@ -28,18 +28,22 @@ File::File(std::string path, Mode mode) : path_(std::move(path)) {
     fd_ = -1;
     throw FileError(path_, "open", Reason(EISDIR));
   }
+  // A file opened for reading is taken to keep its length while it is open.
+  if (mode == Mode::Read) readLength_ = static_cast<std::uint64_t>(st.st_size);
 }
 
 File::~File() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-File::File(File&& other) noexcept : path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1)) {}
+File::File(File&& other) noexcept
+    : path_(std::move(other.path_)), readLength_(other.readLength_), fd_(std::exchange(other.fd_, -1)) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     if (fd_ >= 0) ::close(fd_);
     path_ = std::move(other.path_);
+    readLength_ = other.readLength_;
     fd_ = std::exchange(other.fd_, -1);
   }
   return *this;
@@ -55,6 +59,7 @@ bool File::CanOpenForReading(const std::string& path) {
 }
 
 std::uint64_t File::Length() const {
+  if (readLength_) return *readLength_;
   struct stat st {};
   if (::fstat(fd_, &st) != 0) throw FileError(path_, "read the length of", Reason(errno));
   return static_cast<std::uint64_t>(st.st_size);
@@ -85,9 +90,9 @@ std::size_t File::ReadSome(MutableByteView buffer) {
 }
 
 void File::ReadExact(MutableByteView buffer) {
-  const std::uint64_t start = Position();
-  if (ReadSome(buffer) != buffer.size())
-    throw FormatError(path_, start, "truncated: " + std::to_string(buffer.size()) + " bytes expected");
+  const std::size_t got = ReadSome(buffer);
+  if (got != buffer.size())
+    throw FormatError(path_, Position() - got, "truncated: " + std::to_string(buffer.size()) + " bytes expected");
 }
 
 Bytes File::ReadAtMost(std::uint64_t offset, std::size_t length) {
