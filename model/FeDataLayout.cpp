@@ -12,13 +12,22 @@ namespace velkor::fedata {
 
 namespace {
 
+// Files up to this size (every real front-end file) are read in one piece; larger ones
+// text by text, so that memory stays bounded whatever the file holds.
+constexpr std::uint64_t kWholeFileLimit = 1 << 20;
+
+std::string TextAt(ByteView bytes) {
+  const auto text = bytes.first(std::min<std::size_t>(kMaxTextLength, bytes.size()));
+  return std::string(text.begin(), std::find(text.begin(), text.end(), std::uint8_t{0}));
+}
+
 std::string ReadText(File& file, std::uint64_t fileLength, std::uint32_t offset) {
   if (offset >= fileLength) return {};
   const auto available = static_cast<std::size_t>(std::min<std::uint64_t>(kMaxTextLength, fileLength - offset));
   Bytes bytes(available);
   file.Seek(offset);
   file.ReadExact(bytes);
-  return std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), std::uint8_t{0}));
+  return TextAt(bytes);
 }
 
 }  // namespace
@@ -34,13 +43,18 @@ std::int32_t LoadFile(const std::string& path, const char* kind, MutableByteView
     throw FormatError(path, std::string("truncated: the header and text offsets of ") + kind + " take " +
                                 std::to_string(fixedSize) + " bytes, the file has " + std::to_string(fileLength));
   }
-  Bytes fixed(fixedSize);
+  const bool whole = fileLength <= kWholeFileLimit;
+  Bytes fixed(whole ? static_cast<std::size_t>(fileLength) : fixedSize);
   file.ReadExact(fixed);
   std::vector<std::uint32_t> readOffsets(offsets.size());
   std::vector<std::string> readTexts(texts.size());
   for (std::size_t i = 0; i < offsets.size(); ++i) {
     readOffsets[i] = ReadU32LE(fixed, header.size() + 4 * i);
-    readTexts[i] = ReadText(file, fileLength, readOffsets[i]);
+    if (!whole) {
+      readTexts[i] = ReadText(file, fileLength, readOffsets[i]);
+    } else if (readOffsets[i] < fixed.size()) {
+      readTexts[i] = TextAt(ByteView(fixed).subspan(readOffsets[i]));
+    }
   }
   std::copy(fixed.begin(), fixed.begin() + static_cast<std::ptrdiff_t>(header.size()), header.begin());
   std::ranges::copy(readOffsets, offsets.begin());

@@ -1,6 +1,10 @@
 #include "platform/GameFolders.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "platform/File.h"
@@ -79,24 +83,17 @@ std::string ResolveInGameFolder(const std::string& gameFolder, const std::string
     std::string component = relative.substr(start, end - start);
     start = end + 1;
     if (component.empty()) continue;
-    if (exists) {
-      std::string match;
-      bool found = false;
-      for (const auto& entry : ListFolder(path.empty() ? "." : path)) {
-        if (entry.name == component) {
-          match = entry.name;
-          found = true;
+    struct stat st {};
+    if (exists && ::lstat((path + component).c_str(), &st) != 0) {
+      // No entry of exactly this name: take the first that differs only in case.
+      exists = false;
+      std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.empty() ? "." : path.c_str()), &::closedir);
+      while (const dirent* entry = dir ? ::readdir(dir.get()) : nullptr) {
+        if (SameIgnoringCase(entry->d_name, component)) {
+          component = entry->d_name;
+          exists = true;
           break;
         }
-        if (!found && SameIgnoringCase(entry.name, component)) {
-          match = entry.name;
-          found = true;
-        }
-      }
-      if (found) {
-        component = match;
-      } else {
-        exists = false;
       }
     }
     path += component;
