@@ -27,4 +27,9 @@ GameFile& KeepUntilEndOfRun(std::unique_ptr<GameFile> file) {
   return *objects.back();
 }
 
+void EndOfRun() {
+  auto& objects = RunLifetimeObjects();
+  while (!objects.empty()) objects.pop_back();
+}
+
 }  // namespace velkor

@@ -15,4 +15,8 @@ namespace velkor {
 // folders inside a conversion's working folder go when that folder's owner deletes it.
 GameFile& KeepUntilEndOfRun(std::unique_ptr<GameFile> file);
 
+// Destroys every object kept so far, newest first: for a process that performs many
+// commands one after another (the fuzzing harnesses), at the end of each.
+void EndOfRun();
+
 }  // namespace velkor

@@ -1,0 +1,198 @@
+// Writes the seed corpora of the fuzzing harnesses, one folder per harness:
+//   velkor-fuzz-seeds <folder>
+// creates <folder>/viv, <folder>/fsh, ... Every seed is made by Velkor's own code: the
+// synthetic sample cars, and what Velkor's conversions make of them.
+
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/Workflows.h"
+#include "carp/Carp3File.h"
+#include "files/AtomicOutput.h"
+#include "files/Endian.h"
+#include "fuzz/RecogniserNames.h"
+#include "model/Fce3File.h"
+#include "model/FeData3File.h"
+#include "platform/File.h"
+#include "sample/SampleCar.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using velkor::Bytes;
+using velkor::sample::Member;
+
+Bytes ReadAll(const std::string& path) {
+  velkor::File file(path, velkor::File::Mode::Read);
+  Bytes bytes(static_cast<std::size_t>(file.Length()));
+  file.ReadExact(bytes);
+  return bytes;
+}
+
+const Bytes& Find(const std::vector<Member>& members, const std::string& name) {
+  for (const auto& member : members)
+    if (member.first == name) return member.second;
+  throw std::runtime_error("no member " + name);
+}
+
+// An FSH file of the given records (name and record bytes), laid out one after another.
+Bytes Fsh(const std::vector<std::pair<std::string, Bytes>>& records) {
+  Bytes bytes(16 + 8 * records.size(), 0);
+  bytes[0] = 'S', bytes[1] = 'H', bytes[2] = 'P', bytes[3] = 'I';
+  velkor::WriteU32LE(bytes, 8, static_cast<std::uint32_t>(records.size()));
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    for (std::size_t c = 0; c < 4; ++c) bytes[16 + 8 * i + c] = static_cast<std::uint8_t>(records[i].first[c]);
+    velkor::WriteU32LE(bytes, 16 + 8 * i + 4, static_cast<std::uint32_t>(bytes.size()));
+    bytes.insert(bytes.end(), records[i].second.begin(), records[i].second.end());
+  }
+  velkor::WriteU32LE(bytes, 4, static_cast<std::uint32_t>(bytes.size()));
+  return bytes;
+}
+
+// An image record: header with code and size, then `extra` bytes of pixels (and palette).
+Bytes Record(std::uint8_t code, std::uint16_t width, std::uint16_t height, std::size_t extra) {
+  Bytes bytes(16, 0);
+  bytes[0] = code;
+  velkor::WriteU16LE(bytes, 4, width);
+  velkor::WriteU16LE(bytes, 6, height);
+  for (std::size_t i = 0; i < extra; ++i) bytes.push_back(static_cast<std::uint8_t>(i * 13));
+  return bytes;
+}
+
+// An 8-bit greyscale TGA with a 3-byte identification field and a footer after the pixels.
+Bytes GreyImage() {
+  Bytes bytes(18, 0);
+  bytes[0] = 3;
+  bytes[2] = 3;
+  velkor::WriteU16LE(bytes, 12, 3);
+  velkor::WriteU16LE(bytes, 14, 2);
+  bytes[16] = 8;
+  const std::string rest = std::string("id!") + "\x01\x02\x03\x04\x05\x06" + "end";
+  bytes.insert(bytes.end(), rest.begin(), rest.end());
+  return bytes;
+}
+
+class Seeds {
+ public:
+  explicit Seeds(fs::path root) : root_(std::move(root)) {}
+  void Add(const std::string& harness, const std::string& name, const Bytes& bytes) {
+    fs::create_directories(root_ / harness);
+    velkor::WriteFileAtomically((root_ / harness / name).string(), bytes);
+  }
+  // A recogniser seed: the index of the name, then the content.
+  void AddRecognised(const std::string& fileName, const Bytes& bytes) {
+    for (std::size_t i = 0; i < velkor::fuzz::kRecogniserNames.size(); ++i) {
+      if (fileName != velkor::fuzz::kRecogniserNames[i]) continue;
+      Bytes seed{static_cast<std::uint8_t>(i)};
+      seed.insert(seed.end(), bytes.begin(), bytes.end());
+      Add("recognise", fileName, seed);
+      return;
+    }
+    throw std::runtime_error("the recogniser harness has no name " + fileName);
+  }
+
+ private:
+  fs::path root_;
+};
+
+void MakeSeeds(const fs::path& root) {
+  using namespace velkor;
+  Seeds seeds(root);
+  const auto roadster = sample::RoadsterCar();
+  const auto nfs3Reference = sample::Nfs3ReferenceCar();
+  const auto nfs4Reference = sample::Nfs4ReferenceCar();
+
+  // NFS4 versions of the roadster's files, and the whole car, by Velkor's conversions.
+  const fs::path work = root / "work";
+  fs::remove_all(work);
+  fs::create_directories(work / "program");
+  fs::create_directories(work / "parts");
+  for (const auto& [name, bytes] : nfs4Reference) WriteFileAtomically((work / "program" / name).string(), bytes);
+  WriteFileAtomically((work / "program/dash.qfs").string(), Find(nfs3Reference, "dash.qfs"));
+  for (const auto& [name, bytes] : roadster) WriteFileAtomically((work / "parts" / name).string(), bytes);
+  const auto in = [&](const std::string& name) { return (work / "parts" / name).string(); };
+  const auto out = [&](const std::string& name) { return (work / name).string(); };
+  {
+    Carp3File performance(in("carp.txt"));
+    performance.Load();
+    performance.ConvertTo4(out("carp.tx4"));
+    Fce3File model(in("car.fce"));
+    model.Load();
+    model.ConvertTo4(out("car.fc4"));
+    FeData3File texts(in("fedata.eng"));
+    texts.Load();
+    texts.ConvertTo4(out("fedata.en4"));
+  }
+  const std::string roadsterArchive = out("roadster.viv");
+  WriteFileAtomically(roadsterArchive, sample::PackArchive(roadster));
+  ConvertCar(roadsterArchive, Game::Nfs4, false, (work / "program").string() + "/", (work / "nfs4").string() + "/");
+  const Bytes nfs4Car = ReadAll(out("roadster.vi4"));
+  const Bytes nfs4Performance = ReadAll(out("carp.tx4"));
+  const Bytes nfs4Model = ReadAll(out("car.fc4"));
+  const Bytes nfs4Texts = ReadAll(out("fedata.en4"));
+  fs::remove_all(work);
+
+  const Bytes nested = sample::PackArchive(
+      {{"inner.viv", sample::PackArchive({{"a.txt", {'a'}}, {"dash.fsh", Find(nfs4Reference, "dash.fsh")}})},
+       {"car00.tga", Find(roadster, "car00.tga")}});
+  seeds.Add("viv", "roadster", sample::PackArchive(roadster));
+  seeds.Add("viv", "nfs4-roadster", nfs4Car);
+  seeds.Add("viv", "nfs3-reference", sample::PackArchive(nfs3Reference));
+  seeds.Add("viv", "nfs4-reference", sample::PackArchive(nfs4Reference));
+  seeds.Add("viv", "empty", sample::PackArchive({}));
+  seeds.Add("viv", "nested", nested);
+
+  seeds.Add("car", "roadster", sample::PackArchive(roadster));
+  seeds.Add("car", "nfs4-roadster", nfs4Car);
+
+  seeds.Add("fsh", "fedata", Find(roadster, "fedata.fsh"));
+  seeds.Add("fsh", "dash", Find(nfs4Reference, "dash.fsh"));
+  seeds.Add("fsh", "palette", Fsh({{"pal1", Record(0x7B, 2, 2, 4 + 16 + 1024)}}));
+  seeds.Add("fsh", "three",
+            Fsh({{"a565", Record(0x78, 2, 1, 4)}, {"a555", Record(0x7E, 1, 2, 4)}, {"none", Record(0x7A, 9, 9, 3)}}));
+
+  seeds.Add("tga", "car00", Find(roadster, "car00.tga"));
+  seeds.Add("tga", "dash00", Find(nfs4Reference, "dash00.tga"));
+  seeds.Add("tga", "grey", GreyImage());
+
+  seeds.Add("fce", "nfs3-car", Find(roadster, "car.fce"));
+  seeds.Add("fce", "nfs4-car", nfs4Model);
+  seeds.Add("fce", "nfs4-dash", Find(nfs4Reference, "dash.fce"));
+
+  seeds.Add("fedata", "nfs3-eng", Find(roadster, "fedata.eng"));
+  seeds.Add("fedata", "nfs3-ger", Find(roadster, "fedata.ger"));
+  seeds.Add("fedata", "nfs4-eng", nfs4Texts);
+
+  seeds.Add("carp", "nfs3", Find(roadster, "carp.txt"));
+  seeds.Add("carp", "nfs4", nfs4Performance);
+
+  seeds.AddRecognised("car.viv", nested);
+  seeds.AddRecognised("dash.fsh", Find(nfs4Reference, "dash.fsh"));
+  seeds.AddRecognised("car00.tga", Find(roadster, "car00.tga"));
+  seeds.AddRecognised("car.fce", Find(roadster, "car.fce"));
+  seeds.AddRecognised("CAR.FCE", nfs4Model);
+  seeds.AddRecognised("fedata.eng", Find(roadster, "fedata.eng"));
+  seeds.AddRecognised("FEDATA.GER", nfs4Texts);
+  seeds.AddRecognised("carp.txt", Find(roadster, "carp.txt"));
+  seeds.AddRecognised("carp1.txt", nfs4Performance);
+  seeds.AddRecognised("dash.qfs", Find(nfs3Reference, "dash.qfs"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: velkor-fuzz-seeds FOLDER\n");
+    return 2;
+  }
+  try {
+    MakeSeeds(argv[1]);
+    return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "velkor-fuzz-seeds: %s\n", e.what());
+    return 1;
+  }
+}
