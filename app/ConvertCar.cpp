@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "app/CarName.h"
@@ -160,6 +161,28 @@ class CarConversion {
     output_->members.push_back(&images);
   }
 
+  // Each language's front-end texts that the input has, converted from Source's game to
+  // Target's; the source object lives only for its conversion.
+  template <class Source, class Target>
+  void AddFrontEndTexts() {
+    for (const char* language : kLanguages) {
+      const std::string name = std::string("fedata.") + language;
+      auto& converted = objects_.Add(std::make_unique<Target>(Out(name)));
+      if (!FileExists(In(name))) continue;
+      {
+        Source source(In(name));
+        source.Load();
+        if constexpr (std::is_same_v<Target, FeData3File>) {
+          source.ConvertTo3(converted.path);
+        } else {
+          source.ConvertTo4(converted.path);
+        }
+      }
+      converted.Load();
+      output_->members.push_back(&converted);
+    }
+  }
+
   void ToNfs3() {
     int variant = 0;
     for (int n = 3; n >= 1 && variant == 0; --n)
@@ -186,18 +209,7 @@ class CarConversion {
 
     AddReferenceCopy("dash.qfs");
     AddFrontEndImages();
-    for (const char* language : kLanguages) {
-      const std::string name = std::string("fedata.") + language;
-      auto& converted = objects_.Add(std::make_unique<FeData3File>(Out(name)));
-      if (!FileExists(In(name))) continue;
-      {
-        FeData4File source(In(name));
-        source.Load();
-        source.ConvertTo3(converted.path);
-      }
-      converted.Load();
-      output_->members.push_back(&converted);
-    }
+    AddFrontEndTexts<FeData4File, FeData3File>();
     for (const char* bank : {"careng.bnk", "ocareng.bnk", "scareng.bnk"}) AddReferenceCopy(bank);
   }
 
@@ -229,18 +241,7 @@ class CarConversion {
     AddMember<TgaFile>("dash00.tga");
 
     AddFrontEndImages();
-    for (const char* language : kLanguages) {
-      const std::string name = std::string("fedata.") + language;
-      auto& converted = objects_.Add(std::make_unique<FeData4File>(Out(name)));
-      if (!FileExists(In(name))) continue;
-      {
-        FeData3File source(In(name));
-        source.Load();
-        source.ConvertTo4(converted.path);
-      }
-      converted.Load();
-      output_->members.push_back(&converted);
-    }
+    AddFrontEndTexts<FeData3File, FeData4File>();
     for (const char* sound : {"careng.ctb", "careng.ltb", "careng.bnk", "ocareng.bnk", "scareng.bnk"})
       AddReferenceCopy(sound);
   }

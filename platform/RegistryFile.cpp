@@ -6,19 +6,15 @@
 
 #include "files/AtomicOutput.h"
 #include "files/Errors.h"
+#include "platform/AsciiCase.h"
 #include "platform/File.h"
 
 namespace velkor {
 namespace {
 
+using platform::SameIgnoringCase;
+
 constexpr const char* kHeader = "Windows Registry Editor Version 5.00";
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
 
 std::string Escape(const std::string& text) {
   std::string out;

@@ -1,16 +1,9 @@
 #include "platform/WineRegistry.h"
 
+#include "platform/AsciiCase.h"
+
 namespace velkor::platform {
 namespace {
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -7,21 +7,13 @@
 #include <memory>
 #include <vector>
 
+#include "platform/AsciiCase.h"
 #include "platform/File.h"
 #include "platform/Platform.h"
 #include "platform/WineRegistry.h"
 
 namespace velkor::platform {
 namespace {
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
 
 std::string WinePrefix() {
   if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) return prefix;
