@@ -21,11 +21,7 @@ constexpr std::array<int, kNfs3ParameterCount> kNfs3EntryOrder = [] {
 Carp3File::Carp3File(std::string p) : GameFile(std::move(p)) { typeTag = "CARP3"; }
 
 int Carp3File::Load() {
-  const std::string text = ReadPerformanceText(path);
-  decltype(values) loaded;
-  ExtractPerformanceValues(text, loaded);
-  values = std::move(loaded);
-  size = static_cast<std::int32_t>(text.size());
+  size = LoadPerformanceValues(path, values);
   return 1;
 }
 

@@ -24,11 +24,7 @@ constexpr std::array<int, kNfs4ParameterCount> kNfs4EntryOrder = [] {
 Carp4File::Carp4File(std::string p) : GameFile(std::move(p)) { typeTag = "CARP4"; }
 
 int Carp4File::Load() {
-  const std::string text = ReadPerformanceText(path);
-  decltype(values) loaded;
-  ExtractPerformanceValues(text, loaded);
-  values = std::move(loaded);
-  size = static_cast<std::int32_t>(text.size());
+  size = LoadPerformanceValues(path, values);
   return 1;
 }
 

@@ -3,10 +3,12 @@
 // The text layout shared by both games' performance files: entries of two CR LF-ended
 // lines, "<description>(<label>)" and the value. Values are carried as raw bytes.
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace velkor {
 
@@ -18,6 +20,17 @@ std::string ReadPerformanceText(const std::string& path);
 // whose value has no CR after it, gives an empty value. Labels at or beyond values.size()
 // are ignored.
 void ExtractPerformanceValues(std::string_view text, std::span<std::string> values);
+
+// Fills `values` from the file at `path` (all of them, or none when reading fails) and
+// returns the file's length.
+template <std::size_t N>
+std::int32_t LoadPerformanceValues(const std::string& path, std::array<std::string, N>& values) {
+  const std::string text = ReadPerformanceText(path);
+  std::array<std::string, N> loaded;
+  ExtractPerformanceValues(text, loaded);
+  values = std::move(loaded);
+  return static_cast<std::int32_t>(text.size());
+}
 
 // The file text with one entry per label of `order`, in that order.
 std::string BuildPerformanceText(std::span<const int> order, std::span<const std::string> values);
