@@ -80,6 +80,7 @@ void FshFile::Unpack(File& fsh, std::uint64_t length, const std::string& folder)
 
     const ByteView name(directory.data() + index * kDirectoryEntrySize, 4);
     const std::string recordPath = JoinPath(folder, FshRecordFileName(name));
+    RefuseLinkInTheWay(recordPath);
     {
       File out(recordPath, File::Mode::CreateTruncate);
       fsh.CopyRangeTo(out, start, available);

@@ -162,6 +162,14 @@ int VivArchive::Load() {
 // once by the kernel where it can; what the member's kind reads of it afterwards is all
 // that is read again.
 void VivArchive::Unpack(File& archive, const std::string& folder) {
+  // A folder that existed before may hold links where members go: refused before the
+  // first byte is written.
+  for (const VivEntry& entry : entries) {
+    const std::string memberPath = JoinPath(folder, entry.name);
+    RefuseLinkInTheWay(memberPath);
+    const std::string lower = LowerCaseAscii(entry.name);
+    if (PathEndsWith(lower, ".viv") || PathEndsWith(lower, ".fsh")) RefuseLinkInTheWay(DropLastCharacters(memberPath, 4));
+  }
   members.reserve(entries.size());
   for (const VivEntry& entry : entries) {
     const std::string memberPath = JoinPath(folder, entry.name);

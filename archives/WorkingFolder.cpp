@@ -18,10 +18,16 @@ bool IsUsableWorkingFolder(const std::string& folder) {
   return !name.empty() && name != "." && name != "..";
 }
 
+void RefuseLinkInTheWay(const std::string& path) {
+  if (platform::IsSymbolicLink(path))
+    throw FileError(path, "unpack to", "a symbolic link is in the way, and unpacking never writes through links");
+}
+
 bool ProvideWorkingFolder(const std::string& folder, const std::string& archivePath) {
   if (!IsUsableWorkingFolder(folder))
     throw CommandError("cannot unpack '" + archivePath + "': its name leaves no folder name to unpack into ('" +
                        folder + "')");
+  RefuseLinkInTheWay(folder);
   if (platform::IsFolder(folder)) return false;
   if (FileExists(folder))
     throw FileError(folder, "create the folder", "a file of that name is in the way");

@@ -9,9 +9,14 @@ namespace velkor {
 // it deletes only what the archive unpacked.
 bool IsUsableWorkingFolder(const std::string& folder);
 
+// Raises FileError when `path` is a symbolic link. Unpacking writes only files and folders
+// of its own: a link standing where one of them goes (in a folder that existed before) is
+// never written through.
+void RefuseLinkInTheWay(const std::string& path);
+
 // Makes sure the working folder `folder` of `archivePath` exists; an existing one is
 // reused. Returns true when this call created it. Raises FileError when it cannot be
-// made (a file of that name is in the way, the parent is missing, ...).
+// made (a file or a link of that name is in the way, the parent is missing, ...).
 bool ProvideWorkingFolder(const std::string& folder, const std::string& archivePath);
 
 // Undoes a failed unpack: removes the working folder when the failing call created it.
