@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "app/ConverterApp.h"
 #include "files/Errors.h"
 #include "platform/Platform.h"
 #include "platform/RegistryFile.h"
+#include "support/Environment.h"
 #include "support/TestSupport.h"
 
 namespace velkor {
@@ -14,8 +14,8 @@ const std::string kSettings = "Software\\Velkor\\velkor\\Settings";
 
 class ConverterAppTest : public ::testing::Test {
  protected:
-  void SetUp() override { ::setenv("WINEPREFIX", (dir / "no-wine").c_str(), 1); }
-  void TearDown() override { ::unsetenv("WINEPREFIX"); }
+  void SetUp() override { test::SetEnvironment("WINEPREFIX", dir / "no-wine"); }
+  void TearDown() override { test::UnsetEnvironment("WINEPREFIX"); }
   std::string Exe() const { return dir / "bin" + platform::kPathSeparator + "velkor"; }
   void Start(const std::string& commandLine) {
     ConverterApp app(registry, Exe(), "velkor");

@@ -1,0 +1,168 @@
+#include "platform/File.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "files/Errors.h"
+#include "platform/windows/Win32.h"
+
+namespace velkor {
+namespace {
+
+constexpr std::size_t kCopyChunk = 1 << 20;
+// ReadFile and WriteFile take 32-bit counts; larger requests go in pieces of this size.
+constexpr std::size_t kMaxTransfer = 1u << 30;
+
+HANDLE AsHandle(void* handle) { return static_cast<HANDLE>(handle); }
+
+bool IsFolderPath(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Opens without raising; nullptr when the file cannot be opened. Folders never open:
+// without FILE_FLAG_BACKUP_SEMANTICS CreateFileA refuses them.
+HANDLE OpenHandle(const std::string& path, File::Mode mode) {
+  const HANDLE h = mode == File::Mode::Read
+                       ? ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)
+                       : ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  return h == INVALID_HANDLE_VALUE ? nullptr : h;
+}
+
+}  // namespace
+
+File::File(std::string path, Mode mode) : path_(std::move(path)) {
+  handle_ = OpenHandle(path_, mode);
+  if (handle_ != nullptr) {
+    // A file opened for reading is taken to keep its length while it is open.
+    if (mode == Mode::Read) {
+      LARGE_INTEGER size{};
+      if (!::GetFileSizeEx(AsHandle(handle_), &size)) {
+        const DWORD error = ::GetLastError();
+        CloseQuietly();  // the destructor does not run for a constructor that raises
+        throw FileError(path_, "read the length of", platform::SystemMessage(error));
+      }
+      readLength_ = static_cast<std::uint64_t>(size.QuadPart);
+    }
+    return;
+  }
+  const DWORD error = ::GetLastError();
+  const std::string action = mode == Mode::Read ? "open" : "create";
+  // CreateFileA reports a folder as "access denied", which would send the user hunting for
+  // a permission problem.
+  if (IsFolderPath(path_)) throw FileError(path_, action, "it is a folder");
+  throw FileError(path_, action, platform::SystemMessage(error));
+}
+
+File::~File() { CloseQuietly(); }
+
+File::File(File&& other) noexcept
+    : path_(std::move(other.path_)), readLength_(other.readLength_), handle_(std::exchange(other.handle_, nullptr)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    CloseQuietly();
+    path_ = std::move(other.path_);
+    readLength_ = other.readLength_;
+    handle_ = std::exchange(other.handle_, nullptr);
+  }
+  return *this;
+}
+
+bool File::CanOpenForReading(const std::string& path) {
+  const HANDLE h = OpenHandle(path, Mode::Read);
+  if (h == nullptr) return false;
+  ::CloseHandle(h);
+  return true;
+}
+
+std::uint64_t File::Length() const {
+  if (readLength_) return *readLength_;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(AsHandle(handle_), &size))
+    throw FileError(path_, "read the length of", platform::SystemMessage(::GetLastError()));
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+std::uint64_t File::Position() const {
+  LARGE_INTEGER zero{}, at{};
+  if (!::SetFilePointerEx(AsHandle(handle_), zero, &at, FILE_CURRENT))
+    throw FileError(path_, "seek in", platform::SystemMessage(::GetLastError()));
+  return static_cast<std::uint64_t>(at.QuadPart);
+}
+
+void File::Seek(std::uint64_t offset) {
+  LARGE_INTEGER to{};
+  to.QuadPart = static_cast<LONGLONG>(offset);
+  if (!::SetFilePointerEx(AsHandle(handle_), to, nullptr, FILE_BEGIN))
+    throw FileError(path_, "seek in", platform::SystemMessage(::GetLastError()));
+}
+
+std::size_t File::ReadSome(MutableByteView buffer) {
+  std::size_t done = 0;
+  while (done < buffer.size()) {
+    const auto want = static_cast<DWORD>(std::min(buffer.size() - done, kMaxTransfer));
+    DWORD got = 0;
+    if (!::ReadFile(AsHandle(handle_), buffer.data() + done, want, &got, nullptr))
+      throw FileError(path_, "read", platform::SystemMessage(::GetLastError()));
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
+void File::ReadExact(MutableByteView buffer) {
+  const std::size_t got = ReadSome(buffer);
+  if (got != buffer.size())
+    throw FormatError(path_, Position() - got, "truncated: " + std::to_string(buffer.size()) + " bytes expected");
+}
+
+Bytes File::ReadAtMost(std::uint64_t offset, std::size_t length) {
+  Bytes bytes(length, 0);
+  Seek(offset);
+  ReadSome(bytes);
+  return bytes;
+}
+
+void File::Write(ByteView bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const auto want = static_cast<DWORD>(std::min(bytes.size() - done, kMaxTransfer));
+    DWORD put = 0;
+    if (!::WriteFile(AsHandle(handle_), bytes.data() + done, want, &put, nullptr))
+      throw FileError(path_, "write", platform::SystemMessage(::GetLastError()));
+    if (put == 0) throw FileError(path_, "write", "nothing was written");
+    done += put;
+  }
+}
+
+void File::Write(const std::string& text) {
+  Write(ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+void File::CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) {
+  if (offset > Length() || length > Length() - offset)
+    throw FormatError(path_, offset, "truncated: " + std::to_string(length) + " bytes expected");
+  Bytes buffer(static_cast<std::size_t>(std::min<std::uint64_t>(length, kCopyChunk)));
+  Seek(offset);
+  while (length > 0) {
+    const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
+    ReadExact(MutableByteView(buffer.data(), chunk));
+    out.Write(ByteView(buffer.data(), chunk));
+    length -= chunk;
+  }
+}
+
+void File::Close() {
+  if (handle_ == nullptr) return;
+  if (!::CloseHandle(AsHandle(std::exchange(handle_, nullptr))))
+    throw FileError(path_, "close", platform::SystemMessage(::GetLastError()));
+}
+
+void File::CloseQuietly() noexcept {
+  if (handle_ != nullptr) ::CloseHandle(AsHandle(std::exchange(handle_, nullptr)));
+}
+
+}  // namespace velkor

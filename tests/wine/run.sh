@@ -1,0 +1,268 @@
+#!/usr/bin/env bash
+# The Windows build under Wine, in a fresh Wine prefix that is removed afterwards:
+#   1. the cross-built unit tests (velkor_tests.exe);
+#   2. Velkor.exe end to end: first start with both games in HKEY_LOCAL_MACHINE, the settings
+#      and the 58 shell-verb values read back with `reg query`, "/e" and "/p" round trip, the
+#      sample car converted with "/ci4", "/c4", "/c3" and "/ci3" as Explorer starts the
+#      registered verbs, and a failing command that reports on stderr without a message box.
+#
+#   tests/wine/run.sh [WINDOWS_BUILD] [LINUX_BUILD]
+#
+# WINDOWS_BUILD (default build/windows) holds Velkor.exe, velkor_tests.exe,
+# velkor_shell_verb.exe and velkor-sample.exe. With LINUX_BUILD (a build holding `velkor`
+# and `velkor-sample`), the Linux program converts the same sample car and its archives
+# must be byte-identical to those made under Wine.
+#
+# Switches (environment, 1 = on): VELKOR_WINE_UNIT_TESTS, VELKOR_WINE_FIRST_RUN,
+# VELKOR_WINE_ARCHIVES, VELKOR_WINE_CONVERT_CAR; all on by default.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/../.." && pwd)
+winbuild=$(cd "${1:-$here/build/windows}" && pwd)
+linuxbuild=${2:+$(cd "$2" && pwd)}
+: "${VELKOR_WINE_UNIT_TESTS:=1}" "${VELKOR_WINE_FIRST_RUN:=1}" "${VELKOR_WINE_ARCHIVES:=1}" \
+  "${VELKOR_WINE_CONVERT_CAR:=1}"
+
+for f in Velkor.exe velkor_tests.exe velkor_shell_verb.exe velkor-sample.exe; do
+  [ -f "$winbuild/$f" ] || { echo "run.sh: $winbuild/$f is missing; build the windows preset first" >&2; exit 2; }
+done
+command -v wine >/dev/null || { echo "run.sh: wine is not installed" >&2; exit 2; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/velkor-wine.XXXXXX")
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win64
+# No display: nothing can open a window, and Wine offers no add-on downloads.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+pass() { echo "  ok: $*"; }
+fail() {
+  echo "  FAILED: $*"
+  failures=$((failures + 1))
+}
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+step() { echo "== $*"; }
+
+# Everything below lives on drive C: of the prefix. c PATH gives the Unix path of C:\PATH
+# (PATH with or without "C:\", with "\" or "/").
+c() { printf '%s/drive_c/%s' "$WINEPREFIX" "$(printf '%s' "${1#C:\\}" | tr '\\' '/')"; }
+# Runs a Windows program; its output goes to files, never into a pipe that Wine's
+# background processes would keep open. Sets $rc, $out, $err.
+out="$work/stdout" err="$work/stderr"
+run() {
+  rc=0
+  timeout 120 wine "$@" </dev/null >"$out" 2>"$err" || rc=$?
+}
+
+start=$SECONDS
+step "fresh Wine prefix"
+# A persistent server keeps every later start fast.
+mkdir -p "$WINEPREFIX"
+wineserver -p </dev/null >/dev/null 2>&1
+timeout 300 wineboot -i </dev/null >/dev/null 2>&1
+echo "  ready after $((SECONDS - start)) s"
+
+if [ "$VELKOR_WINE_UNIT_TESTS" = 1 ]; then
+  step "unit tests (velkor_tests.exe)"
+  run "$winbuild/velkor_tests.exe" --gtest_brief=1
+  tail -n 3 "$out"
+  check "all unit tests pass under Wine" test "$rc" = 0
+  [ "$rc" = 0 ] || cat "$out" "$err"
+fi
+
+exe='C:\Program Files\Velkor\Velkor.exe'
+programFolder='C:\Program Files\Velkor\'
+nfs3='C:\Games\NFS3'
+nfs4='C:\Games\NFS4 HS\'
+carFolder='C:\My Cars\Velkor Roadster'
+car="$carFolder\\car.viv"
+
+mkdir -p "$(c 'Program Files/Velkor')" "$(c Velkor)" "$(c Games)" "$(c 'My Cars')" "$(c Work)"
+cp "$winbuild/Velkor.exe" "$(c 'Program Files/Velkor/Velkor.exe')"
+cp "$winbuild/Velkor.exe" "$(c Velkor/Velkor.exe)"
+cp "$winbuild/velkor_shell_verb.exe" "$(c Work/shellverb.exe)"
+verb() { run 'C:\Work\shellverb.exe' "$@"; }  # verb CLASS VERB PATH, as Explorer starts it
+
+# The synthetic sample: a car for NFS3 and the two games' reference cars.
+run "$winbuild/velkor-sample.exe" 'C:\sample'
+[ "$rc" = 0 ] || { cat "$err"; echo "run.sh: the sample generator failed" >&2; exit 1; }
+mv "$(c sample/nfs3)" "$(c Games/NFS3)"
+mv "$(c sample/nfs4)" "$(c 'Games/NFS4 HS')"
+mv "$(c sample/cars/roadster)" "$(c "My Cars/Velkor Roadster")"
+
+# `reg query` output as "key|name|type|data" lines, the key in lower case (key names
+# compare ignoring case, and Wine's own classes spell some of them differently).
+reg_lines() {
+  tr -d '\r' <"$out" | awk '
+    /^HKEY_/ { key = tolower($0); next }
+    /^    / {
+      line = substr($0, 5)
+      n = index(line, "    "); name = substr(line, 1, n - 1); line = substr(line, n + 4)
+      n = index(line, "    "); type = substr(line, 1, n - 1); data = substr(line, n + 4)
+      if (n == 0) { type = line; data = "" }
+      print key "|" name "|" type "|" data
+    }'
+}
+
+if [ "$VELKOR_WINE_FIRST_RUN" = 1 ]; then
+  step "first start with both games in HKEY_LOCAL_MACHINE"
+  run reg add 'HKLM\Software\Electronic Arts\Need For Speed III' /v InstallPath /t REG_SZ /d "$nfs3" /f
+  run reg add 'HKLM\Software\Electronic Arts\Need for Speed High Stakes' /v InstallPath /t REG_SZ /d "$nfs4" /f
+  run reg add 'HKCR\.txt' /ve /t REG_SZ /d 'someotherfile' /f
+
+  t0=$SECONDS
+  run "$exe"
+  check "first start with an empty command line exits 0 ($((SECONDS - t0)) s)" test "$rc" = 0
+  check "and writes nothing on stderr" test ! -s "$err"
+  [ -s "$err" ] && cat "$err"
+
+  run reg query 'HKCU\Software\Velkor\Velkor\Settings'
+  reg_lines >"$work/settings"
+  settingsKey='hkey_current_user\software\velkor\velkor\settings'
+  check "Installed is REG_DWORD 1" grep -qxF "$settingsKey|Installed|REG_DWORD|0x1" "$work/settings"
+  check "NFS3Path gets its final \\" grep -qxF "$settingsKey|NFS3Path|REG_SZ|$nfs3\\" "$work/settings"
+  check "NFS4Path keeps its single final \\" grep -qxF "$settingsKey|NFS4Path|REG_SZ|$nfs4" "$work/settings"
+  check "nothing else in the settings" test "$(wc -l <"$work/settings")" = 3
+  [ "$(wc -l <"$work/settings")" = 3 ] || cat "$work/settings"
+
+  # The 58 values of the classes table: extension, then per verb its label and command.
+  expected="$work/verbs.expected"
+  : >"$expected"
+  value() { printf 'hkey_classes_root\\%s|(Default)|REG_SZ|%s\n' "$(printf '%s' "$1" | tr 'A-Z' 'a-z')" "$2" >>"$expected"; }
+  verbs() {  # verbs CLASS VERB...
+    local class=$1 key
+    shift
+    for key in "$@"; do
+      case $key in
+        pack) value "$class\\shell\\pack" 'Pack to new VIV'; sw=/p ;;
+        extract) value "$class\\shell\\extract" 'Extract to new folder'; sw=/e ;;
+        convert3) value "$class\\shell\\convert3" 'Convert to NFS3'; sw=/c3 ;;
+        convertinstall3) value "$class\\shell\\convertinstall3" 'Convert to NFS3 and install'; sw=/ci3 ;;
+        convert4) value "$class\\shell\\convert4" 'Convert to NFS4'; sw=/c4 ;;
+        convertinstall4) value "$class\\shell\\convertinstall4" 'Convert to NFS4 and install'; sw=/ci4 ;;
+      esac
+      value "$class\\shell\\$key\\command" "\"${programFolder}Velkor.exe\" $sw \"%1\""
+    done
+  }
+  verbs Folder pack
+  value .viv vivfile
+  verbs vivfile extract convert3 convertinstall3 convert4 convertinstall4
+  for ext in fce eng bri ger fre ita spa swe txt; do
+    value ".$ext" "${ext}file"
+    verbs "${ext}file" convert3 convert4
+  done
+  check "the classes table has 58 values" test "$(wc -l <"$expected")" = 58
+
+  run reg query HKCR /s
+  reg_lines >"$work/classes"
+  missing=$(grep -vxF -f "$work/classes" "$expected" || true)
+  check "all 58 values read back with their exact texts" test -z "$missing"
+  [ -z "$missing" ] || printf '    missing or different: %s\n' "$missing"
+
+  names=(dash.qfs ocar.bnk ocard.bnk scar.bnk dash.fsh dash.fce dash00.tga careng.ctb careng.ltb careng.bnk
+         ocareng.bnk scareng.bnk)
+  absent=""
+  for name in "${names[@]}"; do [ -f "$(c "Program Files/Velkor/$name")" ] || absent+=" $name"; done
+  check "the 12 reference files are in the program folder" test -z "$absent"
+  [ -z "$absent" ] || echo "    absent:$absent"
+  check "no working folder left in the games' reference cars" \
+    test ! -e "$(c Games/NFS3/GameData/CarModel/fm50/car)" -a ! -e "$(c 'Games/NFS4 HS/Data/Cars/fm50/car')"
+fi
+
+if [ "$VELKOR_WINE_ARCHIVES" = 1 ]; then
+  step '"/e" and "/p" round trip'
+  mkdir -p "$(c 'Work/round trip')" "$(c Work/plain)"
+  cp "$(c "My Cars/Velkor Roadster/car.viv")" "$(c 'Work/round trip/car.viv')"
+  cp "$(c "My Cars/Velkor Roadster/car.viv")" "$(c Work/plain/car.viv)"
+
+  verb vivfile extract 'C:\Work\round trip\car.viv'
+  check '"/e" through the Explorer verb on a path with blanks exits 0' test "$rc" = 0
+  [ "$rc" = 0 ] || cat "$err"
+  # An unquoted program name and path: the command line as a script would write it.
+  run 'C:\Velkor\Velkor.exe' /e 'C:\Work\plain\car.viv'
+  check '"/e" with unquoted program and path exits 0' test "$rc" = 0
+  check "both extractions hold the same files" diff -r "$(c 'Work/round trip/car')" "$(c Work/plain/car)"
+  check "the extracted folder is not empty" test -n "$(ls "$(c Work/plain/car)")"
+
+  mv "$(c 'Work/round trip/car.viv')" "$(c 'Work/round trip/original.viv')"
+  verb Folder pack 'C:\Work\round trip\car'
+  check '"/p" through the Explorer verb exits 0' test "$rc" = 0
+  [ "$rc" = 0 ] || cat "$err"
+  mv "$(c 'Work/round trip/car')" "$(c 'Work/round trip/first')"
+  verb vivfile extract 'C:\Work\round trip\car.viv'
+  check "the packed archive unpacks to the same files" diff -r "$(c 'Work/round trip/first')" "$(c 'Work/round trip/car')"
+fi
+
+if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
+  step "the sample car converted as Explorer starts the verbs"
+  installed4='C:\Games\NFS4 HS\Data\Cars\Velkor Roadster\car.viv'
+  installed3='C:\Games\NFS3\GameData\CarModel\Velkor Roadster\car.viv'
+
+  verb vivfile convertinstall4 "$car"
+  check '"/ci4" exits 0' test "$rc" = 0
+  [ "$rc" = 0 ] || cat "$err"
+  check "the NFS4 car is installed" test -f "$(c "$installed4")"
+  verb vivfile convert4 "$car"
+  check '"/c4" exits 0 and writes car.vi4 beside the input' test "$rc" = 0 -a -f "$(c "$carFolder\\car.vi4")"
+  verb vivfile convert3 "$installed4"
+  check '"/c3" of the installed NFS4 car exits 0 and writes car.vi3 beside it' \
+    test "$rc" = 0 -a -f "$(c "${installed4%.viv}.vi3")"
+  verb vivfile convertinstall3 "$installed4"
+  check '"/ci3" of the installed NFS4 car exits 0' test "$rc" = 0
+  check "the NFS3 car is installed" test -f "$(c "$installed3")"
+  check "no working folders remain beside the inputs" \
+    test "$(ls "$(c "$carFolder")" | tr '\n' ' ')" = "car.vi4 car.viv " -a \
+    "$(ls "$(c "${installed4%\\car.viv}")" | tr '\n' ' ')" = "car.vi3 car.viv "
+
+  if [ -n "$linuxbuild" ]; then
+    step "the same conversions on Linux give the same bytes"
+    linux="$work/linux"
+    mkdir -p "$linux/bin" "$linux/home/.config/Velkor"
+    "$linuxbuild/velkor-sample" "$linux"
+    mv "$linux/cars/roadster" "$linux/cars/Velkor Roadster"
+    cp "$linuxbuild/velkor" "$linux/bin/velkor"
+    printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
+      '[HKEY_LOCAL_MACHINE\Software\Electronic Arts\Need For Speed III]' "\"InstallPath\"=\"$linux/nfs3\"" '' \
+      '[HKEY_LOCAL_MACHINE\Software\Electronic Arts\Need for Speed High Stakes]' "\"InstallPath\"=\"$linux/nfs4\"" \
+      >"$linux/home/.config/Velkor/registry.reg"
+    lcar="$linux/cars/Velkor Roadster/car.viv"
+    linst4="$linux/nfs4/Data/Cars/Velkor Roadster/car.viv"
+    linst3="$linux/nfs3/GameData/CarModel/Velkor Roadster/car.viv"
+    (
+      export HOME="$linux/home" WINEPREFIX="$linux/no-wine"
+      unset XDG_CONFIG_HOME
+      "$linux/bin/velkor" && "$linux/bin/velkor" /ci4 "$lcar" && "$linux/bin/velkor" /c4 "$lcar" &&
+        "$linux/bin/velkor" /c3 "$linst4" && "$linux/bin/velkor" /ci3 "$linst4"
+    ) || fail "the Linux conversions"
+    check "the sample cars are the same" cmp "$lcar" "$(c "$car")"
+    check '"/ci4" output is byte-identical' cmp "$linst4" "$(c "$installed4")"
+    check '"/c4" output is byte-identical' cmp "${lcar%.viv}.vi4" "$(c "$carFolder\\car.vi4")"
+    check '"/c3" output is byte-identical' cmp "${linst4%.viv}.vi3" "$(c "${installed4%.viv}.vi3")"
+    check '"/ci3" output is byte-identical' cmp "$linst3" "$(c "$installed3")"
+  fi
+fi
+
+step "a failing command reports on stderr and shows no message box"
+# Wine traces every dialog it builds, message boxes included, on the "dialog" channel.
+export WINEDEBUG=-all,+dialog
+run "$exe" /e 'C:\Work\no such archive.viv'
+check "exit status 1" test "$rc" = 1
+check "one \"velkor: \" line naming the archive" grep -q '^velkor: .*no such archive\.viv' "$err"
+check "no message box" eval '! grep -q "trace:dialog" "$err"'
+[ "$rc" = 1 ] || cat "$err"
+run "$exe" /x 'C:\Work'
+check "an unknown switch exits 2 with the usage on stderr, no message box" \
+  eval 'test "$rc" = 2 && grep -q "^velkor: " "$err" && ! grep -q "trace:dialog" "$err"'
+export WINEDEBUG=-all
+
+echo
+echo "Wine suite: $failures failure(s) in $((SECONDS - start)) s"
+[ "$failures" = 0 ]
