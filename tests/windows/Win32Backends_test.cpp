@@ -43,13 +43,16 @@ class ScratchKey {
     return status == ERROR_SUCCESS;
   }
 
-  void SetString(const std::string& name, const std::string& value) const {
+  // False when the key cannot be written (below HKEY_LOCAL_MACHINE without an administrator).
+  bool SetString(const std::string& name, const std::string& value) const {
     HKEY h = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &h, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExA(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>(value.size() + 1));
+    if (::RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &h, nullptr) !=
+        ERROR_SUCCESS)
+      return false;
+    const LONG status = ::RegSetValueExA(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                         static_cast<DWORD>(value.size() + 1));
     ::RegCloseKey(h);
+    return status == ERROR_SUCCESS;
   }
 
  private:
@@ -108,7 +111,8 @@ TEST(Win32Registry, CreateKeyMakesMissingParentsAndReadingCreatesNothing) {
 TEST(Win32Registry, MachineValuesOfThe32BitViewAreFound) {
   // Where a 32-bit game's installer left its "InstallPath" on a 64-bit system.
   ScratchKey scratch(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
-  scratch.SetString("InstallPath", "C:\\Program Files (x86)\\Game");
+  if (!scratch.SetString("InstallPath", "C:\\Program Files (x86)\\Game"))
+    GTEST_SKIP() << "writing below HKEY_LOCAL_MACHINE needs an administrator";
   const auto registry = OpenSystemRegistry();
   EXPECT_EQ(registry->ReadString(RegistryRoot::LocalMachine, scratch.path(), "InstallPath"),
             "C:\\Program Files (x86)\\Game");
