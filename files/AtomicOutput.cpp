@@ -1,5 +1,6 @@
 #include "files/AtomicOutput.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "files/Errors.h"
@@ -30,6 +31,23 @@ File CreateTemporary(const std::string& target, const std::string& temporary) {
   }
 }
 
+// True when `target` is a file holding exactly the bytes of `candidate`.
+bool SameContent(const std::string& candidate, const std::string& target) {
+  if (!File::CanOpenForReading(target)) return false;
+  File a(candidate, File::Mode::Read);
+  File b(target, File::Mode::Read);
+  if (a.Length() != b.Length()) return false;
+  Bytes left(64 * 1024), right(64 * 1024);
+  for (std::uint64_t done = 0; done < a.Length();) {
+    const std::size_t n = a.ReadSome(left);
+    if (n == 0 || b.ReadSome(MutableByteView(right.data(), n)) != n ||
+        !std::equal(left.begin(), left.begin() + static_cast<std::ptrdiff_t>(n), right.begin()))
+      return false;
+    done += n;
+  }
+  return true;
+}
+
 }  // namespace
 
 AtomicOutput::AtomicOutput(std::string target)
@@ -48,7 +66,13 @@ void AtomicOutput::Commit() {
   } catch (const FileError& e) {
     throw FileError(target_, "write", e.reason());
   }
-  platform::ReplaceFile(temporary_, target_);
+  // Rewriting a file with the bytes it already holds (an archive saving members that were
+  // just written) leaves it alone: replacing a file makes some file systems flush it to disk.
+  if (SameContent(temporary_, target_)) {
+    platform::RemoveFile(temporary_);
+  } else {
+    platform::ReplaceFile(temporary_, target_);
+  }
   committed_ = true;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "files/AtomicOutput.h"
 #include "files/Errors.h"
 #include "support/TestSupport.h"
@@ -31,6 +33,23 @@ TEST(AtomicOutput, AbandonedOutputLeavesTheTargetAndNoTemporary) {
   }
   EXPECT_EQ(test::ReadText(target), "old");
   EXPECT_EQ(test::ListNames(dir.path()), std::vector<std::string>{"out.bin"});
+}
+
+TEST(AtomicOutput, IdenticalContentLeavesTheTargetFileInPlace) {
+  test::TempDir dir;
+  const std::string target = dir / "out.bin";
+  const std::string alias = dir / "alias.bin";
+  test::WriteText(target, "same bytes");
+  std::filesystem::create_hard_link(target, alias);
+
+  WriteFileAtomically(target, test::ToBytes("same bytes"));
+  EXPECT_TRUE(std::filesystem::equivalent(target, alias)) << "not replaced";
+
+  WriteFileAtomically(target, test::ToBytes("same bytez"));
+  EXPECT_FALSE(std::filesystem::equivalent(target, alias)) << "replaced as a whole";
+  EXPECT_EQ(test::ReadText(target), "same bytez");
+  EXPECT_EQ(test::ReadText(alias), "same bytes");
+  EXPECT_EQ(test::ListNames(dir.path()), (std::vector<std::string>{"alias.bin", "out.bin"}));
 }
 
 TEST(AtomicOutput, AMissingFolderNamesTheTarget) {
