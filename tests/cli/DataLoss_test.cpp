@@ -182,7 +182,7 @@ TEST(DataLoss, PackingKilledAtAnyMomentLeavesTheOldArchiveOrTheNewOne) {
   std::vector<test::NamedBytes> members;
   for (int i = 0; i < 40; ++i) {
     const std::string name = "part" + std::to_string(100 + i) + ".bin";
-    members.push_back({name, Filler(1 << 20, static_cast<std::uint8_t>(i))});
+    members.push_back({name, Filler(256 << 10, static_cast<std::uint8_t>(i))});
     test::WriteBytes(folder + "/" + name, members.back().second);
   }
   const Bytes old = test::BuildViv({{"old.txt", test::ToBytes("the archive as it was")}});
@@ -208,7 +208,7 @@ TEST(DataLoss, InstallingKilledAtAnyMomentLeavesTheInstalledCarOrTheNewOne) {
   ASSERT_EQ(first.exitStatus, 0) << first.err;
   const Bytes old = test::ReadBytes(installed + "/car.viv");
 
-  test::WriteBytes(input + "/car.viv", test::BuildViv(LargeCar(2048, 1024)));
+  test::WriteBytes(input + "/car.viv", test::BuildViv(LargeCar(1024, 512)));
   Bytes complete;
   KillAtManyMoments(
       home, {"/ci4", input + "/car.viv"}, installed + "/car.viv",

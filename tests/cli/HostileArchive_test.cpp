@@ -233,6 +233,9 @@ TEST(HostileArchive, ExtractingMutatedArchivesFailsCleanlyOrStaysInside) {
 std::vector<Case> CarMutations(const std::vector<NamedBytes>& car, const std::string& absoluteName) {
   std::vector<Case> cases;
   for (auto& c : DirectoryMutations(car, absoluteName)) {
+    // Mutations that leave the archive intact (stored sizes nobody relies on) convert like
+    // the car itself, which runs once at the end.
+    if (c.expected == 0) continue;
     c.expected = std::nullopt;  // a car whose archive survives a mutation may still not convert
     cases.push_back(std::move(c));
   }
