@@ -43,38 +43,34 @@ TEST_F(ConverterAppTest, ASecondStartRunsNoSetup) {
   EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, ".txt", ""), "mine");
 }
 
-TEST_F(ConverterAppTest, LaterStartsReadTheStoredPathsBack) {
-  registry.WriteDword(RegistryRoot::CurrentUser, kSettings, "Installed", 1);
-  registry.WriteString(RegistryRoot::CurrentUser, kSettings, "NFS3Path", "N/A");
-  registry.WriteString(RegistryRoot::CurrentUser, kSettings, "NFS4Path", "N/A");
+// The message of the error that `commandLine` raises.
+std::string FailureOf(ConverterApp& app, const std::string& commandLine) {
   try {
-    Start("/c4 car.viv");
-    FAIL() << "a conversion to a game that is N/A must fail";
+    app.InitInstance(commandLine);
   } catch (const CommandError& e) {
-    EXPECT_NE(std::string(e.what()).find("NFS4"), std::string::npos) << e.what();
+    return e.what();
   }
+  return "(no CommandError)";
 }
 
-TEST_F(ConverterAppTest, AMissingPathReadsAsEmptyTextNotAsNotAvailable) {
+TEST_F(ConverterAppTest, StoredPathsDecideWhichConversionsRun) {
   registry.WriteDword(RegistryRoot::CurrentUser, kSettings, "Installed", 1);
-  // NFS3Path is missing: "" is not "N/A", so the conversion is attempted (and fails on the
-  // missing input, not on the game).
-  try {
-    Start("/c3 " + (dir / "missing") + "/car.viv");
-  } catch (const CommandError& e) {
-    EXPECT_EQ(std::string(e.what()).find("N/A"), std::string::npos) << e.what();
-  } catch (const Error&) {
-  }
+  registry.WriteString(RegistryRoot::CurrentUser, kSettings, "NFS4Path", "N/A");
+  ConverterApp app(registry, Exe(), "velkor");
+  EXPECT_NE(FailureOf(app, "/c4 car.viv").find("cannot convert to NFS4"), std::string::npos);
+  // NFS3Path is missing: empty text is not "N/A", so the command goes ahead. "CAR.VIV" does
+  // not end in ".viv" exactly, so it is taken for a loose file that no rule converts.
+  const std::string failure = FailureOf(app, "/c3 CAR.VIV");
+  EXPECT_EQ(failure.find("N/A"), std::string::npos) << failure;
+  EXPECT_NE(failure.find("cannot convert 'CAR.VIV'"), std::string::npos) << failure;
 }
 
 TEST_F(ConverterAppTest, SwitchesAreExactAndNeedAPath) {
   Start("");
-  EXPECT_THROW(Start("/C3 car.viv"), UsageError);
-  EXPECT_THROW(Start("/x foo"), UsageError);
-  EXPECT_THROW(Start("/e"), UsageError);
-  EXPECT_THROW(Start("/e \"\""), UsageError);
-  // ".VIV" is no archive ending: with NFS3 "N/A" it fails on the game either way.
-  EXPECT_THROW(Start("/c3 CAR.VIV"), CommandError);
+  for (const char* commandLine : {"/C3 car.viv", "/x foo", "/e", "/e \"\""}) {
+    ConverterApp app(registry, Exe(), "velkor");
+    EXPECT_THROW(app.InitInstance(commandLine), UsageError) << commandLine;
+  }
 }
 
 }  // namespace

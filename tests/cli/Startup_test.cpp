@@ -6,50 +6,36 @@
 namespace velkor {
 namespace {
 
-TEST(Startup, NoArgumentsInACleanHomeCreatesTheStoreAndExitsZero) {
+TEST(Startup, ExitStatusesAndTheStoreOfAFirstStart) {
   test::TempDir home;
-  const auto run = test::RunVelkor({}, home.path());
+  auto run = test::RunVelkor({"--version"}, home.path());
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.out.rfind("velkor ", 0), 0u);
+  EXPECT_FALSE(test::PathExists(home / ".config")) << "--version touches no settings";
+
+  run = test::RunVelkor({}, home.path());
   EXPECT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.err, "");
   const std::string store = test::ReadText(home / ".config/Velkor/registry.reg");
   EXPECT_NE(store.find("[HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings]"), std::string::npos) << store;
   EXPECT_NE(store.find("\"Installed\"=dword:00000001"), std::string::npos) << store;
+
+  for (const auto& args : std::vector<std::vector<std::string>>{{"/x", "foo"}, {"/e"}, {"/C3", "car.viv"}}) {
+    run = test::RunVelkor(args, home.path());
+    EXPECT_EQ(run.exitStatus, 2) << args[0];
+    EXPECT_NE(run.err.find("usage: velkor"), std::string::npos) << run.err;
+  }
+
+  run = test::RunVelkor({"/c4", "car.viv"}, home.path());
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.err.rfind("velkor: cannot convert to NFS4", 0), 0u) << run.err;
 }
 
 TEST(Startup, XdgConfigHomeIsHonoured) {
   test::TempDir home;
   test::MakeFolder(home / "cfg");
-  const auto run = test::RunVelkor({}, home.path(), {{"XDG_CONFIG_HOME", home / "cfg"}});
-  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(test::RunVelkor({}, home.path(), {{"XDG_CONFIG_HOME", home / "cfg"}}).exitStatus, 0);
   EXPECT_TRUE(test::PathExists(home / "cfg/Velkor/registry.reg"));
-}
-
-TEST(Startup, UsageErrorsExitTwoWithUsageOnStderr) {
-  test::TempDir home;
-  for (const auto& args : std::vector<std::vector<std::string>>{{"/x", "foo"}, {"/e"}, {"/C3", "car.viv"}}) {
-    const auto run = test::RunVelkor(args, home.path());
-    EXPECT_EQ(run.exitStatus, 2) << args[0];
-    EXPECT_NE(run.err.find("usage: velkor"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "");
-  }
-}
-
-TEST(Startup, HelpAndVersionGoToStdout) {
-  test::TempDir home;
-  const auto help = test::RunVelkor({"--help"}, home.path());
-  EXPECT_EQ(help.exitStatus, 0);
-  EXPECT_NE(help.out.find("usage: velkor"), std::string::npos);
-  const auto version = test::RunVelkor({"--version"}, home.path());
-  EXPECT_EQ(version.exitStatus, 0);
-  EXPECT_EQ(version.out.rfind("velkor ", 0), 0u);
-  EXPECT_FALSE(test::PathExists(home / ".config")) << "neither touches the settings";
-}
-
-TEST(Startup, ConversionToAGameThatIsNotInstalledFails) {
-  test::TempDir home;
-  const auto run = test::RunVelkor({"/c4", "car.viv"}, home.path());
-  EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_EQ(run.err.rfind("velkor: cannot convert to NFS4", 0), 0u) << run.err;
 }
 
 }  // namespace
