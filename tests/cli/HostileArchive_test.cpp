@@ -192,8 +192,8 @@ std::vector<Case> MemberMutations(const std::vector<NamedBytes>& members) {
   return cases;
 }
 
-// Runs each case in a folder of its own, which is removed afterwards. `run` gives the
-// arguments, and the folders (relative to the home) that a success may change.
+// Runs each case in a folder of its own, which is removed afterwards. `arguments` gives the
+// command line for a folder, and the folders (relative to the home) that a success may change.
 template <typename Arguments>
 void RunCases(const test::HostileHome& home, const std::vector<Case>& cases, const std::string& what,
               Arguments arguments) {
