@@ -3,6 +3,9 @@
 // Model and front-end file bytes for tests, written straight from the file layouts so that
 // expected output never comes from the code under test.
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,30 +14,65 @@
 
 namespace velkor::test {
 
-void PutU16(Bytes& bytes, std::size_t at, std::uint16_t value);
-void PutU32(Bytes& bytes, std::size_t at, std::uint32_t value);
-std::uint32_t GetU32(const Bytes& bytes, std::size_t at);
-// Writes the name's bytes at `at`; the rest of the 64-byte slot is left as it is.
-void PutText(Bytes& bytes, std::size_t at, const std::string& text);
-Bytes Slice(const Bytes& bytes, std::size_t at, std::size_t length);
+inline void PutU16(Bytes& b, std::size_t at, std::uint16_t v) { b.at(at) = v & 0xFF, b.at(at + 1) = v >> 8; }
+inline void PutU32(Bytes& b, std::size_t at, std::uint32_t v) { for (int i = 0; i < 4; ++i) b.at(at + i) = v >> 8 * i; }
+inline std::uint32_t GetU32(const Bytes& b, std::size_t at) {
+  return b.at(at) | b.at(at + 1) << 8 | b.at(at + 2) << 16 | static_cast<std::uint32_t>(b.at(at + 3)) << 24;
+}
+// Writes the text's bytes at `at`; what follows is left as it is.
+inline void PutText(Bytes& b, std::size_t at, const std::string& s) { std::copy(s.begin(), s.end(), b.begin() + at); }
+inline void Append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
+inline Bytes Slice(const Bytes& b, std::size_t at, std::size_t n) { return Bytes(b.begin() + at, b.begin() + at + n); }
 
 // Recognisable content for data block `block` of a model: byte i is (block * 37 + i) mod 251.
-Bytes BlockPattern(int block, std::size_t length);
+inline Bytes BlockPattern(std::size_t block, std::size_t length) {
+  Bytes out(length);
+  for (std::size_t i = 0; i < length; ++i) out[i] = static_cast<std::uint8_t>((block * 37 + i) % 251);
+  return out;
+}
 
-inline constexpr std::size_t kFce3Header = 7940;
-inline constexpr std::size_t kFce4Header = 8248;
+// The message of the E that `action` raises; a test failure and "" when it raises none.
+template <typename E, typename F>
+std::string MessageOf(F action) {
+  try { action(); } catch (const E& e) { return e.what(); }
+  ADD_FAILURE() << "no error raised";
+  return "";
+}
 
-// An NFS3 model as stored: signature, counts, partCount, packed block offsets, then the six
-// blocks (lengths 12N, 12N, 56M, 32N, 12N, 12N) with BlockPattern content.
-Bytes MakeFce3(std::int32_t n, std::int32_t m, std::int32_t parts);
-// An NFS4 model as stored, with its fourteen blocks packed.
-Bytes MakeFce4(std::int32_t n, std::int32_t m, std::int32_t parts);
+// Lengths of a model's blocks, numbered from 1 (index 0 unused): six for NFS3, fourteen for NFS4.
+inline std::vector<std::size_t> BlockLengths(bool nfs4, std::size_t n, std::size_t m) {
+  std::vector<std::size_t> lengths{0, 12 * n, 12 * n, 56 * m, 32 * n, 12 * n, 12 * n};
+  if (nfs4) lengths.insert(lengths.end(), {12 * n, 12 * n, 12 * n, 12 * n, 4 * n, 4 * n, 4 * n, 12 * m});
+  return lengths;
+}
 
-// Lengths of the blocks of each version, numbered from 1 (index 0 unused).
-std::vector<std::size_t> Fce3BlockLengths(std::size_t n, std::size_t m);
-std::vector<std::size_t> Fce4BlockLengths(std::size_t n, std::size_t m);
+// A model as stored: signature, counts (M records, N elements), partCount, packed block
+// offsets, then the blocks with BlockPattern content.
+inline Bytes MakeFce(bool nfs4, std::int32_t n, std::int32_t m, std::int32_t parts) {
+  const std::size_t header = nfs4 ? 8248 : 7940, counts = nfs4 ? 0x08 : 0x04;
+  Bytes out(header, 0);
+  out[0] = nfs4 ? 0x14 : 0x13, out[1] = out[2] = 0x10;
+  PutU32(out, counts, m), PutU32(out, counts + 4, n), PutU32(out, nfs4 ? 0x11C : 0xF8, parts);
+  const auto lengths = BlockLengths(nfs4, n, m);
+  for (std::size_t b = 1; b < lengths.size(); ++b) {
+    PutU32(out, (nfs4 ? 0x14 : 0x10) + 4 * (b - 1), static_cast<std::uint32_t>(out.size() - header));
+    Append(out, BlockPattern(b, lengths[b]));
+  }
+  return out;
+}
+inline Bytes MakeFce3(std::int32_t n, std::int32_t m, std::int32_t parts) { return MakeFce(false, n, m, parts); }
+inline Bytes MakeFce4(std::int32_t n, std::int32_t m, std::int32_t parts) { return MakeFce(true, n, m, parts); }
 
 // A front-end file: header bytes, then the offset table and the texts packed after it.
-Bytes MakeFrontEnd(const Bytes& header, const std::vector<std::string>& texts);
+inline Bytes MakeFrontEnd(const Bytes& header, const std::vector<std::string>& texts) {
+  Bytes out = header, packed;
+  for (const auto& text : texts) {
+    out.resize(out.size() + 4);
+    PutU32(out, out.size() - 4, static_cast<std::uint32_t>(header.size() + 4 * texts.size() + packed.size()));
+    packed.insert(packed.end(), text.c_str(), text.c_str() + text.size() + 1);  // with its NUL
+  }
+  Append(out, packed);
+  return out;
+}
 
 }  // namespace velkor::test
