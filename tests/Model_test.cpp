@@ -81,7 +81,8 @@ TEST(FceLoad, CountsAndOffsetsThatDoNotFitTheFileAreRejectedNamingFileAndField) 
   const std::string path = dir / "bad.fce";
   for (const auto& [bytes, nfs4, field] : rows) {
     WriteBytes(path, bytes);
-    const std::string message = MessageOf<FormatError>([&] { nfs4 ? Fce4File(path).Load() : Fce3File(path).Load(); });
+    const bool isNfs4 = nfs4;  // clang 14 cannot capture a structured binding
+    const std::string message = MessageOf<FormatError>([&] { isNfs4 ? Fce4File(path).Load() : Fce3File(path).Load(); });
     EXPECT_TRUE(message.find(path) != message.npos && message.find(field) != message.npos) << field << ": " << message;
   }
 }
