@@ -89,19 +89,6 @@ std::size_t File::ReadSome(MutableByteView buffer) {
   return done;
 }
 
-void File::ReadExact(MutableByteView buffer) {
-  const std::size_t got = ReadSome(buffer);
-  if (got != buffer.size())
-    throw FormatError(path_, Position() - got, "truncated: " + std::to_string(buffer.size()) + " bytes expected");
-}
-
-Bytes File::ReadAtMost(std::uint64_t offset, std::size_t length) {
-  Bytes bytes(length, 0);
-  Seek(offset);
-  ReadSome(bytes);
-  return bytes;
-}
-
 void File::Write(ByteView bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -112,10 +99,6 @@ void File::Write(ByteView bytes) {
     }
     done += static_cast<std::size_t>(n);
   }
-}
-
-void File::Write(const std::string& text) {
-  Write(ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 void File::CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) {
