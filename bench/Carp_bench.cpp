@@ -3,35 +3,17 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <filesystem>
 #include <string>
 
+#include "bench/BenchFolder.h"
 #include "carp/Carp3File.h"
 #include "carp/Carp4File.h"
 #include "carp/PerformanceText.h"
-#include "platform/Platform.h"
 
 namespace velkor {
 namespace {
 
-namespace fs = std::filesystem;
-
 // A folder of its own for one benchmark, removed afterwards.
-class BenchFolder {
- public:
-  BenchFolder() : path_(fs::temp_directory_path() / ("velkor-bench-" + std::to_string(platform::ProcessId()))) {
-    fs::create_directories(path_);
-  }
-  ~BenchFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
-
 // Values shaped like a real car's: lists of eight gear figures, a 21-point torque curve.
 template <typename T>
 void FillLikeACar(T& file) {
@@ -44,7 +26,7 @@ void FillLikeACar(T& file) {
 }
 
 void BM_Carp4Load(benchmark::State& state) {
-  BenchFolder folder;
+  bench::BenchFolder folder("carp-bench");
   Carp4File source(folder / "carp.txt");
   FillLikeACar(source);
   source.Save();
@@ -58,7 +40,7 @@ void BM_Carp4Load(benchmark::State& state) {
 BENCHMARK(BM_Carp4Load)->Unit(benchmark::kMicrosecond);
 
 void BM_Carp4Write(benchmark::State& state) {
-  BenchFolder folder;
+  bench::BenchFolder folder("carp-bench");
   Carp4File file(folder / "carp.txt");
   FillLikeACar(file);
   for (auto _ : state) file.Save();
@@ -67,7 +49,7 @@ void BM_Carp4Write(benchmark::State& state) {
 BENCHMARK(BM_Carp4Write)->Unit(benchmark::kMicrosecond);
 
 void BM_Carp3ConvertTo4(benchmark::State& state) {
-  BenchFolder folder;
+  bench::BenchFolder folder("carp-bench");
   Carp3File source(folder / "carp3.txt");
   FillLikeACar(source);
   for (auto _ : state) source.ConvertTo4(folder / "carp4.txt");

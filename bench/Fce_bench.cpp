@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/BenchFolder.h"
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
 #include "platform/Platform.h"
@@ -17,22 +18,6 @@ namespace velkor {
 namespace {
 
 namespace fs = std::filesystem;
-
-class BenchFolder {
- public:
-  BenchFolder()
-      : path_(fs::temp_directory_path() / ("velkor-fce-bench-" + std::to_string(platform::ProcessId()))) {
-    fs::create_directories(path_);
-  }
-  ~BenchFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
 
 // Writes a model of the version with the given counts and non-zero block content.
 template <typename Model>
@@ -56,7 +41,7 @@ std::int32_t WriteModel(const std::string& path, std::int32_t n, std::int32_t m)
 // (on ext4 replacing a file starts writing its data back at once, for both).
 
 void ConvertTo4(benchmark::State& state, bool replacing) {
-  BenchFolder folder;
+  bench::BenchFolder folder("fce-bench");
   const auto size = WriteModel<Fce3File>(folder / "car.fce", static_cast<std::int32_t>(state.range(0)),
                                          static_cast<std::int32_t>(state.range(1)));
   for (auto _ : state) {
@@ -70,7 +55,7 @@ void ConvertTo4(benchmark::State& state, bool replacing) {
 }
 
 void ConvertTo3(benchmark::State& state, bool replacing) {
-  BenchFolder folder;
+  bench::BenchFolder folder("fce-bench");
   const auto size = WriteModel<Fce4File>(folder / "car.fce", static_cast<std::int32_t>(state.range(0)),
                                          static_cast<std::int32_t>(state.range(1)));
   for (auto _ : state) {
@@ -85,7 +70,7 @@ void ConvertTo3(benchmark::State& state, bool replacing) {
 
 // The baseline: the NFS3 input copied byte for byte to another file.
 void PlainCopy(benchmark::State& state, bool replacing) {
-  BenchFolder folder;
+  bench::BenchFolder folder("fce-bench");
   const auto size = WriteModel<Fce3File>(folder / "car.fce", static_cast<std::int32_t>(state.range(0)),
                                          static_cast<std::int32_t>(state.range(1)));
   for (auto _ : state) {

@@ -1,5 +1,7 @@
 #include "platform/File.h"
 
+#include <algorithm>
+
 // The parts of File that are the same on every system, built on its system-specific reads,
 // writes and seeks.
 
@@ -20,6 +22,18 @@ Bytes File::ReadAtMost(std::uint64_t offset, std::size_t length) {
 
 void File::Write(const std::string& text) {
   Write(ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+void File::CopyRangeByReading(File& out, std::uint64_t offset, std::uint64_t length) {
+  constexpr std::uint64_t kChunk = 1 << 20;
+  Bytes buffer(static_cast<std::size_t>(std::min(length, kChunk)));
+  Seek(offset);
+  while (length > 0) {
+    const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
+    ReadExact(MutableByteView(buffer.data(), chunk));
+    out.Write(ByteView(buffer.data(), chunk));
+    length -= chunk;
+  }
 }
 
 }  // namespace velkor

@@ -49,6 +49,9 @@ class File {
   void CloseQuietly() noexcept;
 
  private:
+  // CopyRangeTo through a bounded buffer of this process.
+  void CopyRangeByReading(File& out, std::uint64_t offset, std::uint64_t length);
+
   std::string path_;
   std::optional<std::uint64_t> readLength_;  // known for files opened for reading
 #ifdef _WIN32

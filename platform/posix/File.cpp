@@ -12,8 +12,6 @@
 namespace velkor {
 namespace {
 
-constexpr std::size_t kCopyChunk = 1 << 20;
-
 std::string Reason(int error) { return std::strerror(error); }
 
 }  // namespace
@@ -119,14 +117,7 @@ void File::CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) {
     length = left;
   }
 #endif
-  Bytes buffer(static_cast<std::size_t>(std::min<std::uint64_t>(length, kCopyChunk)));
-  Seek(offset);
-  while (length > 0) {
-    const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
-    ReadExact(MutableByteView(buffer.data(), chunk));
-    out.Write(ByteView(buffer.data(), chunk));
-    length -= chunk;
-  }
+  CopyRangeByReading(out, offset, length);
 }
 
 void File::Close() {

@@ -9,7 +9,6 @@
 namespace velkor {
 namespace {
 
-constexpr std::size_t kCopyChunk = 1 << 20;
 // ReadFile and WriteFile take 32-bit counts; larger requests go in pieces of this size.
 constexpr std::size_t kMaxTransfer = 1u << 30;
 
@@ -128,14 +127,7 @@ void File::Write(ByteView bytes) {
 void File::CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) {
   if (offset > Length() || length > Length() - offset)
     throw FormatError(path_, offset, "truncated: " + std::to_string(length) + " bytes expected");
-  Bytes buffer(static_cast<std::size_t>(std::min<std::uint64_t>(length, kCopyChunk)));
-  Seek(offset);
-  while (length > 0) {
-    const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
-    ReadExact(MutableByteView(buffer.data(), chunk));
-    out.Write(ByteView(buffer.data(), chunk));
-    length -= chunk;
-  }
+  CopyRangeByReading(out, offset, length);
 }
 
 void File::Close() {
