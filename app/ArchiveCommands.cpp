@@ -3,30 +3,25 @@
 
 #include "app/Workflows.h"
 #include "archives/VivArchive.h"
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "files/RunLifetime.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "recogniser/OpenGameFile.h"
 
 namespace velkor {
-namespace {
-
-bool IsSeparator(char c) { return c == '/' || c == platform::kPathSeparator; }
-
-}  // namespace
-
 void ExtractArchive(const std::string& archivePath) {
-  VivArchive archive(archivePath);
+  VivArchive archive(archivePath, &OpenGameFile);
   archive.removeFolder = false;
   archive.Load();
 }
 
 void PackFolder(const std::string& folderPath) {
   // "car", "car/" and "car//" all pack the folder car into car.viv beside it.
-  std::string folder = folderPath;
-  while (!folder.empty() && IsSeparator(folder.back())) folder.pop_back();
-  if (folder.empty()) throw CommandError("cannot pack '" + folderPath + "': the archive would have no name");
+  std::string folder = platform::WithoutTrailingSeparators(folderPath);
+  if (folder.empty() || platform::IsPathSeparator(folder.back())) throw CommandError("cannot pack '" + folderPath + "': the archive would have no name");
 
-  VivArchive archive(folder + ".viv");
+  VivArchive archive(folder + ".viv", &OpenGameFile);
   archive.removeFolder = false;
   archive.Reset();
 

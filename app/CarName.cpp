@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "files/Errors.h"
-#include "platform/Platform.h"
+#include "base/Errors.h"
+#include "platform/Paths.h"
 
 namespace velkor {
 
@@ -15,11 +15,8 @@ std::string CarNameFromPath(const std::string& archivePath) {
   const auto absolute = std::filesystem::absolute(std::filesystem::path(archivePath), ec).lexically_normal();
   if (!ec) path = absolute.string();
 
-  std::size_t nameStart = path.size();
-  while (nameStart > 0 && !platform::IsFileNameBoundary(path[nameStart - 1])) --nameStart;
-  std::size_t folderStart = nameStart == 0 ? 0 : nameStart - 1;
-  while (folderStart > 0 && !platform::IsFileNameBoundary(path[folderStart - 1])) --folderStart;
-  const std::string name = nameStart == 0 ? std::string() : path.substr(folderStart, nameStart - 1 - folderStart);
+  const std::size_t nameStart = platform::FileNameStart(path);
+  const std::string name = nameStart == 0 ? std::string() : platform::FileNameOf(path.substr(0, nameStart - 1));
   if (name.empty() || name == "." || name == ".." || name.back() == ':')
     throw CommandError("cannot install '" + archivePath +
                        "': it lies in no folder whose name could name the car; put it in a folder named after the car");

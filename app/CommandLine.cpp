@@ -1,15 +1,77 @@
 #include "app/CommandLine.h"
 
-namespace velkor {
+#include <array>
+#include <optional>
 
-Command SplitCommandLine(const std::string& text) {
+namespace velkor {
+namespace {
+
+struct SwitchMeaning {
+  const char* text;
+  Action action;
+  Game target;
+  bool install;
+};
+
+// Switches compare exactly and case-sensitively, as the registered verbs write them.
+constexpr std::array<SwitchMeaning, 7> kSwitches = {{
+    {"/e", Action::Extract, Game::Nfs3, false},
+    {"/p", Action::Pack, Game::Nfs3, false},
+    {"/c3", Action::Convert, Game::Nfs3, false},
+    {"/ci3", Action::Convert, Game::Nfs3, true},
+    {"/c4", Action::Convert, Game::Nfs4, false},
+    {"/ci4", Action::Convert, Game::Nfs4, true},
+    {"--list", Action::List, Game::Nfs3, false},
+}};
+
+std::optional<SwitchMeaning> MeaningOf(const std::string& word) {
+  for (const SwitchMeaning& meaning : kSwitches)
+    if (word == meaning.text) return meaning;
+  return std::nullopt;
+}
+
+Command Invalid(std::string problem) {
   Command command;
+  command.action = Action::Invalid;
+  command.problem = std::move(problem);
+  return command;
+}
+
+}  // namespace
+
+SplitText SplitCommandLine(const std::string& text) {
+  SplitText split;
   const auto blank = text.find(' ');
-  if (blank == std::string::npos) return command;
-  command.commandSwitch = text.substr(0, blank);
-  command.commandPath = text.substr(blank + 1);
-  if (!command.commandPath.empty() && command.commandPath.front() == '"') command.commandPath.erase(0, 1);
-  if (!text.empty() && text.back() == '"' && !command.commandPath.empty()) command.commandPath.pop_back();
+  if (blank == std::string::npos) return split;
+  split.commandSwitch = text.substr(0, blank);
+  split.commandPath = text.substr(blank + 1);
+  if (!split.commandPath.empty() && split.commandPath.front() == '"') split.commandPath.erase(0, 1);
+  if (!text.empty() && text.back() == '"' && !split.commandPath.empty()) split.commandPath.pop_back();
+  return split;
+}
+
+Command ParseCommandLine(const std::string& text) {
+  Command command;
+  if (text.empty()) return command;
+  if (text == "--help" || text == "-h" || text == "/?" || text == "--version") {
+    command.action = text == "--version" ? Action::Version : Action::Help;
+    command.needsNoSettings = true;
+    return command;
+  }
+  const SplitText split = SplitCommandLine(text);
+  const std::string word = split.commandSwitch.empty() ? text : split.commandSwitch;
+  const auto meaning = MeaningOf(word);
+  if (!meaning) return Invalid("unknown command '" + word + "'");
+  if (split.commandPath.empty()) {
+    command = Invalid("'" + word + "' needs a path");
+  } else {
+    command.action = meaning->action;
+    command.path = split.commandPath;
+  }
+  command.needsNoSettings = meaning->action == Action::List;
+  if (command.action == Action::Invalid) return command;
+  command.target = meaning->target;
+  command.install = meaning->install;
   return command;
 }
 

@@ -8,21 +8,23 @@
 #include "archives/FshFile.h"
 #include "archives/TgaFile.h"
 #include "archives/VivArchive.h"
+#include "base/Errors.h"
+#include "base/Text.h"
 #include "carp/Carp3File.h"
 #include "carp/Carp4File.h"
-#include "files/Errors.h"
 #include "files/GameFile.h"
-#include "model/FeData3File.h"
-#include "model/FeData4File.h"
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
-#include "platform/GameFolders.h"
+#include "model/FeData3File.h"
+#include "model/FeData4File.h"
+#include "model/FrontEndNames.h"
+#include "platform/PathResolver.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "recogniser/OpenGameFile.h"
 
 namespace velkor {
 namespace {
-
-const char* const kLanguages[] = {"eng", "bri", "ger", "fre", "ita", "spa", "swe"};
 
 // Owns the file objects of one conversion and destroys them in the reverse order of their
 // construction, so an FSH file removes its image folder before the archive that holds it
@@ -97,8 +99,8 @@ class CarConversion {
   }
 
   void Run() {
-    auto& input = objects_.Add(std::make_unique<VivArchive>(archivePath_));
-    output_ = &objects_.Add(std::make_unique<VivArchive>(outputPath_));
+    auto& input = objects_.Add(std::make_unique<VivArchive>(archivePath_, &OpenGameFile));
+    output_ = &objects_.Add(std::make_unique<VivArchive>(outputPath_, &OpenGameFile));
     input.Load();
     output_->Reset();
     platform::CreateFolder(outputFolder_);
@@ -138,7 +140,7 @@ class CarConversion {
     if (!FileExists(path)) throw CommandError("the car '" + archivePath_ + "' has no " + name + ", which a car needs");
     return path;
   }
-  std::string Out(const std::string& name) const { return JoinPath(outputFolder_, name); }
+  std::string Out(const std::string& name) const { return platform::JoinPath(outputFolder_, name); }
 
   template <class T>
   T& AddMember(const std::string& name) {
@@ -165,8 +167,8 @@ class CarConversion {
   // Target's; the source object lives only for its conversion.
   template <class Source, class Target>
   void AddFrontEndTexts() {
-    for (const char* language : kLanguages) {
-      const std::string name = std::string("fedata.") + language;
+    for (std::string_view language : kFrontEndLanguages) {
+      const std::string name = FrontEndFileName(language);
       auto& converted = objects_.Add(std::make_unique<Target>(Out(name)));
       if (!FileExists(In(name))) continue;
       {

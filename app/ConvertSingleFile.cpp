@@ -1,35 +1,29 @@
-#include <array>
 #include <string>
 #include <string_view>
 
 #include "app/Workflows.h"
+#include "base/Errors.h"
+#include "base/Text.h"
 #include "carp/Carp3File.h"
 #include "carp/Carp4File.h"
-#include "files/Errors.h"
+#include "carp/PerformanceFileNames.h"
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
 #include "model/FeData3File.h"
 #include "model/FeData4File.h"
+#include "model/FrontEndNames.h"
 
 namespace velkor {
 namespace {
 
 enum class Kind { None, Model, FrontEnd, Performance };
 
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
 // The kind is decided by the exact, case-sensitive end of the path; the first rule that
 // matches wins. The content is never examined.
 Kind KindOf(std::string_view path) {
   if (EndsWith(path, ".fce")) return Kind::Model;
-  constexpr std::array<std::string_view, 7> kFrontEndNames = {"fedata.ita", "fedata.bri", "fedata.spa", "fedata.fre",
-                                                              "fedata.swe", "fedata.eng", "fedata.ger"};
-  for (std::string_view name : kFrontEndNames)
-    if (EndsWith(path, name)) return Kind::FrontEnd;
-  for (std::string_view name : {"carp.txt", "carp1.txt", "carp2.txt", "carp3.txt"})
-    if (EndsWith(path, name)) return Kind::Performance;
+  if (EndsWithFrontEndFileName(path)) return Kind::FrontEnd;
+  if (EndsWithPerformanceFileName(path)) return Kind::Performance;
   return Kind::None;
 }
 

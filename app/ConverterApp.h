@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/CommandLine.h"
 #include "platform/Registry.h"
 
 namespace velkor {
@@ -11,10 +12,10 @@ class ConverterApp {
  public:
   ConverterApp(Registry& registry, std::string executablePath, std::string applicationName);
 
-  // Opens the settings, runs the first-run setup when it has not completed, splits the
-  // command line and performs its command. Returns false: there is no message loop.
-  // Raises UsageError for a command line it cannot read, Error when the command fails.
-  bool InitInstance(const std::string& commandLine);
+  // Opens the settings, runs the first-run setup when it has not completed, then performs
+  // the command. Raises UsageError for an invalid command (after the setup), Error when
+  // the command fails.
+  void InitInstance(const Command& command);
 
  private:
   Registry& registry_;

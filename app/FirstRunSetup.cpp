@@ -3,10 +3,13 @@
 
 #include "app/Workflows.h"
 #include "archives/VivArchive.h"
-#include "files/Errors.h"
+#include "base/Errors.h"
+#include "base/Text.h"
 #include "files/GameFile.h"
-#include "platform/GameFolders.h"
+#include "platform/PathResolver.h"
 #include "platform/Platform.h"
+#include "recogniser/OpenGameFile.h"
+#include "settings/GameDiscovery.h"
 
 namespace velkor {
 namespace {
@@ -33,7 +36,7 @@ const std::array<GameSetup, 2>& Games() {
 }
 
 std::string StoreGamePath(Registry& registry, SettingsStore& settings, const GameSetup& game) {
-  std::string path = platform::ReadGameInstallPath(registry, game.registryKey).value_or("");
+  std::string path = ReadGameInstallPath(registry, game.registryKey).value_or("");
   // An empty InstallPath names no folder; taken literally it would make the root the game.
   if (path.empty()) {
     path = kNotAvailable;
@@ -106,7 +109,7 @@ void CopyReferenceFiles(const GameSetup& game, const std::string& gamePath, cons
     platform::ReportWarning(skipped + "'" + workingFolder + "' already exists and may hold your files");
     return;
   }
-  VivArchive archive(archivePath);
+  VivArchive archive(archivePath, &OpenGameFile);
   try {
     archive.Load();
   } catch (const Error& e) {

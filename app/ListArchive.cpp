@@ -3,8 +3,8 @@
 #include <iomanip>
 
 #include "archives/VivDirectory.h"
-#include "files/OpenGameFile.h"
 #include "platform/File.h"
+#include "recogniser/OpenGameFile.h"
 
 namespace velkor {
 

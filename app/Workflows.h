@@ -6,7 +6,7 @@
 
 #include "app/Game.h"
 #include "platform/Registry.h"
-#include "platform/Settings.h"
+#include "settings/SettingsStore.h"
 
 namespace velkor {
 

@@ -6,31 +6,38 @@
 #include "app/ConverterApp.h"
 #include "app/ListArchive.h"
 #include "app/Usage.h"
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "platform/Platform.h"
-#include "platform/Registry.h"
+#include "settings/SystemRegistry.h"
+
+namespace velkor {
+namespace {
+
+// Help, version and listing: performed without the settings or the start-up work.
+void PerformWithoutSettings(const Command& command) {
+  switch (command.action) {
+    case Action::Help: std::cout << kUsageText; return;
+    case Action::Version: std::cout << "velkor " << VELKOR_VERSION << "\n"; return;
+    case Action::List: ListArchive(command.path, std::cout); return;
+    case Action::Invalid: throw UsageError(command.problem);
+    default: throw InternalError("command needs the settings");
+  }
+}
+
+}  // namespace
+}  // namespace velkor
 
 int main(int argc, char** argv) {
   using namespace velkor;
   try {
-    const std::string commandLine = platform::CommandLineText(argc, argv);
-    if (commandLine == "--help" || commandLine == "-h" || commandLine == "/?") {
-      std::cout << kUsageText;
-      return 0;
-    }
-    if (commandLine == "--version") {
-      std::cout << "velkor " << VELKOR_VERSION << "\n";
-      return 0;
-    }
-    if (commandLine == "--list" || commandLine.rfind("--list ", 0) == 0) {
-      const Command command = SplitCommandLine(commandLine);
-      if (command.commandPath.empty()) throw UsageError("'--list' needs a path");
-      ListArchive(command.commandPath, std::cout);
+    const Command command = ParseCommandLine(platform::CommandLineText(argc, argv));
+    if (command.needsNoSettings) {
+      PerformWithoutSettings(command);
       return 0;
     }
     const auto registry = OpenSystemRegistry();
     ConverterApp app(*registry, platform::ExecutablePath(), platform::ApplicationName());
-    app.InitInstance(commandLine);
+    app.InitInstance(command);
     return 0;
   } catch (const UsageError& e) {
     platform::ReportError(std::string(e.what()) + "\n\n" + kUsageText);

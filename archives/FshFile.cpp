@@ -7,8 +7,10 @@
 #include <utility>
 
 #include "archives/WorkingFolder.h"
+#include "base/Text.h"
 #include "files/RunLifetime.h"
 #include "platform/File.h"
+#include "platform/Paths.h"
 
 namespace velkor {
 namespace {
@@ -79,7 +81,7 @@ void FshFile::Unpack(File& fsh, std::uint64_t length, const std::string& folder)
     const std::uint64_t available = std::min(end, length) - start;
 
     const ByteView name(directory.data() + index * kDirectoryEntrySize, 4);
-    const std::string recordPath = JoinPath(folder, FshRecordFileName(name));
+    const std::string recordPath = platform::JoinPath(folder, FshRecordFileName(name));
     RefuseLinkInTheWay(recordPath);
     {
       File out(recordPath, File::Mode::CreateTruncate);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "files/Endian.h"
+#include "base/Endian.h"
 #include "files/GameFile.h"
 #include "platform/File.h"
 
@@ -48,6 +48,7 @@ class FshFile : public GameFile {
   // Not owned: the images live until the end of the run.
   std::vector<FshImage*> images;
   bool removeFolder = true;
+  void KeepUnpackedFolder() override { removeFolder = false; }
 
  private:
   void Unpack(File& fsh, std::uint64_t length, const std::string& folder);

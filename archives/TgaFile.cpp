@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/Errors.h"
 #include "files/AtomicOutput.h"
-#include "files/Errors.h"
 #include "platform/File.h"
 
 namespace velkor {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "files/Endian.h"
+#include "base/Endian.h"
 #include "files/GameFile.h"
 
 namespace velkor {

@@ -5,12 +5,13 @@
 #include <utility>
 
 #include "archives/WorkingFolder.h"
+#include "base/Endian.h"
+#include "base/Errors.h"
+#include "base/Text.h"
 #include "files/AtomicOutput.h"
-#include "files/Endian.h"
-#include "files/Errors.h"
-#include "files/OpenGameFile.h"
 #include "files/RunLifetime.h"
 #include "platform/File.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 namespace velkor {
@@ -24,17 +25,21 @@ constexpr std::int64_t kLargestArchive = std::numeric_limits<std::int32_t>::max(
 // it (a broken image, model or text) stays a plain file: unpacking goes on, and a
 // workflow that needs the file fails when it reads it. Nested archives were checked with
 // their parent, so a format error from one is not expected and passes on.
-GameFile& OpenMember(const std::string& memberPath) {
+}  // namespace
+
+GameFile& VivArchive::OpenMember(const std::string& memberPath) {
   try {
-    return KeepUntilEndOfRun(OpenGameFile(memberPath));
+    return KeepUntilEndOfRun(openMember_(memberPath));
   } catch (const FormatError& e) {
-    if (PathEndsWith(LowerCaseAscii(memberPath), ".viv")) throw;
+    if (EndsWith(LowerCaseAscii(memberPath), ".viv")) throw;
     platform::ReportWarning(std::string(e.what()) + "; kept as a plain file");
   }
   auto plain = std::make_unique<GameFile>(memberPath);
   plain->Load();
   return KeepUntilEndOfRun(std::move(plain));
 }
+
+namespace {
 
 void AppendDirectoryEntry(Bytes& out, const VivEntry& entry) {
   AppendU32BE(out, static_cast<std::uint32_t>(entry.offset));
@@ -45,7 +50,9 @@ void AppendDirectoryEntry(Bytes& out, const VivEntry& entry) {
 
 }  // namespace
 
-VivArchive::VivArchive(std::string p) : GameFile(std::move(p)) { typeTag = "VIV"; }
+VivArchive::VivArchive(std::string p, GameFileOpener openMember) : GameFile(std::move(p)), openMember_(openMember) {
+  typeTag = "VIV";
+}
 
 VivArchive::~VivArchive() {
   const std::string folder = WorkingFolder();
@@ -121,7 +128,7 @@ int VivArchive::SaveAs(std::string p) {
   // then never appears.
   const std::string folder = WorkingFolder();
   for (const VivEntry& entry : entries) {
-    File member(JoinPath(folder, entry.name), File::Mode::Read);
+    File member(platform::JoinPath(folder, entry.name), File::Mode::Read);
     member.CopyRangeTo(out.file(), 0, static_cast<std::uint64_t>(entry.length));
   }
   out.Commit();
@@ -165,14 +172,14 @@ void VivArchive::Unpack(File& archive, const std::string& folder) {
   // A folder that existed before may hold links where members go: refused before the
   // first byte is written.
   for (const VivEntry& entry : entries) {
-    const std::string memberPath = JoinPath(folder, entry.name);
+    const std::string memberPath = platform::JoinPath(folder, entry.name);
     RefuseLinkInTheWay(memberPath);
     const std::string lower = LowerCaseAscii(entry.name);
-    if (PathEndsWith(lower, ".viv") || PathEndsWith(lower, ".fsh")) RefuseLinkInTheWay(DropLastCharacters(memberPath, 4));
+    if (EndsWith(lower, ".viv") || EndsWith(lower, ".fsh")) RefuseLinkInTheWay(DropLastCharacters(memberPath, 4));
   }
   members.reserve(entries.size());
   for (const VivEntry& entry : entries) {
-    const std::string memberPath = JoinPath(folder, entry.name);
+    const std::string memberPath = platform::JoinPath(folder, entry.name);
     {
       File out(memberPath, File::Mode::CreateTruncate);
       archive.CopyRangeTo(out, static_cast<std::uint64_t>(entry.offset), static_cast<std::uint64_t>(entry.length));

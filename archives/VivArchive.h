@@ -16,7 +16,8 @@ namespace velkor {
 // members' files from there.
 class VivArchive : public GameFile {
  public:
-  explicit VivArchive(std::string path);
+  // `openMember` makes the object of each member that Load unpacks.
+  VivArchive(std::string path, GameFileOpener openMember);
   // Deletes the working folder with everything in it while `removeFolder` is true.
   ~VivArchive() override;
 
@@ -47,9 +48,13 @@ class VivArchive : public GameFile {
   // until the end of the run. Each must outlive the archive's SaveAs.
   std::vector<GameFile*> members;
   bool removeFolder = true;
+  void KeepUnpackedFolder() override { removeFolder = false; }
 
  private:
   void Unpack(File& archive, const std::string& folder);
+  GameFile& OpenMember(const std::string& memberPath);
+
+  GameFileOpener openMember_;
 };
 
 }  // namespace velkor

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "files/Endian.h"
-#include "files/Errors.h"
-#include "files/OpenGameFile.h"
+#include "base/Endian.h"
+#include "base/Errors.h"
+#include "base/Text.h"
 
 namespace velkor {
 namespace {
@@ -65,7 +65,7 @@ std::string EntryLabel(std::size_t index, const std::string& name) {
 
 // Whether a member of that (lower-cased) name unpacks into a folder of its own when opened.
 bool UnpacksIntoFolder(const std::string& lowerName) {
-  return PathEndsWith(lowerName, ".viv") || PathEndsWith(lowerName, ".fsh");
+  return EndsWith(lowerName, ".viv") || EndsWith(lowerName, ".fsh");
 }
 
 }  // namespace
@@ -186,7 +186,7 @@ void CheckVivMembers(const VivLocation& where, const VivDirectory& directory, in
              label + " would unpack into the folder '" + PrintableName(folderName) +
                  "', but another entry is a file of that name");
 
-    if (!PathEndsWith(lower, ".viv")) continue;
+    if (!EndsWith(lower, ".viv")) continue;
     if (depth >= kVivMaxNesting)
       Refuse(where, where.start, label + " nests archives more than " + std::to_string(kVivMaxNesting) + " deep");
     const VivLocation nested{where.file, where.start + static_cast<std::uint64_t>(entry.offset),

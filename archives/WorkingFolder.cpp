@@ -1,19 +1,15 @@
 #include "archives/WorkingFolder.h"
 
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "files/GameFile.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 namespace velkor {
 
 bool IsUsableWorkingFolder(const std::string& folder) {
-  std::size_t nameStart = 0;
-  for (std::size_t i = folder.size(); i > 0; --i) {
-    if (folder[i - 1] == '/' || folder[i - 1] == platform::kPathSeparator) {
-      nameStart = i;
-      break;
-    }
-  }
+  std::size_t nameStart = folder.size();
+  while (nameStart > 0 && !platform::IsPathSeparator(folder[nameStart - 1])) --nameStart;
   const std::string name = folder.substr(nameStart);
   return !name.empty() && name != "." && name != "..";
 }

@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "base/Errors.h"
 #include "carp/ParameterDescriptions.h"
 #include "files/AtomicOutput.h"
-#include "files/Errors.h"
 #include "files/GameFile.h"
 #include "platform/File.h"
 

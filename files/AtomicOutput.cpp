@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "files/Errors.h"
+#include "base/Errors.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 namespace velkor {
@@ -12,14 +13,7 @@ namespace {
 // ".<name>.velkor-<pid>.tmp" in the target's folder: same file system, so the rename is
 // atomic; a leading dot, so packing a folder never picks it up.
 std::string TemporaryPathFor(const std::string& target) {
-  std::size_t nameStart = 0;
-  for (std::size_t i = target.size(); i > 0; --i) {
-    if (platform::IsFileNameBoundary(target[i - 1])) {
-      nameStart = i;
-      break;
-    }
-  }
-  return target.substr(0, nameStart) + "." + target.substr(nameStart) + ".velkor-" +
+  return platform::FolderPartOf(target) + "." + platform::FileNameOf(target) + ".velkor-" +
          std::to_string(platform::ProcessId()) + ".tmp";
 }
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "files/Endian.h"
+#include "base/Endian.h"
 #include "platform/File.h"
 
 namespace velkor {

@@ -3,8 +3,9 @@
 #include <limits>
 #include <utility>
 
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "platform/File.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 namespace velkor {
@@ -25,18 +26,12 @@ int GameFile::Save() { return SaveAs(path); }
 
 int GameFile::SaveAs(std::string) { return 1; }
 
-std::string GameFile::GetFileName() const {
-  for (std::size_t i = path.size(); i > 0; --i) {
-    if (platform::IsFileNameBoundary(path[i - 1])) return path.substr(i);
-  }
-  return path;
-}
+std::string GameFile::GetFileName() const { return platform::FileNameOf(path); }
 
 bool FileExists(const std::string& p) { return File::CanOpenForReading(p); }
 
 void DeleteFolderTree(const std::string& folder) {
-  std::string base = folder;
-  while (base.size() > 1 && (base.back() == '/' || base.back() == platform::kPathSeparator)) base.pop_back();
+  const std::string base = platform::WithoutTrailingSeparators(folder);
   if (platform::IsSymbolicLink(base)) {
     platform::RemoveFile(base);
     return;
@@ -49,15 +44,6 @@ void DeleteFolderTree(const std::string& folder) {
     }
   }
   platform::RemoveEmptyFolder(base);
-}
-
-std::string DropLastCharacters(const std::string& text, std::size_t n) {
-  return text.size() > n ? text.substr(0, text.size() - n) : std::string();
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty() || folder.back() == platform::kPathSeparator || folder.back() == '/') return folder + name;
-  return folder + platform::kPathSeparator + name;
 }
 
 std::int32_t CheckedFileSize(const std::string& p, std::uint64_t length) {

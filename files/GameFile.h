@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace velkor {
@@ -26,10 +27,18 @@ class GameFile {
   // The part of `path` after its last file-name boundary, or the whole path.
   std::string GetFileName() const;
 
+  // Files that unpack into a folder of their own (archives, image files) delete it when
+  // they go away; after this call they leave it in place. Other files have no folder.
+  virtual void KeepUnpackedFolder() {}
+
   std::string typeTag;
   std::string path;
   std::int32_t size = 0;
 };
+
+// Makes the object of the right kind for a file and loads it (see OpenGameFile). Archives
+// are given one, so that they can open their members without knowing every kind.
+using GameFileOpener = std::unique_ptr<GameFile> (*)(std::string path);
 
 // True when the file can be opened for reading; false for folders and missing files.
 bool FileExists(const std::string& path);
@@ -37,12 +46,6 @@ bool FileExists(const std::string& path);
 // Deletes a folder with everything in it. Symbolic links are removed, never followed.
 // Failures are passed over: what cannot be deleted stays, and its folders with it.
 void DeleteFolderTree(const std::string& folder);
-
-// `text` less its last n characters (the working folder of an archive path).
-std::string DropLastCharacters(const std::string& text, std::size_t n);
-
-// Joins a folder and a name with the platform separator, unless the folder ends with one.
-std::string JoinPath(const std::string& folder, const std::string& name);
 
 // Checks a file length against the 32-bit `size` field of the formats; raises FormatError.
 std::int32_t CheckedFileSize(const std::string& path, std::uint64_t length);

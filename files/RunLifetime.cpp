@@ -3,9 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "archives/FshFile.h"
-#include "archives/VivArchive.h"
-#include "files/Errors.h"
+#include "base/Errors.h"
 
 namespace velkor {
 namespace {
@@ -20,8 +18,7 @@ std::vector<std::unique_ptr<GameFile>>& RunLifetimeObjects() {
 GameFile& KeepUntilEndOfRun(std::unique_ptr<GameFile> file) {
   if (!file) throw InternalError("KeepUntilEndOfRun was given no object");
   // Cleared before anything else can fail, so that no path lets the object delete its folder.
-  if (auto* archive = dynamic_cast<VivArchive*>(file.get())) archive->removeFolder = false;
-  if (auto* images = dynamic_cast<FshFile*>(file.get())) images->removeFolder = false;
+  file->KeepUnpackedFolder();
   auto& objects = RunLifetimeObjects();
   objects.push_back(std::move(file));
   return *objects.back();

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "files/Endian.h"
-#include "files/Errors.h"
+#include "base/Endian.h"
+#include "base/Errors.h"
 
 namespace velkor::fuzz {
 

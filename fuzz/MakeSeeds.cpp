@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/Workflows.h"
+#include "base/Endian.h"
 #include "carp/Carp3File.h"
 #include "files/AtomicOutput.h"
-#include "files/Endian.h"
 #include "fuzz/RecogniserNames.h"
 #include "model/Fce3File.h"
 #include "model/FeData3File.h"

@@ -2,10 +2,10 @@
 // Whatever the content, OpenGameFile returns a loaded object or raises a file or format
 // error, and the kind it picks agrees with RecogniseFileKind.
 
-#include "files/OpenGameFile.h"
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/RecogniserNames.h"
 #include "platform/File.h"
+#include "recogniser/OpenGameFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velkor;

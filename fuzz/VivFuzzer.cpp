@@ -8,6 +8,7 @@
 #include "archives/VivArchive.h"
 #include "files/RunLifetime.h"
 #include "fuzz/FuzzSupport.h"
+#include "recogniser/OpenGameFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace velkor;
@@ -22,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bool distinctNames = true;
   bool fileError = false;
   {
-    VivArchive archive(path);
+    VivArchive archive(path, &OpenGameFile);
     loaded = fuzz::Attempt([&] {
       try {
         archive.Load();
@@ -53,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   fuzz::RequireOnly(input.Folder(), {"car.viv", "again.viv"}, "unpacking and packing left files behind");
   {
-    VivArchive again(input.Path("again.viv"));
+    VivArchive again(input.Path("again.viv"), &OpenGameFile);
     fuzz::Require(fuzz::Attempt([&] { again.Load(); }), "a packed archive cannot be unpacked again");
   }
   return 0;

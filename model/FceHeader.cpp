@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "files/Errors.h"
+#include "base/Errors.h"
 
 namespace velkor::fce {
 namespace {

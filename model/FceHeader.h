@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "files/Endian.h"
+#include "base/Endian.h"
 #include "model/FceLayout.h"
 
 namespace velkor::fce {

@@ -3,8 +3,8 @@
 #include <limits>
 #include <utility>
 
+#include "base/Errors.h"
 #include "files/AtomicOutput.h"
-#include "files/Errors.h"
 #include "files/GameFile.h"
 #include "platform/File.h"
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "files/Endian.h"
+#include "base/Endian.h"
 #include "model/FceHeader.h"
 
 namespace velkor::fce {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/Endian.h"
 #include "files/AtomicOutput.h"
-#include "files/Endian.h"
 #include "model/FeData4File.h"
 #include "model/FeDataLayout.h"
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "files/GameFile.h"
 #include "platform/File.h"
 

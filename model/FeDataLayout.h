@@ -8,8 +8,7 @@
 #include <span>
 #include <string>
 
-#include "files/Endian.h"
-
+#include "base/Endian.h"
 
 namespace velkor::fedata {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "files/Endian.h"
+#include "base/Endian.h"
 
 namespace velkor {
 

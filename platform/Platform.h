@@ -19,16 +19,15 @@ inline constexpr bool kWindows = false;
 inline constexpr const char* kShellExecutableName = "velkor";
 #endif
 
-// Characters after the last of which a path's file name begins: "\", "/" and ":" on
-// Windows; only "/" on POSIX, where the others are ordinary name characters.
-bool IsFileNameBoundary(char c);
-
 // Full path of the running executable.
 std::string ExecutablePath();
 
 // The command-line text after the program's name: on Windows the process command line
 // less the program name and the blanks after it; on POSIX argv[1..] joined by single blanks.
 std::string CommandLineText(int argc, char** argv);
+
+// The user's home folder as the system records it (for when $HOME is not set).
+std::string UserHomeFromSystem();
 
 // The executable's file name without extension ("velkor" or "Velkor").
 std::string ApplicationName();

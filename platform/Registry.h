@@ -32,9 +32,10 @@ class Registry {
   virtual std::string Location() const = 0;
 };
 
-// The registry of this system: the Windows registry, or on POSIX the store file
-// $XDG_CONFIG_HOME/Velkor/registry.reg.
-std::unique_ptr<Registry> OpenSystemRegistry();
+namespace platform {
+// The system's own registry: the Windows registry; nothing where the system has none.
+std::unique_ptr<Registry> OpenNativeRegistry();
+}  // namespace platform
 
 const char* RootName(RegistryRoot root);
 

@@ -9,8 +9,8 @@
 #include <iostream>
 #include <string>
 
+#include "base/Errors.h"
 #include "files/AtomicOutput.h"
-#include "files/Errors.h"
 #include "sample/SampleCar.h"
 
 int main(int argc, char** argv) {

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
+#include "base/Errors.h"
 #include "files/AtomicOutput.h"
-#include "files/Errors.h"
 #include "support/TestSupport.h"
 
 namespace velkor {

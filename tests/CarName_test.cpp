@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CarName.h"
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "platform/Platform.h"
 
 namespace velkor {

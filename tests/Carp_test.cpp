@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Errors.h"
 #include "carp/Carp3File.h"
 #include "carp/Carp4File.h"
-#include "files/Errors.h"
 #include "support/ModelBuilder.h"
 #include "support/TestSupport.h"
 

@@ -35,6 +35,27 @@ TEST(SplitCommandLine, NoBlankMeansNoSwitch) {
   EXPECT_EQ(command.commandPath, "");
 }
 
+TEST(ParseCommandLine, NamesTheActionTargetAndInstallFlag) {
+  const auto install4 = ParseCommandLine("/ci4 \"my car/car.viv\"");
+  EXPECT_EQ(install4.action, Action::Convert);
+  EXPECT_EQ(install4.target, Game::Nfs4);
+  EXPECT_TRUE(install4.install);
+  EXPECT_EQ(install4.path, "my car/car.viv");
+  const auto convert3 = ParseCommandLine("/c3 a.fce");
+  EXPECT_EQ(convert3.target, Game::Nfs3);
+  EXPECT_FALSE(convert3.install);
+  EXPECT_EQ(ParseCommandLine("/ci3 x").install, true);
+  EXPECT_EQ(ParseCommandLine("/c4 x").target, Game::Nfs4);
+  EXPECT_EQ(ParseCommandLine("/e x").action, Action::Extract);
+  EXPECT_EQ(ParseCommandLine("/p x").action, Action::Pack);
+  EXPECT_EQ(ParseCommandLine("").action, Action::None);
+  EXPECT_TRUE(ParseCommandLine("--list x").needsNoSettings);
+  EXPECT_TRUE(ParseCommandLine("--list").needsNoSettings);
+  EXPECT_FALSE(ParseCommandLine("/e x").needsNoSettings);
+  for (const char* text : {"/C3 car.viv", "/x foo", "/e", "/e \"\"", "/ci5 x"})
+    EXPECT_EQ(ParseCommandLine(text).action, Action::Invalid) << text;
+}
+
 TEST(ProgramFolderOf, KeepsTheFinalSeparatorAndDropsTheName) {
   const char s = platform::kPathSeparator;
   EXPECT_EQ(ProgramFolderOf(std::string(1, s) + "opt" + s + "velkor" + s + "velkor"),

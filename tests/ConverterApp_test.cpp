@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "app/ConverterApp.h"
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "platform/Platform.h"
-#include "platform/RegistryFile.h"
+#include "settings/RegistryStore.h"
 #include "support/Environment.h"
 #include "support/TestSupport.h"
 
@@ -19,7 +19,7 @@ class ConverterAppTest : public ::testing::Test {
   std::string Exe() const { return dir / "bin" + platform::kPathSeparator + "velkor"; }
   void Start(const std::string& commandLine) {
     ConverterApp app(registry, Exe(), "velkor");
-    EXPECT_FALSE(app.InitInstance(commandLine));
+    app.InitInstance(ParseCommandLine(commandLine));
   }
   test::TempDir dir;
   FileRegistry registry{dir / "registry.reg"};
@@ -46,7 +46,7 @@ TEST_F(ConverterAppTest, ASecondStartRunsNoSetup) {
 // The message of the error that `commandLine` raises.
 std::string FailureOf(ConverterApp& app, const std::string& commandLine) {
   try {
-    app.InitInstance(commandLine);
+    app.InitInstance(ParseCommandLine(commandLine));
   } catch (const CommandError& e) {
     return e.what();
   }
@@ -69,7 +69,7 @@ TEST_F(ConverterAppTest, SwitchesAreExactAndNeedAPath) {
   Start("");
   for (const char* commandLine : {"/C3 car.viv", "/x foo", "/e", "/e \"\""}) {
     ConverterApp app(registry, Exe(), "velkor");
-    EXPECT_THROW(app.InitInstance(commandLine), UsageError) << commandLine;
+    EXPECT_THROW(app.InitInstance(ParseCommandLine(commandLine)), UsageError) << commandLine;
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "files/GameFile.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"

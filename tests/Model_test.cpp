@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
 #include "model/FeData3File.h"

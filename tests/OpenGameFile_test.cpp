@@ -2,8 +2,8 @@
 
 #include <tuple>
 
-#include "files/Errors.h"
-#include "files/OpenGameFile.h"
+#include "base/Errors.h"
+#include "recogniser/OpenGameFile.h"
 #include "support/TestSupport.h"
 
 namespace velkor {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "archives/TgaFile.h"
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "support/TestSupport.h"
 
 namespace velkor {

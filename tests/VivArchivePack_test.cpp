@@ -4,8 +4,9 @@
 
 #include "archives/TgaFile.h"
 #include "archives/VivArchive.h"
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "platform/Platform.h"
+#include "recogniser/OpenGameFile.h"
 #include "support/TestSupport.h"
 #include "support/VivBuilder.h"
 
@@ -15,7 +16,7 @@ namespace {
 TEST(VivArchivePack, HeaderDirectoryAndDataInAppendOrderAndRefusalsKeepTheOldArchive) {
   test::TempDir dir;
   test::MakeFolder(dir / "car");
-  VivArchive archive(dir / "car.viv");
+  VivArchive archive(dir / "car.viv", &OpenGameFile);
   archive.removeFolder = false;
   archive.Reset();
   std::vector<std::unique_ptr<GameFile>> owned;

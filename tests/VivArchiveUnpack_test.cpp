@@ -3,9 +3,11 @@
 #include <tuple>
 
 #include "archives/VivArchive.h"
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "files/GameFile.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "recogniser/OpenGameFile.h"
 #include "support/TestSupport.h"
 #include "support/VivBuilder.h"
 
@@ -49,7 +51,7 @@ TEST(VivArchiveUnpack, ArchivesFromOtherWritersUnpackWhateverTheirLayout) {
   test::WriteText(dir / "car/Inner/x.txt", "old");
   test::WriteText(dir / "car/mine", "keep");
 
-  VivArchive archive(dir / "car.viv");
+  VivArchive archive(dir / "car.viv", &OpenGameFile);
   archive.removeFolder = false;
   EXPECT_EQ(archive.Load(), 1);
   EXPECT_EQ(test::ListNames(dir / "car"), (std::vector<std::string>{"Inner", "Inner.VIV", "dash", "dash.fsh", "dup",
@@ -65,7 +67,7 @@ TEST(VivArchiveUnpack, ArchivesFromOtherWritersUnpackWhateverTheirLayout) {
   for (const GameFile* member : archive.members) members.emplace_back(member->typeTag, member->size);
   EXPECT_EQ(members, (std::vector<std::pair<std::string, std::uint32_t>>{
                          {"", 3}, {"", 2}, {"", 4}, {"", 0}, {"", 1}, {"FSH", 16}, {"VIV", innerSize}}));
-  EXPECT_EQ(archive.members.back()->path, JoinPath(dir / "car", "Inner.VIV"));
+  EXPECT_EQ(archive.members.back()->path, platform::JoinPath(dir / "car", "Inner.VIV"));
 }
 
 TEST(VivArchiveUnpack, ARefusedArchiveLeavesNothingBehind) {
@@ -81,7 +83,7 @@ TEST(VivArchiveUnpack, ARefusedArchiveLeavesNothingBehind) {
     SCOPED_TRACE(what);
     test::TempDir dir;
     test::WriteBytes(dir / "car.viv", bytes);
-    VivArchive archive(dir / "car.viv");
+    VivArchive archive(dir / "car.viv", &OpenGameFile);
     archive.removeFolder = false;
     if (std::string(what) == "failing halfway") EXPECT_THROW(archive.Load(), FileError);
     else EXPECT_THROW(archive.Load(), FormatError);
@@ -91,7 +93,7 @@ TEST(VivArchiveUnpack, ARefusedArchiveLeavesNothingBehind) {
   test::TempDir dir;  // a file where the folder would go is left alone
   test::WriteText(dir / "car", "mine");
   test::WriteBytes(dir / "car.viv", BuildViv({{"a", ToBytes("1")}}));
-  EXPECT_THROW(VivArchive(dir / "car.viv").Load(), FileError);
+  EXPECT_THROW(VivArchive(dir / "car.viv", &OpenGameFile).Load(), FileError);
   EXPECT_EQ(test::ReadText(dir / "car"), "mine");
 }
 

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,8 +12,9 @@
 #include <iostream>
 #include <memory>
 
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "platform/File.h"
+#include "platform/Paths.h"
 
 namespace velkor::platform {
 
@@ -33,6 +35,11 @@ std::string CommandLineText(int argc, char** argv) {
     text += argv[i];
   }
   return text;
+}
+
+std::string UserHomeFromSystem() {
+  if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
+  return ".";
 }
 
 std::string ApplicationName() {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "platform/windows/Win32.h"
 
 namespace velkor {

@@ -1,9 +1,11 @@
 #include "platform/Platform.h"
 
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
-#include "files/Errors.h"
+#include "base/Errors.h"
+#include "platform/Paths.h"
 #include "platform/windows/Win32.h"
 
 namespace velkor::platform {
@@ -89,6 +91,11 @@ std::string CommandLineText(int, char**) {
 
 // Fixed rather than taken from the file name, so the settings do not move when the
 // executable is saved as "Velkor (1).exe" or renamed.
+std::string UserHomeFromSystem() {
+  if (const char* profile = std::getenv("USERPROFILE"); profile && *profile) return profile;
+  return ".";
+}
+
 std::string ApplicationName() { return "Velkor"; }
 
 bool CreateFolder(const std::string& path) { return ::CreateDirectoryA(path.c_str(), nullptr) != 0; }

@@ -5,7 +5,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "files/Endian.h"
+#include "base/Endian.h"
 #include "platform/windows/Win32.h"
 
 namespace velkor {
@@ -130,6 +130,6 @@ class Win32Registry final : public Registry {
 
 }  // namespace
 
-std::unique_ptr<Registry> OpenSystemRegistry() { return std::make_unique<Win32Registry>(); }
+std::unique_ptr<Registry> platform::OpenNativeRegistry() { return std::make_unique<Win32Registry>(); }
 
 }  // namespace velkor

@@ -16,6 +16,7 @@
 
 #include "archives/VivArchive.h"
 #include "cli/HostileSupport.h"
+#include "recogniser/OpenGameFile.h"
 #include "sample/SampleCar.h"
 #include "support/VivBuilder.h"
 
@@ -318,7 +319,7 @@ TEST(DataLoss, AWorkingFolderHoldingLinksIsDeletedWithoutFollowingThem) {
   fs::create_directory_symlink(dir / "outside", dir / "car/link-to-folder");
   fs::create_symlink(dir / "outside/precious.txt", dir / "car/link-to-file");
   {
-    VivArchive archive(dir / "car.viv");
+    VivArchive archive(dir / "car.viv", &OpenGameFile);
     archive.Load();
   }
   EXPECT_FALSE(test::PathExists(dir / "car"));

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Endian.h"
 #include "cli/RunVelkor.h"
-#include "files/Endian.h"
 #include "support/TestSupport.h"
 
 namespace velkor::test {

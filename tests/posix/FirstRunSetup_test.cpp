@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "app/Workflows.h"
-#include "platform/RegistryFile.h"
-#include "platform/Settings.h"
+#include "settings/RegistryStore.h"
+#include "settings/SettingsStore.h"
 #include "support/TestSupport.h"
 #include "support/VivBuilder.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "files/Endian.h"
+#include "base/Endian.h"
 
 namespace velkor::test {
 

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "files/Errors.h"
+#include "base/Errors.h"
 #include "platform/File.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
@@ -70,7 +70,7 @@ class ScratchKey {
 
 TEST(Win32Registry, WritesStringsWithTheirNulAndDwordsAndReadsThemBack) {
   ScratchKey scratch(HKEY_CURRENT_USER);
-  const auto registry = OpenSystemRegistry();
+  const auto registry = platform::OpenNativeRegistry();
   const std::string key = scratch.path() + "\\Velkor\\Settings";
 
   EXPECT_EQ(registry->ReadString(RegistryRoot::CurrentUser, key, "NFS3Path"), std::nullopt);
@@ -98,7 +98,7 @@ TEST(Win32Registry, WritesStringsWithTheirNulAndDwordsAndReadsThemBack) {
 
 TEST(Win32Registry, CreateKeyMakesMissingParentsAndReadingCreatesNothing) {
   ScratchKey scratch(HKEY_CURRENT_USER);
-  const auto registry = OpenSystemRegistry();
+  const auto registry = platform::OpenNativeRegistry();
   const std::string key = scratch.path() + "\\a\\b";
   EXPECT_EQ(registry->ReadString(RegistryRoot::CurrentUser, key, "x"), std::nullopt);
   HKEY h = nullptr;
@@ -113,7 +113,7 @@ TEST(Win32Registry, MachineValuesOfThe32BitViewAreFound) {
   ScratchKey scratch(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
   if (!scratch.SetString("InstallPath", "C:\\Program Files (x86)\\Game"))
     GTEST_SKIP() << "writing below HKEY_LOCAL_MACHINE needs an administrator";
-  const auto registry = OpenSystemRegistry();
+  const auto registry = platform::OpenNativeRegistry();
   EXPECT_EQ(registry->ReadString(RegistryRoot::LocalMachine, scratch.path(), "InstallPath"),
             "C:\\Program Files (x86)\\Game");
 }

@@ -1,18 +1,14 @@
-#include "platform/GameFolders.h"
-
-#include <dirent.h>
-#include <sys/stat.h>
+#include "settings/GameDiscovery.h"
 
 #include <cstdlib>
-#include <memory>
-#include <vector>
 
-#include "platform/AsciiCase.h"
+#include "base/Text.h"
 #include "platform/File.h"
+#include "platform/PathResolver.h"
 #include "platform/Platform.h"
-#include "platform/WineRegistry.h"
+#include "settings/WineRegistry.h"
 
-namespace velkor::platform {
+namespace velkor {
 namespace {
 
 std::string WinePrefix() {
@@ -41,7 +37,7 @@ std::optional<std::string> MapWindowsPath(const std::string& prefix, const std::
     if (c == '/' && (relative.empty() || relative.back() == '/')) continue;
     relative += c;
   }
-  return ResolveInGameFolder(prefix + "/dosdevices/" + drive + ":/", relative);
+  return platform::ResolveInGameFolder(prefix + "/dosdevices/" + drive + ":/", relative);
 }
 
 }  // namespace
@@ -49,6 +45,8 @@ std::optional<std::string> MapWindowsPath(const std::string& prefix, const std::
 std::optional<std::string> ReadGameInstallPath(Registry& registry, const std::string& gameKey) {
   registry.CreateKey(RegistryRoot::LocalMachine, gameKey);
   if (auto stored = registry.ReadString(RegistryRoot::LocalMachine, gameKey, "InstallPath")) return stored;
+  // Windows has the games' own keys; elsewhere they live in Wine prefixes.
+  if (platform::kWindows) return std::nullopt;
 
   const std::string prefix = WinePrefix();
   const std::string systemReg = prefix + "/system.reg";
@@ -64,34 +62,4 @@ std::optional<std::string> ReadGameInstallPath(Registry& registry, const std::st
   return std::nullopt;
 }
 
-std::string ResolveInGameFolder(const std::string& gameFolder, const std::string& relative) {
-  std::string path = gameFolder;
-  if (!path.empty() && path.back() != '/') path += '/';
-  bool exists = true;
-  std::size_t start = 0;
-  while (start <= relative.size()) {
-    std::size_t end = relative.find('/', start);
-    if (end == std::string::npos) end = relative.size();
-    std::string component = relative.substr(start, end - start);
-    start = end + 1;
-    if (component.empty()) continue;
-    struct stat st {};
-    if (exists && ::lstat((path + component).c_str(), &st) != 0) {
-      // No entry of exactly this name: take the first that differs only in case.
-      exists = false;
-      std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.empty() ? "." : path.c_str()), &::closedir);
-      while (const dirent* entry = dir ? ::readdir(dir.get()) : nullptr) {
-        if (SameIgnoringCase(entry->d_name, component)) {
-          component = entry->d_name;
-          exists = true;
-          break;
-        }
-      }
-    }
-    path += component;
-    if (end < relative.size()) path += '/';
-  }
-  return path;
-}
-
-}  // namespace velkor::platform
+}  // namespace velkor

@@ -1,55 +1,25 @@
-#include "platform/RegistryFile.h"
+#include "settings/RegistryStore.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <utility>
 
+#include "base/Errors.h"
+#include "base/Text.h"
 #include "files/AtomicOutput.h"
-#include "files/Errors.h"
-#include "platform/AsciiCase.h"
 #include "platform/File.h"
 
 namespace velkor {
 namespace {
 
-using platform::SameIgnoringCase;
-
 constexpr const char* kHeader = "Windows Registry Editor Version 5.00";
-
-std::string Escape(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\\' || c == '"') out += '\\';
-    out += c;
-  }
-  return out;
-}
-
-// Reads a quoted, escaped string starting at line[pos] == '"'. Returns the position after
-// the closing quote, or npos when the string is not closed.
-std::size_t ReadQuoted(const std::string& line, std::size_t pos, std::string& out) {
-  out.clear();
-  for (++pos; pos < line.size(); ++pos) {
-    const char c = line[pos];
-    if (c == '"') return pos + 1;
-    if (c == '\\' && pos + 1 < line.size()) {
-      out += line[++pos];
-    } else {
-      out += c;
-    }
-  }
-  return std::string::npos;
-}
 
 bool ParseDword(const std::string& digits, std::uint32_t& value) {
   if (digits.empty() || digits.size() > 8) return false;
   value = 0;
   for (char c : digits) {
-    int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return false;
+    const int d = HexDigitValue(c);
+    if (d < 0) return false;
     value = (value << 4) | static_cast<std::uint32_t>(d);
   }
   return true;
@@ -80,16 +50,18 @@ RegistryDocument RegistryDocument::Parse(const std::string& text) {
       continue;
     }
     if (line.front() == '"' || line.front() == '@') {
-      std::string name;
-      std::size_t pos = line.front() == '@' ? 1 : ReadQuoted(line, 0, name);
+      std::optional<QuotedText> name;
+      if (line.front() == '"') name = ReadQuoted(line, 0, QuoteEscapes::BackslashAndQuote);
+      const std::size_t pos = line.front() == '@' ? 1 : (name ? name->end : std::string::npos);
       if (pos != std::string::npos && pos < line.size() && line[pos] == '=') {
         const std::string value = line.substr(pos + 1);
-        item.name = name;
-        std::string str;
+        item.name = name ? name->text : std::string();
+        std::optional<QuotedText> str;
+        if (!value.empty() && value.front() == '"') str = ReadQuoted(value, 0, QuoteEscapes::BackslashAndQuote);
         std::uint32_t dword = 0;
-        if (!value.empty() && value.front() == '"' && ReadQuoted(value, 0, str) == value.size()) {
+        if (str && str->end == value.size()) {
           item.kind = Item::Kind::String;
-          item.text = str;
+          item.text = str->text;
         } else if (value.rfind("dword:", 0) == 0 && ParseDword(value.substr(6), dword)) {
           item.kind = Item::Kind::Dword;
           item.dword = dword;
@@ -110,12 +82,12 @@ std::string RegistryDocument::Serialize() const {
         out += '@';
       } else {
         out += '"';
-        out += Escape(item.name);
+        out += EscapeQuoted(item.name);
         out += '"';
       }
       if (item.kind == Item::Kind::String) {
         out += "=\"";
-        out += Escape(item.text);
+        out += EscapeQuoted(item.text);
         out += '"';
       } else {
         char digits[9];
@@ -190,15 +162,6 @@ void RegistryDocument::SetDword(const std::string& fullKey, const std::string& n
   item.kind = Item::Kind::Dword;
   item.name = name;
   item.dword = value;
-}
-
-const char* RootName(RegistryRoot root) {
-  switch (root) {
-    case RegistryRoot::LocalMachine: return "HKEY_LOCAL_MACHINE";
-    case RegistryRoot::CurrentUser: return "HKEY_CURRENT_USER";
-    case RegistryRoot::ClassesRoot: return "HKEY_CLASSES_ROOT";
-  }
-  return "";
 }
 
 namespace {

@@ -1,5 +1,3 @@
-#include "files/OpenGameFile.h"
-
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -7,13 +5,17 @@
 #include "archives/FshFile.h"
 #include "archives/TgaFile.h"
 #include "archives/VivArchive.h"
+#include "base/Endian.h"
+#include "base/Text.h"
 #include "carp/Carp3File.h"
 #include "carp/Carp4File.h"
-#include "files/Endian.h"
+#include "carp/PerformanceFileNames.h"
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
 #include "model/FeData3File.h"
 #include "model/FeData4File.h"
+#include "model/FrontEndNames.h"
+#include "recogniser/OpenGameFile.h"
 
 namespace velkor {
 namespace {
@@ -21,24 +23,17 @@ namespace {
 // The rule a name matches, before any content is looked at.
 enum class NameRule { Viv, Fsh, Tga, Fce, FeData, Carp, None };
 
-constexpr std::array<const char*, 7> kFeDataEndings = {"fedata.ita", "fedata.bri", "fedata.spa", "fedata.fre",
-                                                       "fedata.swe", "fedata.eng", "fedata.ger"};
-constexpr std::array<const char*, 4> kCarpEndings = {"carp.txt", "carp1.txt", "carp2.txt", "carp3.txt"};
 constexpr std::array<std::uint8_t, 4> kFce4Signature = {0x14, 0x10, 0x10, 0x00};
 constexpr std::string_view kNfs4Label = "(80)";
 constexpr std::size_t kSearchChunk = 64 * 1024;
 
 NameRule RuleForName(const std::string& lowerPath) {
-  if (PathEndsWith(lowerPath, ".viv")) return NameRule::Viv;
-  if (PathEndsWith(lowerPath, ".fsh")) return NameRule::Fsh;
-  if (PathEndsWith(lowerPath, ".tga")) return NameRule::Tga;
-  if (PathEndsWith(lowerPath, ".fce")) return NameRule::Fce;
-  for (const char* ending : kFeDataEndings) {
-    if (PathEndsWith(lowerPath, ending)) return NameRule::FeData;
-  }
-  for (const char* ending : kCarpEndings) {
-    if (PathEndsWith(lowerPath, ending)) return NameRule::Carp;
-  }
+  if (EndsWith(lowerPath, ".viv")) return NameRule::Viv;
+  if (EndsWith(lowerPath, ".fsh")) return NameRule::Fsh;
+  if (EndsWith(lowerPath, ".tga")) return NameRule::Tga;
+  if (EndsWith(lowerPath, ".fce")) return NameRule::Fce;
+  if (EndsWithFrontEndFileName(lowerPath)) return NameRule::FeData;
+  if (EndsWithPerformanceFileName(lowerPath)) return NameRule::Carp;
   return NameRule::None;
 }
 
@@ -92,7 +87,7 @@ bool NeedsContent(NameRule rule) { return rule == NameRule::Fce || rule == NameR
 
 std::unique_ptr<GameFile> Construct(FileKind kind, std::string path) {
   switch (kind) {
-    case FileKind::Viv: return std::make_unique<VivArchive>(std::move(path));
+    case FileKind::Viv: return std::make_unique<VivArchive>(std::move(path), &OpenGameFile);
     case FileKind::Fsh: return std::make_unique<FshFile>(std::move(path));
     case FileKind::Tga: return std::make_unique<TgaFile>(std::move(path));
     case FileKind::Fce3: return std::make_unique<Fce3File>(std::move(path));
@@ -107,17 +102,6 @@ std::unique_ptr<GameFile> Construct(FileKind kind, std::string path) {
 }
 
 }  // namespace
-
-std::string LowerCaseAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-bool PathEndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 const char* TypeTagOf(FileKind kind) {
   switch (kind) {

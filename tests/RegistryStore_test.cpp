@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/RegistryFile.h"
+#include "settings/RegistryStore.h"
 #include "support/TestSupport.h"
 
 namespace velkor {

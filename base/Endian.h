@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "files/Errors.h"
+#include "base/Errors.h"
 
 namespace velkor {
 

@@ -29,9 +29,4 @@ FileKind RecogniseFileKind(const std::string& path, File& content, std::uint64_t
 // content test and of the kind's Load pass to the caller.
 std::unique_ptr<GameFile> OpenGameFile(std::string path);
 
-// `text` with ASCII letters lower-cased; other bytes unchanged.
-std::string LowerCaseAscii(std::string text);
-
-bool PathEndsWith(const std::string& text, const std::string& tail);
-
 }  // namespace velkor

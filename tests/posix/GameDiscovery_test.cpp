@@ -3,9 +3,10 @@
 
 #include <filesystem>
 
-#include "platform/GameFolders.h"
-#include "platform/RegistryFile.h"
-#include "platform/WineRegistry.h"
+#include "platform/PathResolver.h"
+#include "settings/GameDiscovery.h"
+#include "settings/RegistryStore.h"
+#include "settings/WineRegistry.h"
 #include "support/TestSupport.h"
 
 namespace velkor {
@@ -20,12 +21,12 @@ TEST(WineRegistry, FindsEscapedValuesInPlainAndWowKeys) {
       "\"InstallPath\"=\"C:\\\\Games\\\\NFS3 \\\"SE\\\"\"\n\n"
       "[Software\\\\Wow6432Node\\\\Electronic Arts\\\\Need for Speed High Stakes] 1700000000\n"
       "\"Other\"=dword:00000001\n\"installpath\"=str(2):\"D:\\\\NFS4\"\n";
-  EXPECT_EQ(platform::FindWineRegistryString(text, "software\\electronic arts\\need for speed iii", "InstallPath"),
+  EXPECT_EQ(FindWineRegistryString(text, "software\\electronic arts\\need for speed iii", "InstallPath"),
             "C:\\Games\\NFS3 \"SE\"");
-  EXPECT_EQ(platform::FindWineRegistryString(text, "Software\\Wow6432Node\\Electronic Arts\\Need for Speed High Stakes",
+  EXPECT_EQ(FindWineRegistryString(text, "Software\\Wow6432Node\\Electronic Arts\\Need for Speed High Stakes",
                                              "InstallPath"),
             "D:\\NFS4");
-  EXPECT_FALSE(platform::FindWineRegistryString(text, kNfs4Key, "InstallPath"));
+  EXPECT_FALSE(FindWineRegistryString(text, kNfs4Key, "InstallPath"));
 }
 
 class GameFoldersTest : public ::testing::Test {
@@ -48,10 +49,10 @@ class GameFoldersTest : public ::testing::Test {
 TEST_F(GameFoldersTest, TheStoreComesFirstAndTheKeyIsCreated) {
   MakeWinePrefix("Software\\\\Electronic Arts\\\\Need for Speed High Stakes");
   registry.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", "/games/nfs4");
-  EXPECT_EQ(platform::ReadGameInstallPath(registry, kNfs4Key), "/games/nfs4");
+  EXPECT_EQ(ReadGameInstallPath(registry, kNfs4Key), "/games/nfs4");
 
   const std::string nfs3Key = "Software\\Electronic Arts\\Need For Speed III";
-  EXPECT_FALSE(platform::ReadGameInstallPath(registry, nfs3Key));
+  EXPECT_FALSE(ReadGameInstallPath(registry, nfs3Key));
   EXPECT_NE(test::ReadText(dir / "registry.reg").find("[HKEY_LOCAL_MACHINE\\" + nfs3Key + "]"), std::string::npos);
 }
 
@@ -60,7 +61,7 @@ TEST_F(GameFoldersTest, WinePathsMapThroughTheDriveLinkIgnoringCase) {
                                 "Software\\\\Wow6432Node\\\\Electronic Arts\\\\Need for Speed High Stakes"}) {
     std::filesystem::remove_all(dir / "wine");
     MakeWinePrefix(key);
-    EXPECT_EQ(platform::ReadGameInstallPath(registry, kNfs4Key), dir / "wine/dosdevices/c:/Games/NFS4") << key;
+    EXPECT_EQ(ReadGameInstallPath(registry, kNfs4Key), dir / "wine/dosdevices/c:/Games/NFS4") << key;
   }
   const std::string store = test::ReadText(dir / "registry.reg");
   EXPECT_EQ(store.find("InstallPath"), std::string::npos) << "nothing found in Wine is copied into the store";

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-namespace velkor::platform {
+namespace velkor {
 
 // Looks up a string value in the text of a Wine registry file (system.reg): sections
 // "[Software\\Electronic Arts\\Game] 1700000000" hold "name"="value" lines, with "\"
@@ -12,4 +12,4 @@ namespace velkor::platform {
 std::optional<std::string> FindWineRegistryString(const std::string& fileText, const std::string& key,
                                                   const std::string& name);
 
-}  // namespace velkor::platform
+}  // namespace velkor

@@ -1,4 +1,4 @@
-#include "platform/Settings.h"
+#include "settings/SettingsStore.h"
 
 #include <utility>
 

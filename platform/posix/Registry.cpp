@@ -1,0 +1,7 @@
+#include "platform/Registry.h"
+
+namespace velkor {
+
+std::unique_ptr<Registry> platform::OpenNativeRegistry() { return nullptr; }
+
+}  // namespace velkor

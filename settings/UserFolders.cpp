@@ -1,0 +1,40 @@
+#include "settings/UserFolders.h"
+
+#include <cstdlib>
+
+#include "platform/Platform.h"
+
+namespace velkor {
+namespace {
+
+std::string AbsoluteVariable(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value == '/' ? value : "";
+}
+
+}  // namespace
+
+std::string HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  return platform::UserHomeFromSystem();
+}
+
+std::string UserConfigHome() {
+  const std::string xdg = AbsoluteVariable("XDG_CONFIG_HOME");
+  return xdg.empty() ? HomeFolder() + "/.config" : xdg;
+}
+
+std::string UserDataHome() {
+  const std::string xdg = AbsoluteVariable("XDG_DATA_HOME");
+  return xdg.empty() ? HomeFolder() + "/.local/share" : xdg;
+}
+
+std::string ProvideUserFolder(const std::string& base, const std::string& name) {
+  const std::string full = base + "/" + name;
+  for (std::size_t i = 0; i <= full.size(); ++i) {
+    if (i == full.size() || (full[i] == '/' && i > 0)) platform::CreateFolder(full.substr(0, i));
+  }
+  return full;
+}
+
+}  // namespace velkor
