@@ -15,6 +15,7 @@ namespace velkor {
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string LowerCaseAscii(std::string text);
+std::string UpperCaseAscii(std::string text);
 
 bool SameIgnoringCase(std::string_view a, std::string_view b);
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "base/Text.h"
 #include "model/FceConversion.h"
 
 namespace velkor {
@@ -48,7 +49,7 @@ int Fce3File::ConvertTo4(std::string destination) const {
 
   for (std::size_t slot = 0; slot < kPartSlots; ++slot) {
     to.setPartName(slot, slot < kStandardParts.size() ? std::string(kStandardParts[slot].nfs4Name)
-                                                      : ToLowerName(from.partName(slot)));
+                                                      : LowerCaseAscii(std::string(from.partName(slot))));
   }
 
   // Blocks 7 to 10 repeat blocks 1 and 2; blocks 11 to 14 are zero.

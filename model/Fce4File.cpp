@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "base/Text.h"
 #include "model/FceConversion.h"
 
 namespace velkor {
@@ -48,7 +49,7 @@ int Fce4File::ConvertTo3(std::string destination, int useAlternateBlocks) const 
     for (std::size_t c = 0; c < kQuadComponents; ++c) to.setQuadComponent(e, c, from.quadComponent(e, c));
 
   for (std::size_t r = 0; r < order.size(); ++r) {
-    const std::string name = ToUpperName(from.partName(order[r]));
+    const std::string name = UpperCaseAscii(std::string(from.partName(order[r])));
     const int position = StandardPosition(name);
     to.setPartName(r, position >= 0 ? std::string(kStandardParts[static_cast<std::size_t>(position)].nfs3Name) : name);
   }

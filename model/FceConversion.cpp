@@ -3,21 +3,9 @@
 #include <algorithm>
 #include <optional>
 
+#include "base/Text.h"
+
 namespace velkor::fce {
-
-std::string ToUpperName(std::string_view name) {
-  std::string out(name);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
-
-std::string ToLowerName(std::string_view name) {
-  std::string out(name);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
 
 int StandardPosition(std::string_view upperName) {
   for (std::size_t p = 0; p < kStandardParts.size(); ++p)
@@ -38,7 +26,7 @@ std::vector<std::size_t> Nfs3PartOrder(const FceHeader& nfs4) {
   std::array<std::optional<std::size_t>, kStandardParts.size()> claimed;
   std::vector<std::size_t> others;
   for (std::size_t slot = 0; slot < kPartSlots; ++slot) {
-    const int position = StandardPosition(ToUpperName(nfs4.partName(slot)));
+    const int position = StandardPosition(UpperCaseAscii(std::string(nfs4.partName(slot))));
     if (position >= 0) {
       claimed[static_cast<std::size_t>(position)] = slot;
     } else {

@@ -10,11 +10,6 @@
 
 namespace velkor::fce {
 
-// Case conversion of part names. Only ASCII letters change, so the result is the same on
-// every system whatever its code page.
-std::string ToUpperName(std::string_view name);
-std::string ToLowerName(std::string_view name);
-
 // The standard position whose NFS4 name equals `upperName` exactly, or -1.
 int StandardPosition(std::string_view upperName);
 
