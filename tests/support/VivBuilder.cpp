@@ -36,10 +36,10 @@ std::vector<NamedBytes> ParseViv(const Bytes& archive) {
   return members;
 }
 
-std::vector<std::string> VivNames(const Bytes& archive) {
-  std::vector<std::string> names;
-  for (const auto& member : ParseViv(archive)) names.push_back(member.first);
-  return names;
+const Bytes& MemberOf(const std::vector<NamedBytes>& members, const std::string& name) {
+  for (const auto& member : members)
+    if (member.first == name) return member.second;
+  throw std::runtime_error("no member " + name);
 }
 
 }  // namespace velkor::test

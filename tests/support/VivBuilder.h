@@ -19,7 +19,7 @@ Bytes BuildViv(const std::vector<NamedBytes>& members);
 // offset. Throws std::runtime_error when the bytes are no well-formed archive.
 std::vector<NamedBytes> ParseViv(const Bytes& archive);
 
-// Only the entry names, in directory order.
-std::vector<std::string> VivNames(const Bytes& archive);
+// The bytes of the member called `name`; throws std::runtime_error when there is none.
+const Bytes& MemberOf(const std::vector<NamedBytes>& members, const std::string& name);
 
 }  // namespace velkor::test
