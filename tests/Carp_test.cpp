@@ -2,8 +2,6 @@
 
 #include <map>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "base/Errors.h"
 #include "carp/Carp3File.h"
@@ -20,15 +18,16 @@ using test::TempDir;
 // The description of every label, typed out here independently of the program's table.
 const char* const kDescriptions[81] = {"Serial Number", "Car Classification", "mass [kg]",
     "number of gears (reverse + neutral + forward gears)", "gear shift delay (ticks)", "shift blip in rpm (size 8)",
-    "brake blip in rpm (size 8)", "velocity to rpm ratio (size 8)", "gear ratios (size 8)", "gear efficiency (size 8)",
-    "torque curve (size 21) in 500 rpm increments", "final gear", "engine minimum rpm", "engine redline in rpm",
-    "maximum velocity of car [m/s]", "top speed cap [m/s]", "front drive ratio", "Uses Antilock Brake System",
-    "maximum braking deceleration", "front bias brake ratio", "gas increasing curve", "gas decreasing curve",
-    "brake increasing curve", "brake decreasing curve", "wheel base", "front grip bias", "power steering (boolean)",
-    "minimum steering acceleration", "turn in ramp", "turn out ramp", "lateral acceleration grip multiplier",
-    "aerodynamic downforce multiplier", "gas off factor", "g transfer factor", "turning circle radius",
-    "tire specs front", "tire specs rear", "tire wear", "Slide Multiplier", "Spin Velocity Cap", "Slide Velocity Cap",
-    "Slide Assistance Factor", "Push Factor", "Low Turn Factor (the lower the figure, the better the turn)",
+    "brake blip in rpm (size 8)", "velocity to rpm ratio (size 8)", "gear ratios (size 8)",
+    "gear efficiency (size 8)", "torque curve (size 21) in 500 rpm increments", "final gear", "engine minimum rpm",
+    "engine redline in rpm", "maximum velocity of car [m/s]", "top speed cap [m/s]", "front drive ratio",
+    "Uses Antilock Brake System", "maximum braking deceleration", "front bias brake ratio", "gas increasing curve",
+    "gas decreasing curve", "brake increasing curve", "brake decreasing curve", "wheel base", "front grip bias",
+    "power steering (boolean)", "minimum steering acceleration", "turn in ramp", "turn out ramp",
+    "lateral acceleration grip multiplier", "aerodynamic downforce multiplier", "gas off factor", "g transfer factor",
+    "turning circle radius", "tire specs front", "tire specs rear", "tire wear", "Slide Multiplier",
+    "Spin Velocity Cap", "Slide Velocity Cap", "Slide Assistance Factor", "Push Factor",
+    "Low Turn Factor (the lower the figure, the better the turn)",
     "High Turn Factor (the lower the figure, the better the turn)", "pitch roll factor", "road bumpiness factor",
     "spoiler function type", "spoiler activation speed [m/s]", "gradual turn cutoff", "medium turn cutoff",
     "sharp turn cutoff", "medium turn speed modifier", "sharp turn speed modifier", "extreme turn speed modifier",

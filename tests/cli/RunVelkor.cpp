@@ -41,10 +41,9 @@ RunResult RunVelkor(const std::vector<std::string>& args, const std::string& hom
   return result;
 }
 
-CliHome::CliHome(bool setUp) {
+CliHome::CliHome() {
   MakeFolder(dir_ / "bin");
   fs::copy_file(VELKOR_EXE, dir_ / "bin/velkor");
-  if (!setUp) return;
   std::vector<sample::Member> references = sample::Nfs4ReferenceCar();
   for (const auto& member : sample::Nfs3ReferenceCar())
     if (member.first == "dash.qfs") references.push_back(member);

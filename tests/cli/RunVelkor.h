@@ -21,12 +21,11 @@ RunResult RunVelkor(const std::vector<std::string>& args, const std::string& hom
                     const std::map<std::string, std::string>& environment = {},
                     const std::string& executable = VELKOR_EXE);
 
-// A home for the program with a copy of it in bin/ (it reads its reference files beside
-// itself). Set up: the reference files that car conversion adds, "Installed" and both game
-// paths in the settings store, and the games' car folders.
+// A home for the program: a copy of it in bin/ beside the reference files that car conversion
+// adds, "Installed" and both game paths in the settings store, and the games' car folders.
 class CliHome {
  public:
-  explicit CliHome(bool setUp = true);
+  CliHome();
   const std::string& path() const { return dir_.path(); }
   std::string operator/(const std::string& name) const { return dir_ / name; }
   std::string Nfs3Cars() const { return dir_ / "nfs3/GameData/CarModel"; }
