@@ -75,6 +75,26 @@ Bytes GreyImage() {
   return bytes;
 }
 
+// Hostile variants of a seed: cut at each of `cuts` (where shorter), and the 32-bit field at
+// each of `fields` (little- or big-endian) set to the values a hostile file holds there.
+std::vector<std::pair<std::string, Bytes>> Mutations(const Bytes& bytes, const std::vector<std::size_t>& cuts,
+                                                     const std::vector<std::size_t>& fields, bool bigEndian) {
+  std::vector<std::pair<std::string, Bytes>> out;
+  for (const std::size_t cut : cuts)
+    if (cut < bytes.size()) out.emplace_back("cut" + std::to_string(cut), Bytes(bytes.begin(), bytes.begin() + cut));
+  const auto size = static_cast<std::uint32_t>(bytes.size());
+  for (const std::size_t at : fields) {
+    for (const std::uint32_t value : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu, 0x10000000u, size, size + 1, 0u}) {
+      if (at + 4 > bytes.size()) continue;
+      Bytes changed = bytes;
+      for (std::size_t i = 0; i < 4; ++i)
+        changed[at + i] = static_cast<std::uint8_t>(value >> (bigEndian ? 24 - 8 * i : 8 * i));
+      out.emplace_back("field" + std::to_string(at) + "-" + std::to_string(value), changed);
+    }
+  }
+  return out;
+}
+
 class Seeds {
  public:
   explicit Seeds(fs::path root) : root_(std::move(root)) {}
@@ -168,6 +188,24 @@ void MakeSeeds(const fs::path& root) {
 
   seeds.Add("carp", "nfs3", Find(roadster, "carp.txt"));
   seeds.Add("carp", "nfs4", nfs4Performance);
+
+  // Hostile variants: archives cut and with hostile counts, offsets and lengths; models cut
+  // at their header and with hostile counts and block offsets; texts with hostile offsets.
+  const Bytes packed = sample::PackArchive(roadster);
+  for (const auto& [name, bytes] : Mutations(packed, {0, 15, 16, 40, 100, packed.size() - 1}, {8, 16, 20, 36, 40}, true)) {
+    seeds.Add("viv", "roadster-" + name, bytes);
+    seeds.Add("car", "roadster-" + name, bytes);
+  }
+  const Bytes& model = Find(roadster, "car.fce");
+  for (const auto& [name, bytes] : Mutations(model, {0, 4, 7939, 7940, model.size() - 1}, {4, 8, 0x10, 0x18, 0xF8}, false))
+    seeds.Add("fce", "nfs3-car-" + name, bytes);
+  for (const auto& [name, bytes] : Mutations(nfs4Model, {8247, nfs4Model.size() - 1}, {0x08, 0x0C, 0x14, 0x44, 0x11C}, false))
+    seeds.Add("fce", "nfs4-car-" + name, bytes);
+  const Bytes& texts = Find(roadster, "fedata.eng");
+  for (const auto& [name, bytes] : Mutations(texts, {1, 47, 206, 207, texts.size() - 1}, {47, 51, 203}, false))
+    seeds.Add("fedata", "nfs3-eng-" + name, bytes);
+  for (const auto& [name, bytes] : Mutations(Find(roadster, "carp.txt"), {1, 100, 1000}, {}, false))
+    seeds.Add("carp", "nfs3-" + name, bytes);
 
   seeds.AddRecognised("car.viv", nested);
   seeds.AddRecognised("dash.fsh", Find(nfs4Reference, "dash.fsh"));

@@ -2,8 +2,6 @@
 
 #include <map>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "base/Errors.h"
 #include "carp/Carp3File.h"
@@ -20,15 +18,16 @@ using test::TempDir;
 // The description of every label, typed out here independently of the program's table.
 const char* const kDescriptions[81] = {"Serial Number", "Car Classification", "mass [kg]",
     "number of gears (reverse + neutral + forward gears)", "gear shift delay (ticks)", "shift blip in rpm (size 8)",
-    "brake blip in rpm (size 8)", "velocity to rpm ratio (size 8)", "gear ratios (size 8)", "gear efficiency (size 8)",
-    "torque curve (size 21) in 500 rpm increments", "final gear", "engine minimum rpm", "engine redline in rpm",
-    "maximum velocity of car [m/s]", "top speed cap [m/s]", "front drive ratio", "Uses Antilock Brake System",
-    "maximum braking deceleration", "front bias brake ratio", "gas increasing curve", "gas decreasing curve",
-    "brake increasing curve", "brake decreasing curve", "wheel base", "front grip bias", "power steering (boolean)",
-    "minimum steering acceleration", "turn in ramp", "turn out ramp", "lateral acceleration grip multiplier",
-    "aerodynamic downforce multiplier", "gas off factor", "g transfer factor", "turning circle radius",
-    "tire specs front", "tire specs rear", "tire wear", "Slide Multiplier", "Spin Velocity Cap", "Slide Velocity Cap",
-    "Slide Assistance Factor", "Push Factor", "Low Turn Factor (the lower the figure, the better the turn)",
+    "brake blip in rpm (size 8)", "velocity to rpm ratio (size 8)", "gear ratios (size 8)",
+    "gear efficiency (size 8)", "torque curve (size 21) in 500 rpm increments", "final gear", "engine minimum rpm",
+    "engine redline in rpm", "maximum velocity of car [m/s]", "top speed cap [m/s]", "front drive ratio",
+    "Uses Antilock Brake System", "maximum braking deceleration", "front bias brake ratio", "gas increasing curve",
+    "gas decreasing curve", "brake increasing curve", "brake decreasing curve", "wheel base", "front grip bias",
+    "power steering (boolean)", "minimum steering acceleration", "turn in ramp", "turn out ramp",
+    "lateral acceleration grip multiplier", "aerodynamic downforce multiplier", "gas off factor", "g transfer factor",
+    "turning circle radius", "tire specs front", "tire specs rear", "tire wear", "Slide Multiplier",
+    "Spin Velocity Cap", "Slide Velocity Cap", "Slide Assistance Factor", "Push Factor",
+    "Low Turn Factor (the lower the figure, the better the turn)",
     "High Turn Factor (the lower the figure, the better the turn)", "pitch roll factor", "road bumpiness factor",
     "spoiler function type", "spoiler activation speed [m/s]", "gradual turn cutoff", "medium turn cutoff",
     "sharp turn cutoff", "medium turn speed modifier", "sharp turn speed modifier", "extreme turn speed modifier",
@@ -65,7 +64,7 @@ template <typename T>
 std::unique_ptr<T> Loaded(const TempDir& dir, const std::string& name, const std::string& text) {
   test::WriteText(dir / name, text);
   auto file = std::make_unique<T>(dir / name);
-  EXPECT_EQ(file->Load(), 1);
+  file->Load();
   EXPECT_EQ(file->size, static_cast<std::int32_t>(text.size()));
   return file;
 }
@@ -108,7 +107,7 @@ TEST(CarpWrite, EachGameWritesItsOrderByteForByte) {
   nfs3->SaveAs(dir / "c3.txt"), nfs4->SaveAs(dir / "c4.txt");
   EXPECT_EQ(ReadText(dir / "c3.txt"), ExpectedFile(false));
   EXPECT_EQ(ReadText(dir / "c4.txt"), ExpectedFile(true));
-  EXPECT_EQ(nfs4->ConvertTo3(nfs4->path), 1);
+  nfs4->ConvertTo3(nfs4->path);
   other->ConvertTo3(other->path);
   EXPECT_EQ(ReadText(dir / "a4.txt"), ExpectedFile(false));
   EXPECT_EQ(ReadText(dir / "b4.txt"), ExpectedFile(false));
@@ -120,11 +119,11 @@ TEST(CarpConvert, Nfs3ToNfs4AndBackGivesWhatTheNfs3WriterWritesAndFailuresLeaveN
   // The source is out of order, has no descriptions and an entry labelled 80 that NFS3 ignores.
   std::string source = "understeer gradient(80)\r\n9.9\r\n";
   for (int n = 79; n >= 0; --n) source += "(" + std::to_string(n) + ")\r\n" + ExampleValue(n) + "\r\n";
-  EXPECT_EQ(Loaded<Carp3File>(dir, "source.txt", source)->ConvertTo4(dir / "nfs4.txt"), 1);
+  Loaded<Carp3File>(dir, "source.txt", source)->ConvertTo4(dir / "nfs4.txt");
   EXPECT_EQ(ReadText(dir / "nfs4.txt"), ExpectedFile(true, "1.000000"));
   Carp4File nfs4(dir / "nfs4.txt");
   nfs4.Load();
-  EXPECT_EQ(nfs4.ConvertTo3(dir / "back.txt"), 1);
+  nfs4.ConvertTo3(dir / "back.txt");
   EXPECT_EQ(ReadText(dir / "back.txt"), ExpectedFile(false));
   // Failures name the file and leave nothing behind.
   EXPECT_THROW(nfs4.ConvertTo3(dir / "no-such-folder/carp.txt"), FileError);

@@ -1,66 +1,58 @@
 #include <gtest/gtest.h>
 
+#include "app/CarName.h"
 #include "app/CommandLine.h"
 #include "app/ConverterApp.h"
+#include "base/Errors.h"
 #include "platform/Platform.h"
 
 namespace velkor {
 namespace {
 
-TEST(SplitCommandLine, SplitsAtTheFirstBlankAndRemovesQuotes) {
-  const auto quoted = SplitCommandLine("/p \"C:\\My Cars\\Fast One\"");
-  EXPECT_EQ(quoted.commandSwitch, "/p");
-  EXPECT_EQ(quoted.commandPath, "C:\\My Cars\\Fast One");
-
-  const auto plain = SplitCommandLine("/e car.viv");
-  EXPECT_EQ(plain.commandSwitch, "/e");
-  EXPECT_EQ(plain.commandPath, "car.viv");
-
-  // Further blanks belong to the path; nothing is trimmed.
-  const auto blanks = SplitCommandLine("/c3  a b ");
-  EXPECT_EQ(blanks.commandSwitch, "/c3");
-  EXPECT_EQ(blanks.commandPath, " a b ");
+TEST(CommandLine, SplitsAtTheFirstBlankAndRemovesTheQuotes) {
+  using Split = std::pair<std::string, std::string>;
+  // Further blanks belong to the path, nothing is trimmed; the quote rules are independent.
+  for (const auto& [text, want] : std::vector<std::pair<std::string, Split>>{
+           {"/p \"C:\\My Cars\\Fast One\"", {"/p", "C:\\My Cars\\Fast One"}}, {"/e car.viv", {"/e", "car.viv"}},
+           {"/c3  a b ", {"/c3", " a b "}}, {"/e \"car.viv", {"/e", "car.viv"}}, {"/e car.viv\"", {"/e", "car.viv"}},
+           {"/e", {"", ""}}}) {
+    const SplitText split = SplitCommandLine(text);
+    EXPECT_EQ(Split(split.commandSwitch, split.commandPath), want) << text;
+  }
 }
 
-TEST(SplitCommandLine, QuoteRulesAreIndependent) {
-  // Only a leading quote: removed, nothing else.
-  EXPECT_EQ(SplitCommandLine("/e \"car.viv").commandPath, "car.viv");
-  // Only a trailing quote of the whole text: the path's last character goes.
-  EXPECT_EQ(SplitCommandLine("/e car.viv\"").commandPath, "car.viv");
-}
-
-TEST(SplitCommandLine, NoBlankMeansNoSwitch) {
-  const auto command = SplitCommandLine("/e");
-  EXPECT_EQ(command.commandSwitch, "");
-  EXPECT_EQ(command.commandPath, "");
-}
-
-TEST(ParseCommandLine, NamesTheActionTargetAndInstallFlag) {
-  const auto install4 = ParseCommandLine("/ci4 \"my car/car.viv\"");
-  EXPECT_EQ(install4.action, Action::Convert);
-  EXPECT_EQ(install4.target, Game::Nfs4);
-  EXPECT_TRUE(install4.install);
-  EXPECT_EQ(install4.path, "my car/car.viv");
-  const auto convert3 = ParseCommandLine("/c3 a.fce");
-  EXPECT_EQ(convert3.target, Game::Nfs3);
-  EXPECT_FALSE(convert3.install);
-  EXPECT_EQ(ParseCommandLine("/ci3 x").install, true);
-  EXPECT_EQ(ParseCommandLine("/c4 x").target, Game::Nfs4);
-  EXPECT_EQ(ParseCommandLine("/e x").action, Action::Extract);
-  EXPECT_EQ(ParseCommandLine("/p x").action, Action::Pack);
-  EXPECT_EQ(ParseCommandLine("").action, Action::None);
-  EXPECT_TRUE(ParseCommandLine("--list x").needsNoSettings);
-  EXPECT_TRUE(ParseCommandLine("--list").needsNoSettings);
-  EXPECT_FALSE(ParseCommandLine("/e x").needsNoSettings);
-  for (const char* text : {"/C3 car.viv", "/x foo", "/e", "/e \"\"", "/ci5 x"})
+TEST(CommandLine, NamesTheActionTargetAndInstallFlag) {
+  using Parsed = std::tuple<Action, Game, bool, std::string, bool>;  // ... path, needs no settings
+  for (const auto& [text, want] : std::vector<std::pair<std::string, Parsed>>{
+           {"/ci4 \"my car/car.viv\"", {Action::Convert, Game::Nfs4, true, "my car/car.viv", false}},
+           {"/c3 a.fce", {Action::Convert, Game::Nfs3, false, "a.fce", false}},
+           {"/ci3 x", {Action::Convert, Game::Nfs3, true, "x", false}},
+           {"/c4 x", {Action::Convert, Game::Nfs4, false, "x", false}},
+           {"/e x", {Action::Extract, Game::Nfs3, false, "x", false}}, {"/p x", {Action::Pack, Game::Nfs3, false, "x", false}},
+           {"", {Action::None, Game::Nfs3, false, "", false}}, {"--list x", {Action::List, Game::Nfs3, false, "x", true}},
+           {"--version", {Action::Version, Game::Nfs3, false, "", true}}}) {
+    const Command c = ParseCommandLine(text);
+    EXPECT_EQ(Parsed(c.action, c.target, c.install, c.path, c.needsNoSettings), want) << text;
+  }
+  for (const char* text : {"/C3 car.viv", "/x foo", "/e", "/e \"\"", "/ci5 x", "--list"})
     EXPECT_EQ(ParseCommandLine(text).action, Action::Invalid) << text;
+  EXPECT_TRUE(ParseCommandLine("--list").needsNoSettings);
 }
 
-TEST(ProgramFolderOf, KeepsTheFinalSeparatorAndDropsTheName) {
-  const char s = platform::kPathSeparator;
-  EXPECT_EQ(ProgramFolderOf(std::string(1, s) + "opt" + s + "velkor" + s + "velkor"),
-            std::string(1, s) + "opt" + s + "velkor" + s);
-  EXPECT_EQ(ProgramFolderOf(std::string(1, s) + "velkor"), std::string(1, s));
+std::string Path(std::initializer_list<const char*> parts) {
+  std::string path = platform::kWindows ? "C:" : "";
+  for (const char* part : parts) path += platform::kPathSeparator + std::string(part);
+  return path;
+}
+
+TEST(CommandLine, TheCarIsNamedAfterTheArchivesFolderAndTheProgramFolderEndsWithASeparator) {
+  EXPECT_EQ(CarNameFromPath(Path({"games", "My Cars", "viper", "car.viv"})), "viper");
+  EXPECT_EQ(CarNameFromPath(Path({"cars", "viper", "viper-gts.viv"})), "viper");
+  EXPECT_EQ(CarNameFromPath(Path({"cars", "viper", ".", "car.viv"})), "viper");
+  EXPECT_THROW(CarNameFromPath(Path({"car.viv"})), CommandError);
+  EXPECT_THROW(CarNameFromPath(Path({"x", "..", "car.viv"})), CommandError);
+  EXPECT_EQ(ProgramFolderOf(Path({"opt", "velkor", "velkor"})), Path({"opt", "velkor", ""}));
+  EXPECT_EQ(ProgramFolderOf(Path({"velkor"})), Path({""}));
 }
 
 }  // namespace

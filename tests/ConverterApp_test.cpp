@@ -5,7 +5,7 @@
 #include "platform/Platform.h"
 #include "settings/RegistryStore.h"
 #include "support/Environment.h"
-#include "support/TestSupport.h"
+#include "support/ModelBuilder.h"
 
 namespace velkor {
 namespace {
@@ -16,61 +16,36 @@ class ConverterAppTest : public ::testing::Test {
  protected:
   void SetUp() override { test::SetEnvironment("WINEPREFIX", dir / "no-wine"); }
   void TearDown() override { test::UnsetEnvironment("WINEPREFIX"); }
-  std::string Exe() const { return dir / "bin" + platform::kPathSeparator + "velkor"; }
   void Start(const std::string& commandLine) {
-    ConverterApp app(registry, Exe(), "velkor");
-    app.InitInstance(ParseCommandLine(commandLine));
+    ConverterApp(registry, dir / "bin" + platform::kPathSeparator + "velkor", "velkor").InitInstance(ParseCommandLine(commandLine));
   }
+  std::optional<std::string> Setting(const char* name) { return registry.ReadString(RegistryRoot::CurrentUser, kSettings, name); }
   test::TempDir dir;
   FileRegistry registry{dir / "registry.reg"};
 };
 
-TEST_F(ConverterAppTest, FirstStartWithEmptyCommandLineOnlyRunsTheSetup) {
+TEST_F(ConverterAppTest, OnlyTheFirstStartRunsTheSetup) {
   Start("");
   EXPECT_EQ(registry.ReadDword(RegistryRoot::CurrentUser, kSettings, "Installed"), 1u);
-  EXPECT_EQ(registry.ReadString(RegistryRoot::CurrentUser, kSettings, "NFS3Path"), "N/A");
-  EXPECT_EQ(registry.ReadString(RegistryRoot::CurrentUser, kSettings, "NFS4Path"), "N/A");
+  for (const char* name : {"NFS3Path", "NFS4Path"}) EXPECT_EQ(Setting(name), "N/A");
   EXPECT_EQ(test::ListNames(dir.path()), std::vector<std::string>{"registry.reg"});
-}
-
-TEST_F(ConverterAppTest, ASecondStartRunsNoSetup) {
-  Start("");
-  registry.WriteString(RegistryRoot::LocalMachine, "Software\\Electronic Arts\\Need For Speed III", "InstallPath",
-                       dir.path());
+  registry.WriteString(RegistryRoot::LocalMachine, "Software\\Electronic Arts\\Need For Speed III", "InstallPath", dir.path());
   registry.WriteString(RegistryRoot::ClassesRoot, ".txt", "", "mine");
   Start("");
-  EXPECT_EQ(registry.ReadString(RegistryRoot::CurrentUser, kSettings, "NFS3Path"), "N/A");
+  EXPECT_EQ(Setting("NFS3Path"), "N/A");
   EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, ".txt", ""), "mine");
-}
-
-// The message of the error that `commandLine` raises.
-std::string FailureOf(ConverterApp& app, const std::string& commandLine) {
-  try {
-    app.InitInstance(ParseCommandLine(commandLine));
-  } catch (const CommandError& e) {
-    return e.what();
-  }
-  return "(no CommandError)";
+  EXPECT_THROW(Start("/C3 car.viv"), UsageError) << "after the start-up work";
 }
 
 TEST_F(ConverterAppTest, StoredPathsDecideWhichConversionsRun) {
   registry.WriteDword(RegistryRoot::CurrentUser, kSettings, "Installed", 1);
   registry.WriteString(RegistryRoot::CurrentUser, kSettings, "NFS4Path", "N/A");
-  ConverterApp app(registry, Exe(), "velkor");
-  EXPECT_NE(FailureOf(app, "/c4 car.viv").find("cannot convert to NFS4"), std::string::npos);
+  EXPECT_NE(test::MessageOf<CommandError>([&] { Start("/c4 car.viv"); }).find("cannot convert to NFS4"), std::string::npos);
   // NFS3Path is missing: empty text is not "N/A", so the command goes ahead. "CAR.VIV" does
   // not end in ".viv" exactly, so it is taken for a loose file that no rule converts.
-  const std::string failure = FailureOf(app, "/c3 CAR.VIV");
+  const std::string failure = test::MessageOf<CommandError>([&] { Start("/c3 CAR.VIV"); });
   EXPECT_EQ(failure.find("N/A"), std::string::npos) << failure;
   EXPECT_NE(failure.find("cannot convert 'CAR.VIV'"), std::string::npos) << failure;
-}
-
-TEST_F(ConverterAppTest, SwitchesAreExactAndNeedAPath) {
-  Start("");
-  for (const char* commandLine : {"/C3 car.viv", "/x foo", "/e", "/e \"\""}) {
-    ConverterApp app(registry, Exe(), "velkor");
-    EXPECT_THROW(app.InitInstance(ParseCommandLine(commandLine)), UsageError) << commandLine;
-  }
 }
 
 }  // namespace

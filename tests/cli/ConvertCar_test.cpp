@@ -1,7 +1,9 @@
+// Whole cars through the real program. Each member's expected bytes come from the file
+// conversions, which Model_test and Carp_test check byte for byte against the formats.
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "carp/Carp3File.h"
 #include "carp/Carp4File.h"
@@ -11,241 +13,162 @@
 #include "model/FeData3File.h"
 #include "model/FeData4File.h"
 #include "sample/SampleCar.h"
-#include "support/TestSupport.h"
+#include "support/ModelBuilder.h"
 #include "support/VivBuilder.h"
 
 namespace velkor {
 namespace {
 
-namespace fs = std::filesystem;
+using test::MemberOf;
 using test::NamedBytes;
+using Names = std::vector<std::string>;
 
 // The TGA's rows in reverse order, from its header alone: 18 bytes, identification, pixels.
 Bytes FlipRows(const Bytes& tga) {
-  const std::size_t idLength = tga[0];
-  const std::size_t width = tga[12] | (tga[13] << 8);
-  const std::size_t height = tga[14] | (tga[15] << 8);
-  const std::size_t row = width * (tga[16] / 8);
-  const std::size_t start = 18 + idLength;
-  Bytes out(tga.begin(), tga.begin() + static_cast<std::ptrdiff_t>(start));
-  for (std::size_t r = height; r > 0; --r) {
-    const auto from = tga.begin() + static_cast<std::ptrdiff_t>(start + (r - 1) * row);
-    out.insert(out.end(), from, from + static_cast<std::ptrdiff_t>(row));
-  }
+  const std::size_t row = (tga[12] | tga[13] << 8) * (tga[16] / 8), start = 18 + tga[0];
+  Bytes out = test::Slice(tga, 0, start);
+  for (std::size_t r = tga[14] | tga[15] << 8; r > 0; --r) test::Append(out, test::Slice(tga, start + (r - 1) * row, row));
   return out;
 }
 
-const Bytes& Member(const std::vector<NamedBytes>& members, const std::string& name) {
-  for (const auto& member : members)
-    if (member.first == name) return member.second;
-  throw std::runtime_error("no member " + name);
+Bytes CarpTo4(const Bytes& b) { return test::Through<Carp3File>(b, [](auto& f, auto out) { f.ConvertTo4(out); }); }
+Bytes CarpTo3(const Bytes& b) { return test::Through<Carp4File>(b, [](auto& f, auto out) { f.ConvertTo3(out); }); }
+Bytes FceTo4(const Bytes& b) { return test::Through<Fce3File>(b, [](auto& f, auto out) { f.ConvertTo4(out); }); }
+Bytes FceTo3(const Bytes& b, int alt) {
+  return test::Through<Fce4File>(b, [alt](auto& f, auto out) { f.ConvertTo3(out, alt); });
+}
+Bytes TextsTo4(const Bytes& b) { return test::Through<FeData3File>(b, [](auto& f, auto out) { f.ConvertTo4(out); }); }
+Bytes TextsTo3(const Bytes& b) { return test::Through<FeData4File>(b, [](auto& f, auto out) { f.ConvertTo3(out); }); }
+
+Names NamesOf(const std::vector<NamedBytes>& members) {
+  Names names;
+  for (const auto& member : members) names.push_back(member.first);
+  return names;
 }
 
-class CarConversionTest : public ::testing::Test {
+// An NFS4 car in which each numbered variant differs from the others.
+std::vector<NamedBytes> Nfs4Car(int variants) {
+  const auto nfs3 = sample::RoadsterCar();
+  const Bytes carp = CarpTo4(MemberOf(nfs3, "carp.txt")), model = FceTo4(MemberOf(nfs3, "car.fce"));
+  std::vector<NamedBytes> car;
+  for (int v = 0; v <= variants; ++v) {
+    const std::string n = v == 0 ? "" : std::to_string(v);
+    std::string text = test::ToText(carp);
+    text.replace(text.find("7301"), 4, "730" + std::to_string(v));
+    car.emplace_back("carp" + n + ".txt", test::ToBytes(text));
+    car.emplace_back("car" + n + ".fce", model), car.back().second.back() = static_cast<std::uint8_t>(v);
+    car.emplace_back("car" + n + "00.tga", MemberOf(nfs3, "car00.tga")), car.back().second[18] = static_cast<std::uint8_t>(v);
+  }
+  return car;
+}
+
+class ConvertCarTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    test::MakeFolder(home / "bin");
-    fs::copy_file(VELKOR_EXE, home / "bin/velkor");
-    for (const auto& [name, bytes] : sample::Nfs3ReferenceCar())
-      if (name == "dash.qfs") test::WriteBytes(home / "bin" + "/" + name, bytes);
-    for (const auto& [name, bytes] : sample::Nfs4ReferenceCar()) test::WriteBytes(home / "bin" + "/" + name, bytes);
-    test::MakeFolder(home / "nfs3/GameData/CarModel");
-    test::MakeFolder(home / "nfs4/Data/Cars");
-    test::MakeFolder(home / ".config/Velkor");
-    test::WriteText(home / ".config/Velkor/registry.reg",
-                    "[HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings]\n\"Installed\"=dword:00000001\n"
-                    "\"NFS3Path\"=\"" + (home / "nfs3/") + "\"\n\"NFS4Path\"=\"" + (home / "nfs4/") + "\"\n");
-  }
-
-  test::RunResult Velkor(const std::string& sw, const std::string& path) {
-    return test::RunVelkor({sw, path}, home.path(), {}, home / "bin/velkor");
-  }
-
   std::string PutCar(const std::string& folder, const std::vector<NamedBytes>& members) {
-    test::MakeFolder(home / "cars" + "/" + folder);
-    const std::string path = home / "cars" + "/" + folder + "/car.viv";
-    test::WriteBytes(path, test::BuildViv(members));
-    return path;
+    test::MakeFolder(home / ("cars/" + folder));
+    test::WriteBytes(home / ("cars/" + folder + "/car.viv"), test::BuildViv(members));
+    return home / ("cars/" + folder + "/car.viv");
   }
-
-  // What a tested file conversion makes of `input`, run in a scratch folder of its own.
-  Bytes Converted(const std::string& name, const Bytes& input, const std::function<void(const std::string&,
-                                                                                         const std::string&)>& convert) {
-    const std::string in = scratch / ("in-" + name);
-    const std::string out = scratch / ("out-" + name);
-    test::WriteBytes(in, input);
-    convert(in, out);
-    return test::ReadBytes(out);
-  }
-  Bytes CarpTo4(const Bytes& b) {
-    return Converted("carp.txt", b, [](auto& in, auto& out) { Carp3File f(in); f.Load(); f.ConvertTo4(out); });
-  }
-  Bytes CarpTo3(const Bytes& b) {
-    return Converted("carp.txt", b, [](auto& in, auto& out) { Carp4File f(in); f.Load(); f.ConvertTo3(out); });
-  }
-  Bytes FceTo4(const Bytes& b) {
-    return Converted("car.fce", b, [](auto& in, auto& out) { Fce3File f(in); f.Load(); f.ConvertTo4(out); });
-  }
-  Bytes FceTo3(const Bytes& b, int alternate) {
-    return Converted("car.fce", b, [alternate](auto& in, auto& out) {
-      Fce4File f(in);
-      f.Load();
-      f.ConvertTo3(out, alternate);
-    });
-  }
-  Bytes FeDataTo4(const Bytes& b) {
-    return Converted("fedata", b, [](auto& in, auto& out) { FeData3File f(in); f.Load(); f.ConvertTo4(out); });
-  }
-
-  // An NFS4 car in which each numbered variant differs from the others.
-  std::vector<NamedBytes> Nfs4Car(int variants) {
-    const auto nfs3 = sample::RoadsterCar();
-    const Bytes carp = CarpTo4(Member(nfs3, "carp.txt"));
-    const Bytes model = FceTo4(Member(nfs3, "car.fce"));
-    const Bytes texture = Member(nfs3, "car00.tga");
-    std::vector<NamedBytes> car;
-    for (int v = 0; v <= variants; ++v) {
-      const std::string n = v == 0 ? "" : std::to_string(v);
-      std::string text = test::ToText(carp);
-      text.replace(text.find("7301"), 4, "730" + std::to_string(v));
-      car.emplace_back("carp" + n + ".txt", test::ToBytes(text));
-      Bytes variantModel = model;
-      variantModel.back() = static_cast<std::uint8_t>(v);
-      car.emplace_back("car" + n + ".fce", variantModel);
-      Bytes variantTexture = texture;
-      variantTexture[18] = static_cast<std::uint8_t>(v);
-      car.emplace_back("car" + n + "00.tga", variantTexture);
-    }
-    return car;
-  }
-
-  test::TempDir home;
-  test::TempDir scratch;
+  test::CliHome home;
 };
 
-TEST_F(CarConversionTest, ToNfs4InstallsEveryMemberInOrderWithTheExpectedBytes) {
+TEST_F(ConvertCarTest, ToNfs4InstallsEveryMemberInOrderWithTheExpectedBytes) {
   const auto input = sample::RoadsterCar();
   const std::string archive = PutCar("Velkor Roadster", input);
   const Bytes before = test::ReadBytes(archive);
-
-  const auto run = Velkor("/ci4", archive);
+  const auto run = home.Run({"/ci4", archive});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  const std::string installed = home / "nfs4/Data/Cars/Velkor Roadster/car.viv";
-  const auto out = test::ParseViv(test::ReadBytes(installed));
-
-  std::vector<std::string> names;
-  for (const auto& member : out) names.push_back(member.first);
-  EXPECT_EQ(names, (std::vector<std::string>{"carp.txt", "carp1.txt", "carp2.txt", "carp3.txt", "car.fce",
-                                             "car1.fce", "car2.fce", "car3.fce", "car00.tga", "car100.tga",
-                                             "car200.tga", "car300.tga", "dash.fsh", "dash.fce", "dash00.tga",
-                                             "fedata.fsh", "fedata.eng", "fedata.ger", "careng.ctb", "careng.ltb",
-                                             "careng.bnk", "ocareng.bnk", "scareng.bnk"}));
-
-  const Bytes carp = CarpTo4(Member(input, "carp.txt"));
-  const Bytes model = FceTo4(Member(input, "car.fce"));
-  const Bytes texture = FlipRows(Member(input, "car00.tga"));
-  for (const char* n : {"", "1", "2", "3"}) {
-    EXPECT_EQ(Member(out, std::string("carp") + n + ".txt"), carp) << n;
-    EXPECT_EQ(Member(out, std::string("car") + n + ".fce"), model) << n;
-    EXPECT_EQ(Member(out, std::string("car") + n + "00.tga"), texture) << n;
+  const auto out = test::ParseViv(test::ReadBytes(home.Nfs4Cars() + "/Velkor Roadster/car.viv"));
+  EXPECT_EQ(NamesOf(out), (Names{"carp.txt", "carp1.txt", "carp2.txt", "carp3.txt", "car.fce", "car1.fce", "car2.fce",
+                                 "car3.fce", "car00.tga", "car100.tga", "car200.tga", "car300.tga", "dash.fsh",
+                                 "dash.fce", "dash00.tga", "fedata.fsh", "fedata.eng", "fedata.ger", "careng.ctb",
+                                 "careng.ltb", "careng.bnk", "ocareng.bnk", "scareng.bnk"}));
+  const Bytes carp = CarpTo4(MemberOf(input, "carp.txt")), model = FceTo4(MemberOf(input, "car.fce"));
+  for (const std::string n : {"", "1", "2", "3"}) {
+    EXPECT_EQ(MemberOf(out, "carp" + n + ".txt"), carp) << n;
+    EXPECT_EQ(MemberOf(out, "car" + n + ".fce"), model) << n;
+    EXPECT_EQ(MemberOf(out, "car" + n + "00.tga"), FlipRows(MemberOf(input, "car00.tga"))) << n;
   }
-  for (const auto& [name, bytes] : sample::Nfs4ReferenceCar()) EXPECT_EQ(Member(out, name), bytes) << name;
-  EXPECT_EQ(Member(out, "fedata.fsh"), Member(input, "fedata.fsh"));
-  EXPECT_EQ(Member(out, "fedata.eng"), FeDataTo4(Member(input, "fedata.eng")));
-  EXPECT_EQ(Member(out, "fedata.ger"), FeDataTo4(Member(input, "fedata.ger")));
-
+  for (const auto& [name, bytes] : sample::Nfs4ReferenceCar()) EXPECT_EQ(MemberOf(out, name), bytes) << name;
+  EXPECT_EQ(MemberOf(out, "fedata.fsh"), MemberOf(input, "fedata.fsh"));
+  for (const std::string name : {"fedata.eng", "fedata.ger"}) EXPECT_EQ(MemberOf(out, name), TextsTo4(MemberOf(input, name)));
   EXPECT_EQ(test::ReadBytes(archive), before);
-  EXPECT_EQ(test::ListNames(home / "cars/Velkor Roadster"), std::vector<std::string>{"car.viv"});
-  EXPECT_EQ(test::ListNames(home / "nfs4/Data/Cars/Velkor Roadster"), std::vector<std::string>{"car.viv"});
+  EXPECT_EQ(test::ListNames(home / "cars/Velkor Roadster"), Names{"car.viv"});
+  EXPECT_EQ(test::ListNames(home.Nfs4Cars() + "/Velkor Roadster"), Names{"car.viv"});
 }
 
-TEST_F(CarConversionTest, ToNfs3TakesTheHighestVariantAndReplacesTheCarsOwnReferenceFiles) {
+TEST_F(ConvertCarTest, ToNfs3TakesTheHighestVariantKeepsTheFrontEndAndReplacesTheCarsOwnReferenceFiles) {
+  const auto nfs3 = sample::RoadsterCar();
   auto car = Nfs4Car(2);
-  car.emplace_back("dash.qfs", test::ToBytes("the car's own dashboard"));
-  car.emplace_back("careng.bnk", test::ToBytes("the car's own engine"));
+  const Bytes ger = TextsTo4(MemberOf(nfs3, "fedata.ger")), eng = TextsTo4(MemberOf(nfs3, "fedata.eng"));
+  // Texts stored out of language order, beside images and the car's own reference files.
+  car.insert(car.end(), {{"fedata.ger", ger}, {"fedata.fsh", MemberOf(nfs3, "fedata.fsh")}, {"fedata.eng", eng},
+                         {"dash.qfs", test::ToBytes("own dashboard")}, {"careng.bnk", test::ToBytes("own engine")}});
   const std::string archive = PutCar("variants", car);
-
-  const auto run = Velkor("/c3", archive);
+  const auto run = home.Run({"/c3", archive});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_EQ(test::ListNames(home / "cars/variants"), (std::vector<std::string>{"car.vi3", "car.viv"}));
+  EXPECT_EQ(test::ListNames(home / "cars/variants"), (Names{"car.vi3", "car.viv"}));
   const auto out = test::ParseViv(test::ReadBytes(home / "cars/variants/car.vi3"));
-  std::vector<std::string> names;
-  for (const auto& member : out) names.push_back(member.first);
-  EXPECT_EQ(names, (std::vector<std::string>{"carp.txt", "car.fce", "card.fce", "car00.tga", "dash.qfs",
-                                             "careng.bnk", "ocareng.bnk", "scareng.bnk"}));
-
-  EXPECT_EQ(Member(out, "carp.txt"), CarpTo3(Member(car, "carp2.txt")));
-  EXPECT_EQ(Member(out, "car.fce"), FceTo3(Member(car, "car2.fce"), 0));
-  EXPECT_EQ(Member(out, "card.fce"), FceTo3(Member(car, "car2.fce"), 1));
-  EXPECT_EQ(Member(out, "car00.tga"), FlipRows(Member(car, "car200.tga")));
-  EXPECT_EQ(Member(out, "dash.qfs"), test::ReadBytes(home / "bin/dash.qfs"));
-  EXPECT_EQ(Member(out, "careng.bnk"), test::ReadBytes(home / "bin/careng.bnk"));
+  EXPECT_EQ(NamesOf(out), (Names{"carp.txt", "car.fce", "card.fce", "car00.tga", "dash.qfs", "fedata.fsh", "fedata.eng",
+                                 "fedata.ger", "careng.bnk", "ocareng.bnk", "scareng.bnk"}));
+  EXPECT_EQ(MemberOf(out, "carp.txt"), CarpTo3(MemberOf(car, "carp2.txt")));
+  EXPECT_EQ(MemberOf(out, "car.fce"), FceTo3(MemberOf(car, "car2.fce"), 0));
+  EXPECT_EQ(MemberOf(out, "card.fce"), FceTo3(MemberOf(car, "car2.fce"), 1));
+  EXPECT_EQ(MemberOf(out, "car00.tga"), FlipRows(MemberOf(car, "car200.tga")));
+  EXPECT_EQ(MemberOf(out, "fedata.fsh"), MemberOf(nfs3, "fedata.fsh"));
+  EXPECT_EQ(MemberOf(out, "fedata.eng"), TextsTo3(eng));
+  EXPECT_EQ(MemberOf(out, "fedata.ger"), TextsTo3(ger));
+  for (const std::string name : {"dash.qfs", "careng.bnk", "ocareng.bnk", "scareng.bnk"})
+    EXPECT_EQ(MemberOf(out, name), test::ReadBytes(home / ("bin/" + name))) << name;
 }
 
-TEST_F(CarConversionTest, ToNfs3WithoutNumberedModelsUsesThePlainFiles) {
+TEST_F(ConvertCarTest, ToNfs3WithoutNumberedModelsUsesThePlainFiles) {
   const auto car = Nfs4Car(0);
-  const std::string archive = PutCar("plain", car);
-  const auto run = Velkor("/ci3", archive);
+  const auto run = home.Run({"/ci3", PutCar("plain", car)});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
-  const auto out = test::ParseViv(test::ReadBytes(home / "nfs3/GameData/CarModel/plain/car.viv"));
-  EXPECT_EQ(Member(out, "carp.txt"), CarpTo3(Member(car, "carp.txt")));
-  EXPECT_EQ(Member(out, "car.fce"), FceTo3(Member(car, "car.fce"), 0));
-  EXPECT_EQ(test::ListNames(home / "cars/plain"), std::vector<std::string>{"car.viv"});
+  const auto out = test::ParseViv(test::ReadBytes(home.Nfs3Cars() + "/plain/car.viv"));
+  EXPECT_EQ(MemberOf(out, "carp.txt"), CarpTo3(MemberOf(car, "carp.txt")));
+  EXPECT_EQ(MemberOf(out, "car.fce"), FceTo3(MemberOf(car, "car.fce"), 0));
+  EXPECT_EQ(test::ListNames(home / "cars/plain"), Names{"car.viv"});
 }
 
-TEST_F(CarConversionTest, AFailedInstallLeavesAnInstalledCarIntactAndRemovesAFolderItCreated) {
+TEST_F(ConvertCarTest, AFailedInstallKeepsTheInstalledCarAndRemovesAFolderItCreated) {
   auto car = sample::RoadsterCar();
   const std::string archive = PutCar("Velkor Roadster", car);
-  ASSERT_EQ(Velkor("/ci4", archive).exitStatus, 0);
-  const std::string installed = home / "nfs4/Data/Cars/Velkor Roadster/car.viv";
-  const Bytes good = test::ReadBytes(installed);
-
-  // The same car without its texture: the conversion fails late, after the unpacking.
-  std::erase_if(car, [](const NamedBytes& m) { return m.first == "car00.tga"; });
+  ASSERT_EQ(home.Run({"/ci4", archive}).exitStatus, 0);
+  const std::string installed = home.Nfs4Cars() + "/Velkor Roadster";
+  const Bytes good = test::ReadBytes(installed + "/car.viv");
+  // The same car with a texture cut short: the conversion fails late, after the unpacking.
+  for (auto& [name, bytes] : car)
+    if (name == "car00.tga") bytes.resize(100);
   PutCar("Velkor Roadster", car);
-  auto run = Velkor("/ci4", archive);
+  auto run = home.Run({"/ci4", archive});
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.err.find("car00.tga"), std::string::npos) << run.err;
-  EXPECT_EQ(test::ReadBytes(installed), good);
-  EXPECT_EQ(test::ListNames(home / "nfs4/Data/Cars/Velkor Roadster"), std::vector<std::string>{"car.viv"});
-  EXPECT_EQ(test::ListNames(home / "cars/Velkor Roadster"), std::vector<std::string>{"car.viv"});
-
-  // Under another name there was no car folder before: none remains after the failure.
-  const std::string other = PutCar("Another", car);
-  run = Velkor("/ci4", other);
+  EXPECT_EQ(test::ReadBytes(installed + "/car.viv"), good);
+  EXPECT_EQ(test::ListNames(installed), Names{"car.viv"});
+  EXPECT_EQ(test::ListNames(home / "cars/Velkor Roadster"), Names{"car.viv"});
+  run = home.Run({"/ci4", PutCar("Another", car)});  // no car folder before: none after
   EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_FALSE(test::PathExists(home / "nfs4/Data/Cars/Another"));
-  EXPECT_EQ(test::ListNames(home / "cars/Another"), std::vector<std::string>{"car.viv"});
+  EXPECT_EQ(test::ListNames(home.Nfs4Cars()), Names{"Velkor Roadster"});
+  EXPECT_EQ(test::ListNames(home / "cars/Another"), Names{"car.viv"});
 }
 
-TEST_F(CarConversionTest, AnExistingWorkingFolderIsRefusedAndKeptUntouched) {
-  const std::string archive = PutCar("busy", sample::RoadsterCar());
-  test::MakeFolder(home / "cars/busy/car");
-  test::WriteText(home / "cars/busy/car/notes.txt", "my own work");
-
-  const auto run = Velkor("/c4", archive);
-  EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_NE(run.err.find("already exists"), std::string::npos) << run.err;
-  EXPECT_EQ(test::ListNames(home / "cars/busy"), (std::vector<std::string>{"car", "car.viv"}));
-  EXPECT_EQ(test::ListNames(home / "cars/busy/car"), std::vector<std::string>{"notes.txt"});
-  EXPECT_EQ(test::ReadText(home / "cars/busy/car/notes.txt"), "my own work");
-}
-
-TEST_F(CarConversionTest, MissingReferenceFilesAndCarFoldersAreClearErrors) {
+TEST_F(ConvertCarTest, MissingReferenceFilesAndCarFoldersAreClearErrors) {
   const std::string archive = PutCar("roadster", sample::RoadsterCar());
-  fs::remove(home / "bin/careng.ctb");
-  auto run = Velkor("/c4", archive);
+  std::filesystem::remove(home / "bin/careng.ctb");
+  auto run = home.Run({"/c4", archive});
   EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_NE(run.err.find("careng.ctb"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("'" + (home / "bin/careng.ctb") + "' is missing"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("first start"), std::string::npos) << run.err;
-  EXPECT_EQ(test::ListNames(home / "cars/roadster"), std::vector<std::string>{"car.viv"});
+  EXPECT_EQ(test::ListNames(home / "cars/roadster"), Names{"car.viv"});
 
-  fs::remove_all(home / "nfs3/GameData");
-  run = Velkor("/ci3", PutCar("nfs4car", Nfs4Car(0)));
+  std::filesystem::remove_all(home / "nfs3/GameData");
+  run = home.Run({"/ci3", PutCar("nfs4car", Nfs4Car(0))});
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.err.find("GameData/CarModel"), std::string::npos) << run.err;
-  EXPECT_EQ(test::ListNames(home / "nfs3"), std::vector<std::string>{});
+  EXPECT_EQ(test::ListNames(home / "nfs3"), Names{});
 }
 
 }  // namespace

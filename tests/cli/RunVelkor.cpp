@@ -4,38 +4,28 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <stdexcept>
 
+#include "sample/SampleCar.h"
+
 namespace velkor::test {
-namespace {
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-}  // namespace
+namespace fs = std::filesystem;
 
 RunResult RunVelkor(const std::vector<std::string>& args, const std::string& home,
                     const std::map<std::string, std::string>& environment, const std::string& executable) {
-  const std::string outPath = home + "/.velkor-run.out";
-  const std::string errPath = home + "/.velkor-run.err";
+  const std::string outPath = home + "/.velkor-run.out", errPath = home + "/.velkor-run.err";
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
-    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
+    ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+    ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
     ::setenv("HOME", home.c_str(), 1);
     ::unsetenv("XDG_CONFIG_HOME");
     ::setenv("WINEPREFIX", (home + "/.wine").c_str(), 1);
     for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(executable.c_str()));
+    std::vector<char*> argv{const_cast<char*>(executable.c_str())};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     ::execv(executable.c_str(), argv.data());
@@ -46,11 +36,34 @@ RunResult RunVelkor(const std::vector<std::string>& args, const std::string& hom
   RunResult result;
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  result.out = Slurp(outPath);
-  result.err = Slurp(errPath);
-  ::unlink(outPath.c_str());
-  ::unlink(errPath.c_str());
+  result.out = ReadText(outPath), result.err = ReadText(errPath);
+  fs::remove(outPath), fs::remove(errPath);
   return result;
+}
+
+CliHome::CliHome() {
+  MakeFolder(dir_ / "bin");
+  fs::copy_file(VELKOR_EXE, dir_ / "bin/velkor");
+  std::vector<sample::Member> references = sample::Nfs4ReferenceCar();
+  for (const auto& member : sample::Nfs3ReferenceCar())
+    if (member.first == "dash.qfs") references.push_back(member);
+  for (const auto& [name, bytes] : references) WriteBytes(dir_ / ("bin/" + name), bytes);
+  MakeFolder(Nfs3Cars()), MakeFolder(Nfs4Cars()), MakeFolder(dir_ / ".config/Velkor");
+  WriteText(dir_ / ".config/Velkor/registry.reg",
+            "[HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings]\n\"Installed\"=dword:00000001\n"
+            "\"NFS3Path\"=\"" + (dir_ / "nfs3/") + "\"\n\"NFS4Path\"=\"" + (dir_ / "nfs4/") + "\"\n");
+}
+
+std::map<std::string, std::string> Snapshot(const std::string& root) {
+  std::map<std::string, std::string> snapshot;
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+    std::string& entry = snapshot[fs::relative(it->path(), root).string()];
+    if (it->is_symlink()) entry = "<link> " + fs::read_symlink(it->path()).string();
+    else if (it->is_directory()) entry = "<folder>";
+    else if (it->file_size() > (1 << 20)) entry = std::to_string(it->file_size());
+    else entry = ReadText(it->path().string());
+  }
+  return snapshot;
 }
 
 }  // namespace velkor::test

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TestSupport.h"
+
 namespace velkor::test {
 
 struct RunResult {
@@ -13,10 +15,29 @@ struct RunResult {
   std::string err;
 };
 
-// Runs the velkor executable with the arguments, in `workingFolder` (when not empty),
-// with HOME and XDG_CONFIG_HOME pointing into `home` and the extra environment given.
+// Runs the program with the arguments, HOME (and the Wine prefix) in `home`, XDG_CONFIG_HOME
+// unset, plus the environment given.
 RunResult RunVelkor(const std::vector<std::string>& args, const std::string& home,
                     const std::map<std::string, std::string>& environment = {},
                     const std::string& executable = VELKOR_EXE);
+
+// A home for the program: a copy of it in bin/ beside the reference files that car conversion
+// adds, "Installed" and both game paths in the settings store, and the games' car folders.
+class CliHome {
+ public:
+  CliHome();
+  const std::string& path() const { return dir_.path(); }
+  std::string operator/(const std::string& name) const { return dir_ / name; }
+  std::string Nfs3Cars() const { return dir_ / "nfs3/GameData/CarModel"; }
+  std::string Nfs4Cars() const { return dir_ / "nfs4/Data/Cars"; }
+  RunResult Run(const std::vector<std::string>& args) const { return RunVelkor(args, path(), {}, dir_ / "bin/velkor"); }
+
+ private:
+  TempDir dir_;
+};
+
+// Every file, folder and link below `root` by relative path: a file's bytes (its length
+// when over 1 MiB), "<folder>" or "<link> target".
+std::map<std::string, std::string> Snapshot(const std::string& root);
 
 }  // namespace velkor::test

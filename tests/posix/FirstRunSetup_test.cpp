@@ -1,84 +1,77 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <algorithm>
-
 #include "app/Workflows.h"
 #include "settings/RegistryStore.h"
-#include "settings/SettingsStore.h"
 #include "support/TestSupport.h"
 #include "support/VivBuilder.h"
 
 namespace velkor {
 namespace {
 
+using Names = std::vector<std::string>;
 const std::string kNfs3Key = "Software\\Electronic Arts\\Need For Speed III";
 const std::string kNfs4Key = "Software\\Electronic Arts\\Need for Speed High Stakes";
-const std::string kSettings = "Software\\Velkor\\velkor\\Settings";
 
-const std::vector<std::string> kNfs3Files = {"dash.qfs", "ocar.bnk", "ocard.bnk", "scar.bnk"};
-const std::vector<std::string> kNfs4Files = {"careng.bnk", "careng.ctb", "careng.ltb", "dash.fce",
-                                             "dash.fsh",   "dash00.tga", "ocareng.bnk", "scareng.bnk"};
-
-// A reference car whose members are the named files, each holding its own name, plus one
-// file no list asks for.
-Bytes ReferenceCar(const std::vector<std::string>& names) {
-  std::vector<test::NamedBytes> members;
+// A reference car holding the named files, each holding its own name, and a file no list asks for.
+Bytes ReferenceCar(const Names& names) {
+  std::vector<test::NamedBytes> members{{"car.fce", test::ToBytes("not a reference file")}};
   for (const auto& name : names) members.emplace_back(name, test::ToBytes("content of " + name));
-  members.emplace_back("car.fce", test::ToBytes("not a reference file"));
   return test::BuildViv(members);
 }
 
 class FirstRunSetupTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ::setenv("WINEPREFIX", (dir / "no-wine").c_str(), 1);
-    test::MakeFolder(programFolder);
-  }
+  void SetUp() override { ::setenv("WINEPREFIX", (dir / "no-wine").c_str(), 1), test::MakeFolder(program); }
   void TearDown() override { ::unsetenv("WINEPREFIX"); }
-
-  GamePaths Run() { return FirstRunSetup(registry, settings, programFolder); }
-  std::optional<std::string> Classes(const std::string& key) {
-    return registry.ReadString(RegistryRoot::ClassesRoot, key, "");
+  GamePaths Run() { return FirstRunSetup(registry, settings, program); }
+  // Installs a game at `folder` whose reference car (at `car`, below it) holds `names`.
+  void Game(const std::string& key, const std::string& folder, const std::string& car, const Names& names) {
+    test::MakeFolder(folder + car);
+    test::WriteBytes(folder + car + "/CAR.VIV", ReferenceCar(names));
+    registry.WriteString(RegistryRoot::LocalMachine, key, "InstallPath", folder);
   }
+  std::optional<std::string> Classes(const std::string& key) { return registry.ReadString(RegistryRoot::ClassesRoot, key, ""); }
 
   test::TempDir dir;
-  std::string programFolder = dir / "Program Files/Velkor/";
+  std::string program = dir / "Program Files/Velkor/";
   FileRegistry registry{dir / "registry.reg"};
-  SettingsStore settings = [this] {
-    SettingsStore s(registry, "velkor");
-    s.SetRegistryKey("Velkor");
-    return s;
-  }();
+  SettingsStore settings = [this] { SettingsStore s(registry, "velkor"); return s.SetRegistryKey("Velkor"), s; }();
 };
 
-TEST_F(FirstRunSetupTest, OnlyNfs4InstalledCollectsItsEightFilesAndLeavesNoWorkingFolder) {
-  const std::string game = dir / "nfs4";
-  test::MakeFolder(game + "/data/cars/fm50");
-  test::WriteBytes(game + "/data/cars/fm50/car.viv", ReferenceCar(kNfs4Files));
-  registry.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", game);
-
-  const GamePaths paths = Run();
-  EXPECT_EQ(paths.nfs3Path, "N/A");
-  EXPECT_EQ(paths.nfs4Path, game + "/");
-  EXPECT_EQ(settings.GetProfileString("Settings", "NFS3Path", ""), "N/A");
-  EXPECT_EQ(settings.GetProfileString("Settings", "NFS4Path", ""), game + "/");
-
-  EXPECT_EQ(test::ListNames(programFolder), kNfs4Files);
-  for (const auto& name : kNfs4Files) EXPECT_EQ(test::ReadText(programFolder + name), "content of " + name);
-  EXPECT_EQ(test::ListNames(game + "/data/cars/fm50"), std::vector<std::string>{"car.viv"});
+// Member names are matched ignoring case; a file the car lacks is passed over.
+TEST_F(FirstRunSetupTest, EachGamesReferenceFilesAreCollectedAndNoWorkingFolderLeft) {
+  struct Row { const std::string& key; std::string car; Names stored, collected; };
+  const Names nfs4 = {"careng.bnk", "careng.ctb", "careng.ltb", "dash.fce", "dash.fsh", "dash00.tga", "ocareng.bnk",
+                      "scareng.bnk"};
+  const Row rows[] = {
+      {kNfs3Key, "GameData/CarModel/FM50", {"DASH.QFS", "ocar.bnk", "Ocard.bnk", "scar.BNK"},
+       {"dash.qfs", "ocar.bnk", "ocard.bnk", "scar.bnk"}},
+      {kNfs3Key, "gamedata/carmodel/fm50", {"dash.qfs", "ocard.bnk", "scar.bnk"}, {"dash.qfs", "ocard.bnk", "scar.bnk"}},
+      {kNfs4Key, "Data/Cars/FM50", nfs4, nfs4},
+      {kNfs4Key, "data/cars/fm50", {"dash.fsh", "scareng.bnk"}, {"dash.fsh", "scareng.bnk"}}};
+  for (const Row& row : rows) {
+    test::TempDir games;
+    for (const auto& key : {kNfs3Key, kNfs4Key}) registry.WriteString(RegistryRoot::LocalMachine, key, "InstallPath", "");
+    Game(row.key, games / "game/", row.car, row.stored);
+    Run();
+    EXPECT_EQ(test::ListNames(program), row.collected) << row.car;
+    for (std::size_t i = 0; i < row.collected.size(); ++i) {
+      EXPECT_EQ(test::ReadText(program + row.collected[i]), "content of " + row.stored[i]);
+      std::remove((program + row.collected[i]).c_str());
+    }
+    EXPECT_EQ(test::ListNames(games / ("game/" + row.car)), Names{"CAR.VIV"});
+  }
 }
 
-TEST_F(FirstRunSetupTest, AFinalSeparatorIsAddedOnlyWhenMissingAndCaseDoesNotMatter) {
-  const std::string game = dir / "NFS3 Game/";
-  test::MakeFolder(game + "GameData/CarModel/FM50");
-  test::WriteBytes(game + "GameData/CarModel/FM50/CAR.VIV", ReferenceCar({"DASH.QFS", "ocar.bnk", "ocard.bnk"}));
-  registry.WriteString(RegistryRoot::LocalMachine, kNfs3Key, "InstallPath", game);
-
-  EXPECT_EQ(Run().nfs3Path, game);
-  // The archive's members are found whatever their case; a missing one is passed over.
-  EXPECT_EQ(test::ListNames(programFolder), (std::vector<std::string>{"dash.qfs", "ocar.bnk", "ocard.bnk"}));
-  EXPECT_EQ(test::ListNames(game + "GameData/CarModel/FM50"), std::vector<std::string>{"CAR.VIV"});
+TEST_F(FirstRunSetupTest, GamePathsAreStoredWithOneFinalSeparator) {
+  Game(kNfs3Key, dir / "NFS3 Game/", "gamedata/carmodel/fm50", {});
+  const GamePaths paths = Run();
+  EXPECT_EQ(std::pair(paths.nfs3Path, paths.nfs4Path), std::pair(dir / "NFS3 Game/", std::string("N/A")));
+  EXPECT_EQ(settings.GetProfileString("Settings", "NFS3Path", ""), dir / "NFS3 Game/");
+  EXPECT_EQ(settings.GetProfileString("Settings", "NFS4Path", ""), "N/A");
+  registry.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", dir / "nfs4");
+  EXPECT_EQ(Run().nfs4Path, dir / "nfs4/");
 }
 
 TEST_F(FirstRunSetupTest, RegistersFiftyEightVerbValuesWithQuotedCommands) {
@@ -87,53 +80,37 @@ TEST_F(FirstRunSetupTest, RegistersFiftyEightVerbValuesWithQuotedCommands) {
   EXPECT_EQ(Classes(".txt"), "txtfile");
   EXPECT_EQ(Classes(".viv"), "vivfile");
   EXPECT_EQ(Classes("Folder\\shell\\pack"), "Pack to new VIV");
-  EXPECT_EQ(Classes("Folder\\shell\\pack\\command"), "\"" + programFolder + "velkor\" /p \"%1\"");
+  EXPECT_EQ(Classes("Folder\\shell\\pack\\command"), "\"" + program + "velkor\" /p \"%1\"");
   EXPECT_EQ(Classes("vivfile\\shell\\convertinstall4"), "Convert to NFS4 and install");
-  EXPECT_EQ(Classes("vivfile\\shell\\convertinstall4\\command"), "\"" + programFolder + "velkor\" /ci4 \"%1\"");
-  EXPECT_EQ(Classes("swefile\\shell\\convert3\\command"), "\"" + programFolder + "velkor\" /c3 \"%1\"");
+  EXPECT_EQ(Classes("vivfile\\shell\\convertinstall4\\command"), "\"" + program + "velkor\" /ci4 \"%1\"");
+  EXPECT_EQ(Classes("swefile\\shell\\convert3\\command"), "\"" + program + "velkor\" /c3 \"%1\"");
   EXPECT_FALSE(Classes("swefile\\shell\\convertinstall3"));
-
-  // Count the values below HKEY_CLASSES_ROOT in the store: 58, in the order written.
+  // The keys below HKEY_CLASSES_ROOT in the store: 58, in the order written.
   const std::string store = test::ReadText(dir / "registry.reg");
-  std::vector<std::string> keys;
-  for (std::size_t at = store.find("[HKEY_CLASSES_ROOT\\"); at != std::string::npos;
-       at = store.find("[HKEY_CLASSES_ROOT\\", at + 1))
+  Names keys;
+  for (std::size_t at = store.find("[HKEY_CLASSES_ROOT\\"); at != std::string::npos; at = store.find("[HKEY_CLASSES_ROOT\\", at + 1))
     keys.push_back(store.substr(at + 19, store.find(']', at) - at - 19));
   ASSERT_EQ(keys.size(), 58u);
-  EXPECT_EQ(keys[0], ".txt") << "existing key kept in place";
-  EXPECT_EQ(keys[1], "Folder\\shell\\pack");
-  EXPECT_EQ(keys[3], ".viv");
+  EXPECT_EQ(Names(keys.begin(), keys.begin() + 4), (Names{".txt", "Folder\\shell\\pack", "Folder\\shell\\pack\\command", ".viv"}));
   EXPECT_EQ(keys.back(), "txtfile\\shell\\convert4\\command");
 }
 
 TEST_F(FirstRunSetupTest, UnusableReferenceCarsAreSkippedAndTheSetupCompletes) {
-  // NFS3: the archive is missing. NFS4: the archive is corrupt.
-  const std::string nfs3 = dir / "nfs3";
-  const std::string nfs4 = dir / "nfs4";
-  test::MakeFolder(nfs3);
-  test::MakeFolder(nfs4 + "/data/cars/fm50");
-  test::WriteText(nfs4 + "/data/cars/fm50/car.viv", "BIGF\xff\xff\xff\xff");
-  registry.WriteString(RegistryRoot::LocalMachine, kNfs3Key, "InstallPath", nfs3);
-  registry.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", nfs4);
-
-  const GamePaths paths = Run();
-  EXPECT_EQ(paths.nfs3Path, nfs3 + "/");
-  EXPECT_EQ(paths.nfs4Path, nfs4 + "/");
-  EXPECT_TRUE(test::ListNames(programFolder).empty());
-  EXPECT_EQ(test::ListNames(nfs4 + "/data/cars/fm50"), std::vector<std::string>{"car.viv"});
-}
-
-TEST_F(FirstRunSetupTest, AnExistingWorkingFolderIsLeftAloneWithItsFiles) {
-  const std::string game = dir / "nfs4";
-  test::MakeFolder(game + "/data/cars/fm50/car");
-  test::WriteText(game + "/data/cars/fm50/car/my-work.txt", "precious");
-  test::WriteBytes(game + "/data/cars/fm50/car.viv", ReferenceCar(kNfs4Files));
-  registry.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", game);
-
+  // NFS3: no reference car. NFS4: a corrupt one, then one whose working folder exists already.
+  test::MakeFolder(dir / "nfs3");
+  registry.WriteString(RegistryRoot::LocalMachine, kNfs3Key, "InstallPath", dir / "nfs3");
+  Game(kNfs4Key, dir / "nfs4/", "data/cars/fm50", {});
+  const std::string car = dir / "nfs4/data/cars/fm50";
+  test::WriteText(car + "/CAR.VIV", "BIGF\xff\xff\xff\xff");
+  EXPECT_EQ(Run().nfs3Path, dir / "nfs3/");
+  EXPECT_EQ(test::ListNames(car), Names{"CAR.VIV"});
+  test::WriteBytes(car + "/CAR.VIV", ReferenceCar({"dash.fsh"}));
+  test::MakeFolder(car + "/CAR");
+  test::WriteText(car + "/CAR/my-work.txt", "precious");
   Run();
-  EXPECT_TRUE(test::ListNames(programFolder).empty());
-  EXPECT_EQ(test::ListNames(game + "/data/cars/fm50/car"), std::vector<std::string>{"my-work.txt"});
-  EXPECT_EQ(test::ReadText(game + "/data/cars/fm50/car/my-work.txt"), "precious");
+  EXPECT_EQ(test::ListNames(program), Names{});
+  EXPECT_EQ(test::ListNames(car + "/CAR"), Names{"my-work.txt"});
+  EXPECT_EQ(test::ReadText(car + "/CAR/my-work.txt"), "precious");
 }
 
 }  // namespace

@@ -67,15 +67,19 @@ TEST_F(GameFoldersTest, WinePathsMapThroughTheDriveLinkIgnoringCase) {
   EXPECT_EQ(store.find("InstallPath"), std::string::npos) << "nothing found in Wine is copied into the store";
 }
 
-TEST_F(GameFoldersTest, ResolvesExistingComponentsIgnoringCaseAndKeepsTheRest) {
-  test::MakeFolder(dir / "game/Data/Cars/FM50");
-  test::WriteText(dir / "game/Data/Cars/FM50/CAR.VIV", "x");
+TEST(ResolveInGameFolder, MatchesComponentsIgnoringCaseButAnExactNameAlwaysWins) {
+  test::TempDir dir;
   const std::string game = dir / "game/";
-  EXPECT_EQ(platform::ResolveInGameFolder(game, "data/cars/fm50/car.viv"), game + "Data/Cars/FM50/CAR.VIV");
-  EXPECT_EQ(platform::ResolveInGameFolder(game, "Data/Cars/newcar/car.viv"), game + "Data/Cars/newcar/car.viv");
-  // An exact match wins over a differently cased sibling.
-  test::MakeFolder(dir / "game/data");
-  EXPECT_EQ(platform::ResolveInGameFolder(game, "data/x"), game + "data/x");
+  // Whatever order the folder lists them in, each exact name must find itself.
+  const std::vector<std::string> names = {"DATA", "Data", "dAtA", "data", "datA"};
+  for (const auto& name : names) test::MakeFolder(game + name);
+  test::MakeFolder(game + "Data/Cars/FM50");
+  test::WriteText(game + "Data/Cars/FM50/CAR.VIV", "x");
+  for (const auto& name : names) EXPECT_EQ(platform::ResolveInGameFolder(game, name + "/x"), game + name + "/x");
+  EXPECT_EQ(platform::ResolveInGameFolder(game, "Data/cars/fm50/car.viv"), game + "Data/Cars/FM50/CAR.VIV");
+  EXPECT_EQ(platform::ResolveInGameFolder(game, "Data/cars/new/car.viv"), game + "Data/Cars/new/car.viv");
+  const std::string any = platform::ResolveInGameFolder(game, "daTA");
+  EXPECT_NE(std::find(names.begin(), names.end(), any.substr(game.size())), names.end()) << any;
 }
 
 }  // namespace

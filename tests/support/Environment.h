@@ -4,8 +4,7 @@
 
 namespace velkor::test {
 
-// Sets or removes a variable of this process's environment (setenv on POSIX, _putenv_s on
-// Windows, which has no setenv).
+// Sets or removes a variable of this process's environment (Windows has no setenv).
 void SetEnvironment(const std::string& name, const std::string& value);
 void UnsetEnvironment(const std::string& name);
 

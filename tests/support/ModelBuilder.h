@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/Endian.h"
+#include "support/TestSupport.h"
 
 namespace velkor::test {
 
@@ -29,6 +30,16 @@ inline Bytes BlockPattern(std::size_t block, std::size_t length) {
   Bytes out(length);
   for (std::size_t i = 0; i < length; ++i) out[i] = static_cast<std::uint8_t>((block * 37 + i) % 251);
   return out;
+}
+
+// What `act` (a conversion or save) writes from `bytes` loaded as a T.
+template <typename T, typename F>
+Bytes Through(const Bytes& bytes, F act) {
+  TempDir dir;
+  WriteBytes(dir / "in", bytes);
+  T file(dir / "in");
+  file.Load(), act(file, dir / "out");
+  return ReadBytes(dir / "out");
 }
 
 // The message of the E that `action` raises; a test failure and "" when it raises none.

@@ -12,17 +12,12 @@ namespace velkor::test {
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
-  std::random_device rd;
-  const fs::path base = fs::temp_directory_path();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path candidate = base / ("velkor-test-" + std::to_string(rd()));
-    std::error_code ec;
-    if (fs::create_directory(candidate, ec)) {
-      path_ = candidate.string();
-      return;
-    }
+  std::random_device random;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const fs::path candidate = fs::temp_directory_path() / ("velkor-test-" + std::to_string(random()));
+    if (std::error_code ec; fs::create_directory(candidate, ec)) path_ = candidate.string();
   }
-  throw std::runtime_error("cannot create a temporary folder");
+  if (path_.empty()) throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir() {
@@ -32,10 +27,11 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::operator/(const std::string& name) const { return (fs::path(path_) / name).string(); }
-
 Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
 std::string ToText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+void WriteText(const std::string& path, const std::string& text) { WriteBytes(path, ToBytes(text)); }
+std::string ReadText(const std::string& path) { return ToText(ReadBytes(path)); }
+void MakeFolder(const std::string& path) { fs::create_directories(path); }
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -43,22 +39,16 @@ void WriteBytes(const std::string& path, const Bytes& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-void WriteText(const std::string& path, const std::string& text) { WriteBytes(path, ToBytes(text)); }
-
 Bytes ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string ReadText(const std::string& path) { return ToText(ReadBytes(path)); }
-
 bool PathExists(const std::string& path) {
   std::error_code ec;
   return fs::exists(fs::symlink_status(path, ec));
 }
-
-void MakeFolder(const std::string& path) { fs::create_directories(path); }
 
 std::vector<std::string> ListNames(const std::string& folder) {
   std::vector<std::string> names;

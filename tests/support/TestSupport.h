@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,10 +14,8 @@ class TempDir {
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
-
   const std::string& path() const { return path_; }
-  // path() joined with a relative name.
-  std::string operator/(const std::string& name) const;
+  std::string operator/(const std::string& name) const;  // path() joined with a relative name
 
  private:
   std::string path_;
@@ -32,7 +29,6 @@ Bytes ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
 bool PathExists(const std::string& path);
 void MakeFolder(const std::string& path);
-// Names in a folder (one level), sorted.
-std::vector<std::string> ListNames(const std::string& folder);
+std::vector<std::string> ListNames(const std::string& folder);  // one level, sorted
 
 }  // namespace velkor::test

@@ -10,16 +10,17 @@ namespace velkor::test {
 
 using NamedBytes = std::pair<std::string, Bytes>;
 
-// The bytes of a VIV archive holding `members` in order, laid out as the format
-// describes: "BIGF", big-endian archive size, count and data start, the directory, the
-// data packed in directory order. Written independently of the archive code under test.
+// The bytes of a VIV archive holding `members` in order, laid out as the format describes
+// ("BIGF", big-endian archive size, count and data start, the directory, the data in
+// directory order), by the sample generator's packer, which shares no code with the archive
+// classes under test.
 Bytes BuildViv(const std::vector<NamedBytes>& members);
 
-// The members of a VIV archive in directory order, each entry's bytes read from its own
-// offset. Throws std::runtime_error when the bytes are no well-formed archive.
+// The members of a VIV archive in directory order, each read from its own offset. Throws
+// std::runtime_error when the bytes are no well-formed archive.
 std::vector<NamedBytes> ParseViv(const Bytes& archive);
 
-// Only the entry names, in directory order.
-std::vector<std::string> VivNames(const Bytes& archive);
+// The bytes of the member called `name`; throws std::runtime_error when there is none.
+const Bytes& MemberOf(const std::vector<NamedBytes>& members, const std::string& name);
 
 }  // namespace velkor::test

@@ -32,27 +32,21 @@ class ScratchKey {
 
   // Raw type and bytes of a value, read without the code under test.
   bool Query(const std::string& key, const std::string& name, DWORD& type, std::string& data) const {
-    HKEY h = nullptr;
-    if (::RegOpenKeyExA(root_, key.c_str(), 0, KEY_QUERY_VALUE | view_, &h) != ERROR_SUCCESS) return false;
-    DWORD size = 0;
-    LONG status = ::RegQueryValueExA(h, name.c_str(), nullptr, &type, nullptr, &size);
-    data.assign(size, '\0');
-    if (status == ERROR_SUCCESS)
-      status = ::RegQueryValueExA(h, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-    ::RegCloseKey(h);
-    return status == ERROR_SUCCESS;
+    data.assign(64, '\0');
+    DWORD size = 64;
+    if (::RegGetValueA(root_, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(), &size) != ERROR_SUCCESS)
+      return false;
+    return data.resize(size), true;
   }
 
   // False when the key cannot be written (below HKEY_LOCAL_MACHINE without an administrator).
   bool SetString(const std::string& name, const std::string& value) const {
     HKEY h = nullptr;
-    if (::RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &h, nullptr) !=
-        ERROR_SUCCESS)
+    if (::RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &h, nullptr) != ERROR_SUCCESS)
       return false;
     const LONG status = ::RegSetValueExA(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                          static_cast<DWORD>(value.size() + 1));
-    ::RegCloseKey(h);
-    return status == ERROR_SUCCESS;
+    return ::RegCloseKey(h), status == ERROR_SUCCESS;
   }
 
  private:
@@ -68,103 +62,71 @@ class ScratchKey {
   std::string path_;
 };
 
-TEST(Win32Registry, WritesStringsWithTheirNulAndDwordsAndReadsThemBack) {
+TEST(Win32Registry, WritesStringsWithTheirNulAndDwordsCreatesKeysAndReadsThemBack) {
   ScratchKey scratch(HKEY_CURRENT_USER);
   const auto registry = platform::OpenNativeRegistry();
   const std::string key = scratch.path() + "\\Velkor\\Settings";
-
-  EXPECT_EQ(registry->ReadString(RegistryRoot::CurrentUser, key, "NFS3Path"), std::nullopt);
-  ASSERT_TRUE(registry->WriteString(RegistryRoot::CurrentUser, key, "NFS3Path", "C:\\Games\\NFS3\\"));
-  ASSERT_TRUE(registry->WriteDword(RegistryRoot::CurrentUser, key, "Installed", 1));
-  ASSERT_TRUE(registry->WriteString(RegistryRoot::CurrentUser, key, "", "default value"));
-
+  const auto cu = RegistryRoot::CurrentUser;
+  EXPECT_EQ(registry->ReadString(cu, key, "NFS3Path"), std::nullopt);
+  HKEY h = nullptr;
+  EXPECT_NE(::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h), ERROR_SUCCESS) << "reading creates nothing";
+  ASSERT_TRUE(registry->WriteString(cu, key, "NFS3Path", "C:\\Games\\NFS3\\"));
+  ASSERT_TRUE(registry->WriteDword(cu, key, "Installed", 1));
+  ASSERT_TRUE(registry->WriteString(cu, key, "", "default value"));
+  ASSERT_TRUE(registry->CreateKey(cu, key + "\\a\\b"));
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, (key + "\\a\\b").c_str(), 0, KEY_READ, &h), ERROR_SUCCESS);
+  ::RegCloseKey(h);
   DWORD type = 0;
   std::string data;
   ASSERT_TRUE(scratch.Query(key, "NFS3Path", type, data));
-  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(data, std::string("C:\\Games\\NFS3\\\0", 15));
+  EXPECT_EQ(std::pair(type, data), std::pair(DWORD{REG_SZ}, std::string("C:\\Games\\NFS3\\\0", 15)));
   ASSERT_TRUE(scratch.Query(key, "Installed", type, data));
-  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(data, std::string("\x01\0\0\0", 4));
-
-  EXPECT_EQ(registry->ReadString(RegistryRoot::CurrentUser, key, "NFS3Path"), "C:\\Games\\NFS3\\");
-  EXPECT_EQ(registry->ReadString(RegistryRoot::CurrentUser, key, ""), "default value");
-  EXPECT_EQ(registry->ReadDword(RegistryRoot::CurrentUser, key, "Installed"), 1u);
-  // A value of the other type does not read.
-  EXPECT_EQ(registry->ReadDword(RegistryRoot::CurrentUser, key, "NFS3Path"), std::nullopt);
-  EXPECT_EQ(registry->ReadString(RegistryRoot::CurrentUser, key, "Installed"), std::nullopt);
+  EXPECT_EQ(std::pair(type, data), std::pair(DWORD{REG_DWORD}, std::string("\x01\0\0\0", 4)));
+  EXPECT_EQ(registry->ReadString(cu, key, "NFS3Path"), "C:\\Games\\NFS3\\");
+  EXPECT_EQ(registry->ReadString(cu, key, ""), "default value");
+  EXPECT_EQ(registry->ReadDword(cu, key, "Installed"), 1u);
+  EXPECT_EQ(registry->ReadDword(cu, key, "NFS3Path"), std::nullopt) << "a value of the other type does not read";
+  EXPECT_EQ(registry->ReadString(cu, key, "Installed"), std::nullopt);
   EXPECT_EQ(registry->Location(), "HKEY_CURRENT_USER");
-}
-
-TEST(Win32Registry, CreateKeyMakesMissingParentsAndReadingCreatesNothing) {
-  ScratchKey scratch(HKEY_CURRENT_USER);
-  const auto registry = platform::OpenNativeRegistry();
-  const std::string key = scratch.path() + "\\a\\b";
-  EXPECT_EQ(registry->ReadString(RegistryRoot::CurrentUser, key, "x"), std::nullopt);
-  HKEY h = nullptr;
-  EXPECT_NE(::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h), ERROR_SUCCESS);
-  ASSERT_TRUE(registry->CreateKey(RegistryRoot::CurrentUser, key));
-  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h), ERROR_SUCCESS);
-  ::RegCloseKey(h);
 }
 
 TEST(Win32Registry, MachineValuesOfThe32BitViewAreFound) {
   // Where a 32-bit game's installer left its "InstallPath" on a 64-bit system.
   ScratchKey scratch(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
-  if (!scratch.SetString("InstallPath", "C:\\Program Files (x86)\\Game"))
-    GTEST_SKIP() << "writing below HKEY_LOCAL_MACHINE needs an administrator";
-  const auto registry = platform::OpenNativeRegistry();
-  EXPECT_EQ(registry->ReadString(RegistryRoot::LocalMachine, scratch.path(), "InstallPath"),
-            "C:\\Program Files (x86)\\Game");
+  if (!scratch.SetString("InstallPath", "C:\\Games\\x86")) GTEST_SKIP() << "HKEY_LOCAL_MACHINE needs an administrator";
+  EXPECT_EQ(platform::OpenNativeRegistry()->ReadString(RegistryRoot::LocalMachine, scratch.path(), "InstallPath"),
+            "C:\\Games\\x86");
 }
 
 TEST(Win32File, IsBinaryAndRefusesFolders) {
   TempDir dir;
   const Bytes bytes = {'a', '\r', '\n', '\n', 0x1a, 0, 0xff, '\r'};
-  {
-    File out(dir / "b.bin", File::Mode::CreateTruncate);
-    out.Write(bytes);
-    out.Close();
-  }
+  { File out(dir / "b.bin", File::Mode::CreateTruncate); out.Write(bytes), out.Close(); }
   EXPECT_EQ(test::ReadBytes(dir / "b.bin"), bytes);
   File in(dir / "b.bin", File::Mode::Read);
   EXPECT_EQ(in.Length(), bytes.size());
   EXPECT_EQ(in.ReadAtMost(6, 4), (Bytes{0xff, '\r', 0, 0}));
-
   test::MakeFolder(dir / "folder");
   EXPECT_FALSE(File::CanOpenForReading(dir / "folder"));
-  try {
-    File folder(dir / "folder", File::Mode::Read);
-    FAIL() << "a folder opened for reading";
-  } catch (const FileError& e) {
-    EXPECT_NE(std::string(e.what()).find("folder"), std::string::npos) << e.what();
-  }
+  EXPECT_THROW(File(dir / "folder", File::Mode::Read), FileError);
 }
 
-TEST(Win32Platform, CopyOntoTheSameFileUnderAnotherSpellingKeepsIt) {
+TEST(Win32Platform, CopiesReplaceOtherFilesAsWritableButNeverTheSourceUnderAnotherSpelling) {
   TempDir dir;
   test::WriteText(dir / "fedata.fsh", "image bytes");
   EXPECT_TRUE(platform::CopyFileReplacing(dir / "fedata.fsh", dir.path() + "/./FEDATA.FSH"));
   EXPECT_EQ(test::ReadText(dir / "fedata.fsh"), "image bytes");
-
   test::WriteText(dir / "old", "old content that is longer");
+  ASSERT_TRUE(::SetFileAttributesA((dir / "fedata.fsh").c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_TRUE(platform::CopyFileReplacing(dir / "fedata.fsh", dir / "old"));
   EXPECT_EQ(test::ReadText(dir / "old"), "image bytes");
+  EXPECT_EQ(::GetFileAttributesA((dir / "old").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_TRUE(platform::CopyFileReplacing(dir / "fedata.fsh", dir / "old")) << "a second copy replaces the first";
   EXPECT_FALSE(platform::CopyFileReplacing(dir / "missing", dir / "x"));
   EXPECT_FALSE(platform::CopyFileReplacing(dir.path(), dir / "x"));
-}
-
-TEST(Win32Platform, ReadOnlyFilesCopyAsWritableAndCanBeRemoved) {
-  TempDir dir;
-  test::WriteText(dir / "dash.qfs", "from a disc");
-  ASSERT_TRUE(::SetFileAttributesA((dir / "dash.qfs").c_str(), FILE_ATTRIBUTE_READONLY));
-  ASSERT_TRUE(platform::CopyFileReplacing(dir / "dash.qfs", dir / "copy.qfs"));
-  EXPECT_EQ(::GetFileAttributesA((dir / "copy.qfs").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-  EXPECT_TRUE(platform::CopyFileReplacing(dir / "dash.qfs", dir / "copy.qfs")) << "a second copy replaces the first";
-
-  EXPECT_TRUE(platform::RemoveFile(dir / "dash.qfs"));
-  EXPECT_FALSE(test::PathExists(dir / "dash.qfs"));
-  EXPECT_FALSE(platform::RemoveFile(dir / "dash.qfs"));
+  EXPECT_TRUE(platform::RemoveFile(dir / "fedata.fsh")) << "read-only files can be removed";
+  EXPECT_FALSE(test::PathExists(dir / "fedata.fsh"));
+  EXPECT_FALSE(platform::RemoveFile(dir / "fedata.fsh"));
 }
 
 TEST(Win32Platform, ListsFoldersAndNamesTheExecutable) {
@@ -173,13 +135,10 @@ TEST(Win32Platform, ListsFoldersAndNamesTheExecutable) {
   test::WriteText(dir / "a.txt", "1");
   const auto entries = platform::ListFolder(dir.path() + "\\");
   ASSERT_EQ(entries.size(), 2u);
-  for (const auto& entry : entries) {
-    EXPECT_EQ(entry.fullPath, dir.path() + "\\" + entry.name);
-    EXPECT_EQ(entry.isFolder, entry.name == "sub");
-    EXPECT_FALSE(entry.isLink);
-  }
+  for (const auto& entry : entries)
+    EXPECT_EQ(std::tuple(entry.fullPath, entry.isFolder, entry.isLink),
+              std::tuple(dir.path() + "\\" + entry.name, entry.name == "sub", false));
   EXPECT_TRUE(platform::ListFolder(dir / "missing").empty());
-
   const std::string exe = platform::ExecutablePath();
   EXPECT_EQ(exe.substr(exe.find_last_of('\\') + 1), "velkor_tests.exe");
   EXPECT_EQ(platform::ApplicationName(), "Velkor");

@@ -1,20 +1,12 @@
 #!/usr/bin/env bash
-# The Windows build under Wine, in a fresh Wine prefix that is removed afterwards:
-#   1. the cross-built unit tests (velkor_tests.exe);
-#   2. Velkor.exe end to end: first start with both games in HKEY_LOCAL_MACHINE, the settings
-#      and the 58 shell-verb values read back with `reg query`, "/e" and "/p" round trip, the
-#      sample car converted with "/ci4", "/c4", "/c3" and "/ci3" as Explorer starts the
-#      registered verbs, and a failing command that reports on stderr without a message box.
-#
-#   tests/wine/run.sh [WINDOWS_BUILD] [LINUX_BUILD]
-#
-# WINDOWS_BUILD (default build/windows) holds Velkor.exe, velkor_tests.exe,
-# velkor_shell_verb.exe and velkor-sample.exe. With LINUX_BUILD (a build holding `velkor`
-# and `velkor-sample`), the Linux program converts the same sample car and its archives
-# must be byte-identical to those made under Wine.
-#
-# Switches (environment, 1 = on): VELKOR_WINE_UNIT_TESTS, VELKOR_WINE_FIRST_RUN,
-# VELKOR_WINE_ARCHIVES, VELKOR_WINE_CONVERT_CAR; all on by default.
+# The Windows build under Wine, in a fresh prefix removed afterwards: the cross-built unit
+# tests, then Velkor.exe end to end (first start, settings and the 58 shell-verb values read
+# back with `reg query`, "/e" and "/p" round trip, the sample car converted with every
+# conversion verb as Explorer starts them, a failing command reporting without a message box).
+#   tests/wine/run.sh [WINDOWS_BUILD (default build/windows)] [LINUX_BUILD]
+# With LINUX_BUILD (holding velkor and velkor-sample) the Linux program converts the same car
+# and must give byte-identical archives. Switches (1 = on, the default): VELKOR_WINE_UNIT_TESTS,
+# VELKOR_WINE_FIRST_RUN, VELKOR_WINE_ARCHIVES, VELKOR_WINE_CONVERT_CAR.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 winbuild=$(cd "${1:-$here/build/windows}" && pwd)
@@ -42,6 +34,7 @@ failures=0
 pass() { echo "  ok: $*"; }
 fail() {
   echo "  FAILED: $*"
+  [ -s "$err" ] && sed 's/^/    /' "$err"
   failures=$((failures + 1))
 }
 check() {  # check DESCRIPTION COMMAND...
@@ -122,7 +115,6 @@ if [ "$VELKOR_WINE_FIRST_RUN" = 1 ]; then
   run "$exe"
   check "first start with an empty command line exits 0 ($((SECONDS - t0)) s)" test "$rc" = 0
   check "and writes nothing on stderr" test ! -s "$err"
-  [ -s "$err" ] && cat "$err"
 
   run reg query 'HKCU\Software\Velkor\Velkor\Settings'
   reg_lines >"$work/settings"
@@ -185,7 +177,6 @@ if [ "$VELKOR_WINE_ARCHIVES" = 1 ]; then
 
   verb vivfile extract 'C:\Work\round trip\car.viv'
   check '"/e" through the Explorer verb on a path with blanks exits 0' test "$rc" = 0
-  [ "$rc" = 0 ] || cat "$err"
   # An unquoted program name and path: the command line as a script would write it.
   run 'C:\Velkor\Velkor.exe' /e 'C:\Work\plain\car.viv'
   check '"/e" with unquoted program and path exits 0' test "$rc" = 0
@@ -195,7 +186,6 @@ if [ "$VELKOR_WINE_ARCHIVES" = 1 ]; then
   mv "$(c 'Work/round trip/car.viv')" "$(c 'Work/round trip/original.viv')"
   verb Folder pack 'C:\Work\round trip\car'
   check '"/p" through the Explorer verb exits 0' test "$rc" = 0
-  [ "$rc" = 0 ] || cat "$err"
   mv "$(c 'Work/round trip/car')" "$(c 'Work/round trip/first')"
   verb vivfile extract 'C:\Work\round trip\car.viv'
   check "the packed archive unpacks to the same files" diff -r "$(c 'Work/round trip/first')" "$(c 'Work/round trip/car')"
@@ -208,7 +198,6 @@ if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
 
   verb vivfile convertinstall4 "$car"
   check '"/ci4" exits 0' test "$rc" = 0
-  [ "$rc" = 0 ] || cat "$err"
   check "the NFS4 car is installed" test -f "$(c "$installed4")"
   verb vivfile convert4 "$car"
   check '"/c4" exits 0 and writes car.vi4 beside the input' test "$rc" = 0 -a -f "$(c "$carFolder\\car.vi4")"
@@ -257,7 +246,6 @@ run "$exe" /e 'C:\Work\no such archive.viv'
 check "exit status 1" test "$rc" = 1
 check "one \"velkor: \" line naming the archive" grep -q '^velkor: .*no such archive\.viv' "$err"
 check "no message box" eval '! grep -q "trace:dialog" "$err"'
-[ "$rc" = 1 ] || cat "$err"
 run "$exe" /x 'C:\Work'
 check "an unknown switch exits 2 with the usage on stderr, no message box" \
   eval 'test "$rc" = 2 && grep -q "^velkor: " "$err" && ! grep -q "trace:dialog" "$err"'

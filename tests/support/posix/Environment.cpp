@@ -1,11 +1,6 @@
-#include "support/Environment.h"
-
 #include <stdlib.h>
 
-namespace velkor::test {
+#include "support/Environment.h"
 
-void SetEnvironment(const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); }
-
-void UnsetEnvironment(const std::string& name) { ::unsetenv(name.c_str()); }
-
-}  // namespace velkor::test
+void velkor::test::SetEnvironment(const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); }
+void velkor::test::UnsetEnvironment(const std::string& name) { ::unsetenv(name.c_str()); }

@@ -1,14 +1,7 @@
-#include "support/Environment.h"
-
 #include <stdlib.h>
 
-namespace velkor::test {
+#include "support/Environment.h"
 
-void SetEnvironment(const std::string& name, const std::string& value) {
-  ::_putenv_s(name.c_str(), value.c_str());
-}
-
+void velkor::test::SetEnvironment(const std::string& name, const std::string& value) { ::_putenv_s(name.c_str(), value.c_str()); }
 // An empty value removes the variable on Windows.
-void UnsetEnvironment(const std::string& name) { ::_putenv_s(name.c_str(), ""); }
-
-}  // namespace velkor::test
+void velkor::test::UnsetEnvironment(const std::string& name) { ::_putenv_s(name.c_str(), ""); }
