@@ -14,8 +14,15 @@ const std::string kSettings = "Software\\Velkor\\velkor\\Settings";
 
 class ConverterAppTest : public ::testing::Test {
  protected:
-  void SetUp() override { test::SetEnvironment("WINEPREFIX", dir / "no-wine"); }
-  void TearDown() override { test::UnsetEnvironment("WINEPREFIX"); }
+  // The first start's file-manager entries go into the test's folder.
+  void SetUp() override {
+    test::SetEnvironment("WINEPREFIX", dir / "no-wine");
+    test::SetEnvironment("XDG_DATA_HOME", dir / "data");
+    test::SetEnvironment("XDG_CONFIG_HOME", dir / "config");
+  }
+  void TearDown() override {
+    for (const char* name : {"WINEPREFIX", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) test::UnsetEnvironment(name);
+  }
   std::string Exe() const { return dir / "bin" + platform::kPathSeparator + "velkor"; }
   void Start(const std::string& commandLine) {
     ConverterApp app(registry, Exe(), "velkor");

@@ -35,6 +35,7 @@ class RunningVelkor {
     if (pid_ == 0) {
       ::setenv("HOME", home.path().c_str(), 1);
       ::unsetenv("XDG_CONFIG_HOME");
+      ::unsetenv("XDG_DATA_HOME");
       const std::string exe = home.Executable();
       std::vector<char*> argv = {const_cast<char*>(exe.c_str())};
       for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));

@@ -33,9 +33,14 @@ class FirstRunSetupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ::setenv("WINEPREFIX", (dir / "no-wine").c_str(), 1);
+    // The file-manager entries go here, not into the home of whoever runs the tests.
+    ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
     test::MakeFolder(programFolder);
   }
-  void TearDown() override { ::unsetenv("WINEPREFIX"); }
+  void TearDown() override {
+    for (const char* name : {"WINEPREFIX", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) ::unsetenv(name);
+  }
 
   GamePaths Run() { return FirstRunSetup(registry, settings, programFolder); }
   std::optional<std::string> Classes(const std::string& key) {
