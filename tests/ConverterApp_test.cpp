@@ -17,8 +17,8 @@ class ConverterAppTest : public ::testing::Test {
   // The first start's file-manager entries go into the test's folder.
   void SetUp() override {
     test::SetEnvironment("WINEPREFIX", dir / "no-wine");
-    test::SetEnvironment("XDG_DATA_HOME", dir / "data");
-    test::SetEnvironment("XDG_CONFIG_HOME", dir / "config");
+    test::SetEnvironment("XDG_DATA_HOME", desktop / "data");
+    test::SetEnvironment("XDG_CONFIG_HOME", desktop / "config");
   }
   void TearDown() override {
     for (const char* name : {"WINEPREFIX", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) test::UnsetEnvironment(name);
@@ -29,6 +29,7 @@ class ConverterAppTest : public ::testing::Test {
     app.InitInstance(ParseCommandLine(commandLine));
   }
   test::TempDir dir;
+  test::TempDir desktop;
   FileRegistry registry{dir / "registry.reg"};
 };
 
