@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -50,9 +51,15 @@ SplitText SplitCommandLine(const std::string& text) {
   return split;
 }
 
-Command ParseCommandLine(const std::string& text) {
+namespace {
+
+Command ParseCommand(const std::string& text) {
   Command command;
   if (text.empty()) return command;
+  if (text == "--unregister") {
+    command.action = Action::Unregister;
+    return command;
+  }
   if (text == "--help" || text == "-h" || text == "/?" || text == "--version") {
     command.action = text == "--version" ? Action::Version : Action::Help;
     command.needsNoSettings = true;
@@ -72,6 +79,18 @@ Command ParseCommandLine(const std::string& text) {
   if (command.action == Action::Invalid) return command;
   command.target = meaning->target;
   command.install = meaning->install;
+  return command;
+}
+
+}  // namespace
+
+Command ParseCommandLine(const std::string& text) {
+  constexpr std::string_view kNotify = "--notify";
+  if (text.rfind(kNotify, 0) != 0 || (text.size() > kNotify.size() && text[kNotify.size()] != ' '))
+    return ParseCommand(text);
+  Command command = ParseCommand(text.substr(std::min(text.size(), kNotify.size() + 1)));
+  if (command.action == Action::None) command = Invalid("'--notify' needs a command after it");
+  command.notify = true;
   return command;
 }
 

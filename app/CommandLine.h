@@ -24,6 +24,7 @@ enum class Action {
   Extract,  // /e ARCHIVE
   Pack,     // /p FOLDER
   Convert,  // /c3 /ci3 /c4 /ci4 PATH
+  Unregister,  // --unregister
   Invalid,  // a switch Velkor does not know, or one without its path
 };
 
@@ -34,12 +35,14 @@ struct Command {
   bool install = false;      // Convert: install into the game's car folder
   std::string path;
   std::string problem;  // Invalid: what is wrong, for the usage error
+  bool notify = false;  // --notify before the switch: the outcome also goes to the desktop
   // Help, version and listing (also a listing without its path) open no settings and run
   // no start-up work.
   bool needsNoSettings = false;
 };
 
-// Reads the command-line text. Never raises: a text it cannot read becomes an Invalid
+// Reads the command-line text. "--notify" is accepted only as the first word, before
+// another command. Never raises: a text it cannot read becomes an Invalid
 // command, reported as a usage error only after the start-up work, which runs first.
 Command ParseCommandLine(const std::string& text);
 

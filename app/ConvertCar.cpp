@@ -260,13 +260,14 @@ class CarConversion {
 
 }  // namespace
 
-void ConvertCar(const std::string& archivePath, Game target, bool install, const std::string& programFolder,
-                const std::string& gamePath) {
+ConversionOutcome ConvertCar(const std::string& archivePath, Game target, bool install,
+                             const std::string& programFolder, const std::string& gamePath) {
   CreatedFolder carFolder;
   std::string outputPath;
   std::string carFolderPath;
+  std::string carName;
   if (install) {
-    const std::string carName = CarNameFromPath(archivePath);
+    carName = CarNameFromPath(archivePath);
     const std::string cars = target == Game::Nfs3 ? "GameData/CarModel" : "Data/Cars";
     const std::string carsFolder = platform::ResolveInGameFolder(gamePath, cars);
     if (!platform::IsFolder(carsFolder))
@@ -284,6 +285,7 @@ void ConvertCar(const std::string& archivePath, Game target, bool install, const
   if (install && !platform::IsFolder(carFolderPath)) carFolder.Create(carFolderPath);
   conversion.Run();
   carFolder.Keep();
+  return ConversionOutcome{outputPath, carName, ""};
 }
 
 }  // namespace velkor

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/CommandLine.h"
+#include "app/Notice.h"
 #include "app/Workflows.h"
 #include "base/Errors.h"
 #include "base/Text.h"
@@ -25,7 +26,12 @@ void Convert(const Command& command, const std::string& gamePath, const std::str
   }
   // An archive is a whole car; the ending is compared exactly, as the shell verbs pass it.
   if (EndsWith(command.path, ".viv")) {
-    ConvertCar(command.path, target, command.install, programFolder, gamePath);
+    const ConversionOutcome outcome = ConvertCar(command.path, target, command.install, programFolder, gamePath);
+    if (command.install && command.notify) {
+      std::string body = "'" + outcome.carName + "' is in " + ShortName(target) + "'s cars: " + outcome.outputPath;
+      if (!outcome.keptCopy.empty()) body += "\nThe car it replaced was kept as " + outcome.keptCopy;
+      NotifyDesktop("Velkor installed " + outcome.carName, body, false);
+    }
   } else {
     ConvertSingleFile(command.path, target);
   }
@@ -43,6 +49,11 @@ ConverterApp::ConverterApp(Registry& registry, std::string executablePath, std::
     : registry_(registry), executablePath_(std::move(executablePath)), applicationName_(std::move(applicationName)) {}
 
 void ConverterApp::InitInstance(const Command& command) {
+  // Removing the registrations must not start by making them.
+  if (command.action == Action::Unregister) {
+    Unregister(registry_);
+    return;
+  }
   SettingsStore settings(registry_, applicationName_);
   settings.SetRegistryKey("Velkor");
   const std::string programFolder = ProgramFolderOf(executablePath_);

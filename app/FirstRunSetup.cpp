@@ -5,11 +5,13 @@
 #include "archives/VivArchive.h"
 #include "base/Errors.h"
 #include "base/Text.h"
+#include "desktop/DesktopIntegration.h"
 #include "files/GameFile.h"
 #include "platform/PathResolver.h"
 #include "platform/Platform.h"
 #include "recogniser/OpenGameFile.h"
 #include "settings/GameDiscovery.h"
+#include "settings/ShellClasses.h"
 
 namespace velkor {
 namespace {
@@ -47,42 +49,10 @@ std::string StoreGamePath(Registry& registry, SettingsStore& settings, const Gam
   return path;
 }
 
-struct Verb {
-  const char* key;
-  const char* label;
-  const char* commandSwitch;
-};
-
-constexpr Verb kPack{"pack", "Pack to new VIV", "/p"};
-constexpr Verb kExtract{"extract", "Extract to new folder", "/e"};
-constexpr Verb kConvert3{"convert3", "Convert to NFS3", "/c3"};
-constexpr Verb kConvertInstall3{"convertinstall3", "Convert to NFS3 and install", "/ci3"};
-constexpr Verb kConvert4{"convert4", "Convert to NFS4", "/c4"};
-constexpr Verb kConvertInstall4{"convertinstall4", "Convert to NFS4 and install", "/ci4"};
-
-struct ShellClass {
-  const char* extension;  // nullptr: the class is not bound to an extension
-  const char* classKey;
-  std::vector<Verb> verbs;
-};
-
 void RegisterShellVerbs(Registry& registry, const std::string& programFolder) {
-  static const std::vector<ShellClass> classes = {
-      {nullptr, "Folder", {kPack}},
-      {".viv", "vivfile", {kExtract, kConvert3, kConvertInstall3, kConvert4, kConvertInstall4}},
-      {".fce", "fcefile", {kConvert3, kConvert4}},
-      {".eng", "engfile", {kConvert3, kConvert4}},
-      {".bri", "brifile", {kConvert3, kConvert4}},
-      {".ger", "gerfile", {kConvert3, kConvert4}},
-      {".fre", "frefile", {kConvert3, kConvert4}},
-      {".ita", "itafile", {kConvert3, kConvert4}},
-      {".spa", "spafile", {kConvert3, kConvert4}},
-      {".swe", "swefile", {kConvert3, kConvert4}},
-      {".txt", "txtfile", {kConvert3, kConvert4}},
-  };
   const std::string executable = "\"" + programFolder + platform::kShellExecutableName + "\" ";
   // A value that cannot be written is passed over; the next one follows.
-  for (const ShellClass& shellClass : classes) {
+  for (const ShellClass& shellClass : ShellClasses()) {
     if (shellClass.extension) registry.WriteString(RegistryRoot::ClassesRoot, shellClass.extension, "", shellClass.classKey);
     for (const Verb& verb : shellClass.verbs) {
       const std::string verbKey = std::string(shellClass.classKey) + "\\shell\\" + verb.key;
@@ -91,6 +61,16 @@ void RegisterShellVerbs(Registry& registry, const std::string& programFolder) {
                            executable + verb.commandSwitch + " \"%1\"");
     }
   }
+}
+
+void UnregisterShellVerbs(Registry& registry) {
+  for (const ShellClass& shellClass : ShellClasses())
+    for (const Verb& verb : shellClass.verbs) {
+      const std::string verbKey = std::string(shellClass.classKey) + "\\shell\\" + verb.key;
+      if (!registry.DeleteKey(RegistryRoot::ClassesRoot, verbKey))
+        platform::ReportWarning("cannot remove '" + std::string(RootName(RegistryRoot::ClassesRoot)) + "\\" + verbKey +
+                                "' from " + registry.Location());
+    }
 }
 
 // Unpacks the game's reference car and copies the files that converted cars need into
@@ -132,9 +112,15 @@ GamePaths FirstRunSetup(Registry& registry, SettingsStore& settings, const std::
   paths.nfs3Path = StoreGamePath(registry, settings, Games()[0]);
   paths.nfs4Path = StoreGamePath(registry, settings, Games()[1]);
   RegisterShellVerbs(registry, programFolder);
+  if constexpr (!platform::kWindows) desktop::RegisterDesktopIntegration(platform::ExecutablePath());
   CopyReferenceFiles(Games()[0], paths.nfs3Path, programFolder);
   CopyReferenceFiles(Games()[1], paths.nfs4Path, programFolder);
   return paths;
+}
+
+void Unregister(Registry& registry) {
+  UnregisterShellVerbs(registry);
+  if constexpr (!platform::kWindows) desktop::UnregisterDesktopIntegration();
 }
 
 }  // namespace velkor

@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/ConverterApp.h"
 #include "app/ListArchive.h"
+#include "app/Notice.h"
 #include "app/Usage.h"
 #include "base/Errors.h"
 #include "platform/Platform.h"
@@ -24,13 +25,21 @@ void PerformWithoutSettings(const Command& command) {
   }
 }
 
+// Reports a failure on stderr and, for a command started with --notify, on the desktop.
+int Failed(const Command& command, const std::string& message, const std::string& details, int status) {
+  platform::ReportError(message + details);
+  if (command.notify) NotifyDesktop("Velkor failed", message, true);
+  return status;
+}
+
 }  // namespace
 }  // namespace velkor
 
 int main(int argc, char** argv) {
   using namespace velkor;
+  Command command;
   try {
-    const Command command = ParseCommandLine(platform::CommandLineText(argc, argv));
+    command = ParseCommandLine(platform::CommandLineText(argc, argv));
     if (command.needsNoSettings) {
       PerformWithoutSettings(command);
       return 0;
@@ -40,16 +49,12 @@ int main(int argc, char** argv) {
     app.InitInstance(command);
     return 0;
   } catch (const UsageError& e) {
-    platform::ReportError(std::string(e.what()) + "\n\n" + kUsageText);
-    return 2;
+    return Failed(command, e.what(), std::string("\n\n") + kUsageText, 2);
   } catch (const Error& e) {
-    platform::ReportError(e.what());
-    return 1;
+    return Failed(command, e.what(), "", 1);
   } catch (const std::bad_alloc&) {
-    platform::ReportError("out of memory");
-    return 1;
+    return Failed(command, "out of memory", "", 1);
   } catch (const std::exception& e) {
-    platform::ReportError(std::string("unexpected failure: ") + e.what());
-    return 1;
+    return Failed(command, std::string("unexpected failure: ") + e.what(), "", 1);
   }
 }

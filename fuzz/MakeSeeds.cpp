@@ -217,6 +217,14 @@ void MakeSeeds(const fs::path& root) {
   seeds.AddRecognised("carp.txt", Find(roadster, "carp.txt"));
   seeds.AddRecognised("carp1.txt", nfs4Performance);
   seeds.AddRecognised("dash.qfs", Find(nfs3Reference, "dash.qfs"));
+
+  // Thunar's actions: a user's own action beside one of Velkor's from an earlier setup.
+  const std::string actions =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- mine -->\n<actions>\n<action><name>Terminal</name>"
+      "<unique-id>1431136020265634-1</unique-id><command>xterm -e 'cd %f &amp;&amp; sh'</command>"
+      "<patterns>*</patterns><directories/></action>\n<action><name>Pack to new VIV</name>"
+      "<unique-id>velkor-pack</unique-id><command>velkor --notify /p %f</command></action>\n</actions>\n";
+  seeds.Add("thunar", "uca.xml", Bytes(actions.begin(), actions.end()));
 }
 
 }  // namespace

@@ -65,6 +65,17 @@ struct FolderEntry {
 // Empty when the folder does not exist or cannot be listed.
 std::vector<FolderEntry> ListFolder(const std::string& folder);
 
+// Where the program `name` is found in the folders of $PATH; empty when it is not there
+// (always empty on Windows, where Velkor starts no helper programs).
+std::string FindProgram(const std::string& name);
+
+// Runs argv[0] with the arguments, its output discarded, and waits for it: its exit status,
+// or -1 when it could not be started or did not end normally.
+int RunProgram(const std::vector<std::string>& argv);
+
+// Lets whoever may read the file also execute it; false when it cannot (true on Windows).
+bool MakeExecutable(const std::string& path);
+
 // A number that differs between processes running at the same time.
 unsigned long ProcessId();
 

@@ -27,6 +27,11 @@ class Registry {
                            const std::string& value) = 0;
   virtual bool WriteDword(RegistryRoot root, const std::string& key, const std::string& name,
                           std::uint32_t value) = 0;
+  // Removes the key with its values and every key below it; true when it is gone (also
+  // when it never existed).
+  virtual bool DeleteKey(RegistryRoot root, const std::string& key) = 0;
+  // Removes one value; true when it is gone (also when it never existed).
+  virtual bool DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) = 0;
 
   // Where the values live, for messages ("HKEY_CURRENT_USER" or the store file's path).
   virtual std::string Location() const = 0;

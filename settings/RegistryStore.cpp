@@ -141,13 +141,30 @@ std::optional<std::uint32_t> RegistryDocument::GetDword(const std::string& fullK
 RegistryDocument::Item& RegistryDocument::ValueSlot(const std::string& fullKey, const std::string& name) {
   CreateKey(fullKey);
   Key& key = *FindKey(fullKey);
-  for (Item& item : key.items) {
-    const bool isValue = item.kind != Item::Kind::Verbatim || !item.name.empty() ||
-                         (!item.text.empty() && item.text.front() == '@');
-    if (isValue && SameIgnoringCase(item.name, name)) return item;
-  }
+  for (Item& item : key.items)
+    if (IsValueNamed(item, name)) return item;
   key.items.push_back(Item{Item::Kind::Verbatim, name, {}, 0});
   return key.items.back();
+}
+
+bool RegistryDocument::IsValueNamed(const Item& item, const std::string& name) {
+  const bool isValue =
+      item.kind != Item::Kind::Verbatim || !item.name.empty() || (!item.text.empty() && item.text.front() == '@');
+  return isValue && SameIgnoringCase(item.name, name);
+}
+
+bool RegistryDocument::DeleteKey(const std::string& fullKey) {
+  const std::string below = fullKey + "\\";
+  const auto removed = std::erase_if(keys_, [&](const Key& key) {
+    return SameIgnoringCase(key.path, fullKey) ||
+           (key.path.size() > below.size() && SameIgnoringCase(key.path.substr(0, below.size()), below));
+  });
+  return removed != 0;
+}
+
+bool RegistryDocument::DeleteValue(const std::string& fullKey, const std::string& name) {
+  Key* key = FindKey(fullKey);
+  return key && std::erase_if(key->items, [&](const Item& item) { return IsValueNamed(item, name); }) != 0;
 }
 
 void RegistryDocument::SetString(const std::string& fullKey, const std::string& name, const std::string& value) {
@@ -202,6 +219,14 @@ bool FileRegistry::WriteDword(RegistryRoot root, const std::string& key, const s
                               std::uint32_t value) {
   document_.SetDword(FullKey(root, key), name, value);
   return Store();
+}
+
+bool FileRegistry::DeleteKey(RegistryRoot root, const std::string& key) {
+  return !document_.DeleteKey(FullKey(root, key)) || Store();
+}
+
+bool FileRegistry::DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) {
+  return !document_.DeleteValue(FullKey(root, key), name) || Store();
 }
 
 bool FileRegistry::Store() {

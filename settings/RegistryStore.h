@@ -27,6 +27,10 @@ class RegistryDocument {
   std::optional<std::uint32_t> GetDword(const std::string& fullKey, const std::string& name) const;
   void SetString(const std::string& fullKey, const std::string& name, const std::string& value);
   void SetDword(const std::string& fullKey, const std::string& name, std::uint32_t value);
+  // Removes the key and every key below it; false when there was none.
+  bool DeleteKey(const std::string& fullKey);
+  // False when there was no such value.
+  bool DeleteValue(const std::string& fullKey, const std::string& name);
 
  private:
   struct Item {
@@ -43,6 +47,7 @@ class RegistryDocument {
   Key* FindKey(const std::string& fullKey);
   const Key* FindKey(const std::string& fullKey) const;
   Item& ValueSlot(const std::string& fullKey, const std::string& name);
+  static bool IsValueNamed(const Item& item, const std::string& name);
 
   std::vector<Item> preamble_;  // lines before the first key, other than the header
   std::vector<Key> keys_;
@@ -59,6 +64,8 @@ class FileRegistry : public Registry {
   bool WriteString(RegistryRoot root, const std::string& key, const std::string& name,
                    const std::string& value) override;
   bool WriteDword(RegistryRoot root, const std::string& key, const std::string& name, std::uint32_t value) override;
+  bool DeleteKey(RegistryRoot root, const std::string& key) override;
+  bool DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) override;
   std::string Location() const override { return storePath_; }
 
  private:

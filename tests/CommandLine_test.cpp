@@ -39,6 +39,30 @@ TEST(CommandLine, NamesTheActionTargetAndInstallFlag) {
   EXPECT_TRUE(ParseCommandLine("--list").needsNoSettings);
 }
 
+TEST(ParseCommandLine, NotifyComesFirstAndNeedsACommand) {
+  struct Case {
+    const char* text;
+    Action action;
+    bool notify;
+    const char* path;
+  };
+  for (const Case& c : {Case{"--notify /ci4 my car/car.viv", Action::Convert, true, "my car/car.viv"},
+                        Case{"--notify /e \"a b.viv\"", Action::Extract, true, "a b.viv"},
+                        Case{"/e --notify", Action::Extract, false, "--notify"},
+                        Case{"--unregister", Action::Unregister, false, ""},
+                        Case{"--notify", Action::Invalid, true, ""},
+                        Case{"--notify ", Action::Invalid, true, ""},
+                        Case{"--notify car.viv", Action::Invalid, true, ""},
+                        Case{"--notify --notify /e x", Action::Invalid, true, ""},
+                        Case{"--notifyx /e x", Action::Invalid, false, ""}}) {
+    const Command command = ParseCommandLine(c.text);
+    EXPECT_EQ(command.action, c.action) << c.text;
+    EXPECT_EQ(command.notify, c.notify) << c.text;
+    EXPECT_EQ(command.path, c.path) << c.text;
+    EXPECT_FALSE(command.needsNoSettings) << c.text;
+  }
+}
+
 std::string Path(std::initializer_list<const char*> parts) {
   std::string path = platform::kWindows ? "C:" : "";
   for (const char* part : parts) path += platform::kPathSeparator + std::string(part);

@@ -14,13 +14,22 @@ const std::string kSettings = "Software\\Velkor\\velkor\\Settings";
 
 class ConverterAppTest : public ::testing::Test {
  protected:
-  void SetUp() override { test::SetEnvironment("WINEPREFIX", dir / "no-wine"); }
-  void TearDown() override { test::UnsetEnvironment("WINEPREFIX"); }
+  // The first start's file-manager entries go into the test's folder.
+  void SetUp() override {
+    test::SetEnvironment("WINEPREFIX", dir / "no-wine");
+    test::SetEnvironment("XDG_DATA_HOME", desktop / "data");
+    test::SetEnvironment("XDG_CONFIG_HOME", desktop / "config");
+  }
+  void TearDown() override {
+    for (const char* name : {"WINEPREFIX", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) test::UnsetEnvironment(name);
+  }
+  std::string Exe() const { return dir / "bin" + platform::kPathSeparator + "velkor"; }
   void Start(const std::string& commandLine) {
-    ConverterApp(registry, dir / "bin" + platform::kPathSeparator + "velkor", "velkor").InitInstance(ParseCommandLine(commandLine));
+    ConverterApp(registry, Exe(), "velkor").InitInstance(ParseCommandLine(commandLine));
   }
   std::optional<std::string> Setting(const char* name) { return registry.ReadString(RegistryRoot::CurrentUser, kSettings, name); }
   test::TempDir dir;
+  test::TempDir desktop;
   FileRegistry registry{dir / "registry.reg"};
 };
 

@@ -53,5 +53,24 @@ TEST(FileRegistry, WritesThroughAndKeepsKeysItDidNotTouch) {
   EXPECT_FALSE(unwritable.ReadString(RegistryRoot::CurrentUser, "Software\\Y", "A"));
 }
 
+TEST(FileRegistry, DeletesAKeyWithTheKeysBelowItAndSingleValues) {
+  test::TempDir dir;
+  const std::string path = dir / "registry.reg";
+  test::WriteText(path,
+                  "[HKEY_CLASSES_ROOT\\vivfile\\shell\\extract]\n@=\"Extract\"\n\n"
+                  "[HKEY_CLASSES_ROOT\\vivfile\\shell\\extract\\command]\n@=\"x\"\n\n"
+                  "[HKEY_CLASSES_ROOT\\vivfile\\shell\\extractor]\n@=\"kept\"\n\n"
+                  "[HKEY_CURRENT_USER\\Software\\A]\n\"One\"=\"1\"\n\"Two\"=dword:00000002\n");
+  FileRegistry registry(path);
+  EXPECT_TRUE(registry.DeleteKey(RegistryRoot::ClassesRoot, "VIVFILE\\shell\\extract"));
+  EXPECT_TRUE(registry.DeleteKey(RegistryRoot::ClassesRoot, "nothing\\here"));
+  EXPECT_TRUE(registry.DeleteValue(RegistryRoot::CurrentUser, "Software\\A", "one"));
+  EXPECT_TRUE(registry.DeleteValue(RegistryRoot::CurrentUser, "Software\\A", "absent"));
+  EXPECT_EQ(test::ReadText(path),
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_CLASSES_ROOT\\vivfile\\shell\\extractor]\n@=\"kept\"\n\n"
+            "[HKEY_CURRENT_USER\\Software\\A]\n\"Two\"=dword:00000002\n\n");
+}
+
 }  // namespace
 }  // namespace velkor

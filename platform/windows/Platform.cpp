@@ -168,4 +168,10 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
 
 unsigned long ProcessId() { return ::GetCurrentProcessId(); }
 
+std::string FindProgram(const std::string&) { return ""; }
+
+int RunProgram(const std::vector<std::string>&) { return -1; }
+
+bool MakeExecutable(const std::string&) { return true; }
+
 }  // namespace velkor::platform

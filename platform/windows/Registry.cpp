@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "base/Endian.h"
@@ -125,7 +126,43 @@ class Win32Registry final : public Registry {
     return ::RegSetValueExA(handle.get(), name.c_str(), 0, REG_DWORD, data, sizeof data) == ERROR_SUCCESS;
   }
 
+  // A class key may live below HKEY_CURRENT_USER\Software\Classes (see CreateWritable) as
+  // well as in the machine's classes: both are removed.
+  bool DeleteKey(RegistryRoot root, const std::string& key) override {
+    bool gone = true;
+    for (const auto& [rootKey, path] : Places(root, key)) {
+      // Given a subkey's name, RegDeleteTree removes that key with everything below it.
+      const LONG status = ::RegDeleteTreeA(rootKey, path.c_str());
+      gone = gone && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
+    }
+    return gone;
+  }
+
+  bool DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) override {
+    bool gone = true;
+    for (const auto& [rootKey, path] : Places(root, key)) {
+      HKEY handle = nullptr;
+      const LONG opened = ::RegOpenKeyExA(rootKey, path.c_str(), 0, KEY_SET_VALUE, &handle);
+      if (opened == ERROR_FILE_NOT_FOUND) continue;
+      if (opened != ERROR_SUCCESS) {
+        gone = false;
+        continue;
+      }
+      const Key owner(handle);
+      const LONG status = ::RegDeleteValueA(handle, name.c_str());
+      gone = gone && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
+    }
+    return gone;
+  }
+
   std::string Location() const override { return RootName(RegistryRoot::CurrentUser); }
+
+ private:
+  static std::vector<std::pair<HKEY, std::string>> Places(RegistryRoot root, const std::string& key) {
+    if (root == RegistryRoot::ClassesRoot)
+      return {{HKEY_CURRENT_USER, "Software\\Classes\\" + key}, {HKEY_CLASSES_ROOT, key}};
+    return {{RootKey(root), key}};
+  }
 };
 
 }  // namespace

@@ -23,6 +23,7 @@ RunResult RunVelkor(const std::vector<std::string>& args, const std::string& hom
     ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
     ::setenv("HOME", home.c_str(), 1);
     ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("XDG_DATA_HOME");
     ::setenv("WINEPREFIX", (home + "/.wine").c_str(), 1);
     for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
     std::vector<char*> argv{const_cast<char*>(executable.c_str())};

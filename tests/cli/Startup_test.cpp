@@ -33,7 +33,8 @@ TEST(Startup, ExitStatusesAndTheStoreOfAFirstStart) {
     EXPECT_EQ(run.exitStatus, 1) << sw;
     EXPECT_NE(run.err.find("'" + (home / "none.viv") + "'"), std::string::npos) << run.err;
   }
-  EXPECT_EQ(test::ListNames(home.path()), std::vector<std::string>{".config"});
+  // The settings store and the file-manager entries of the first start; nothing else.
+  EXPECT_EQ(test::ListNames(home.path()), (std::vector<std::string>{".config", ".local"}));
 }
 
 TEST(Startup, XdgConfigHomeIsHonoured) {

@@ -22,8 +22,16 @@ Bytes ReferenceCar(const Names& names) {
 
 class FirstRunSetupTest : public ::testing::Test {
  protected:
-  void SetUp() override { ::setenv("WINEPREFIX", (dir / "no-wine").c_str(), 1), test::MakeFolder(program); }
-  void TearDown() override { ::unsetenv("WINEPREFIX"); }
+  void SetUp() override {
+    ::setenv("WINEPREFIX", (dir / "no-wine").c_str(), 1);
+    // The file-manager entries go here, not into the home of whoever runs the tests.
+    ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    test::MakeFolder(program);
+  }
+  void TearDown() override {
+    for (const char* name : {"WINEPREFIX", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) ::unsetenv(name);
+  }
   GamePaths Run() { return FirstRunSetup(registry, settings, program); }
   // Installs a game at `folder` whose reference car (at `car`, below it) holds `names`.
   void Game(const std::string& key, const std::string& folder, const std::string& car, const Names& names) {

@@ -1,0 +1,49 @@
+#include "desktop/CommandText.h"
+
+namespace velkor::desktop {
+
+std::string DoubleQuoted(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+std::string EscapePercent(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    out += c;
+    if (c == '%') out += '%';
+  }
+  return out;
+}
+
+std::string KeyFileValue(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    out += c;
+    if (c == '\\') out += '\\';
+  }
+  return out;
+}
+
+std::string ShellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+bool IsWritablePath(const std::string& path) {
+  for (unsigned char c : path)
+    if (c < 0x20 || c == 0x7f) return false;
+  return !path.empty();
+}
+
+std::string KeyFileCommand(const std::string& executable, const std::string& commandSwitch,
+                           const std::string& fileCode) {
+  return KeyFileValue(EscapePercent(DoubleQuoted(executable)) + " --notify " + commandSwitch + " " + fileCode);
+}
+
+}  // namespace velkor::desktop

@@ -1,0 +1,188 @@
+#include "desktop/DesktopIntegration.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "base/Errors.h"
+#include "desktop/CommandText.h"
+#include "desktop/EntryFiles.h"
+#include "desktop/MimeTypes.h"
+#include "desktop/ThunarActions.h"
+#include "files/AtomicOutput.h"
+#include "platform/File.h"
+#include "platform/Platform.h"
+#include "settings/UserFolders.h"
+
+namespace velkor::desktop {
+namespace {
+
+// Where each kind of entry lives, below the user's data or configuration folder.
+struct Places {
+  std::string data = UserDataHome();
+  std::string config = UserConfigHome();
+  std::string MimeFolder() const { return data + "/mime"; }
+  std::string MimePackage() const { return data + "/mime/packages/velkor.xml"; }
+  std::string ApplicationsFolder() const { return data + "/applications"; }
+  std::string ApplicationEntry() const { return data + "/applications/velkor.desktop"; }
+  std::string ServiceMenus() const { return data + "/kio/servicemenus"; }
+  std::string NemoActions() const { return data + "/nemo/actions"; }
+  std::vector<std::string> ScriptFolders() const {
+    return {data + "/nautilus/scripts/Velkor", config + "/caja/scripts/Velkor"};
+  }
+  std::string ThunarActions() const { return config + "/Thunar/uca.xml"; }
+};
+
+std::string ReadText(const std::string& path) {
+  File file(path, File::Mode::Read);
+  Bytes bytes(static_cast<std::size_t>(file.Length()));
+  file.ReadExact(bytes);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// Writes one entry, creating its folder; false (with a warning) when it cannot.
+bool WriteEntry(const std::string& path, const std::string& text, bool executable,
+                std::vector<std::string>& written) {
+  const std::string folder = path.substr(0, path.find_last_of('/'));
+  const auto slash = folder.find_last_of('/');
+  ProvideUserFolder(folder.substr(0, slash), folder.substr(slash + 1));
+  try {
+    WriteFileAtomically(path, ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+  } catch (const Error& e) {
+    platform::ReportWarning(std::string("cannot add Velkor's file-manager entry: ") + e.what());
+    return false;
+  }
+  if (executable && !platform::MakeExecutable(path))
+    platform::ReportWarning("cannot make '" + path + "' executable; the file manager will not offer it");
+  written.push_back(path);
+  return true;
+}
+
+void Remove(const std::string& path, std::vector<std::string>& removed) {
+  if (platform::RemoveFile(path)) removed.push_back(path);
+}
+
+// Velkor's files in a folder of entries of several programs: "velkor-*<suffix>".
+void RemoveOwnEntries(const std::string& folder, const std::string& suffix, std::vector<std::string>& removed) {
+  for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
+    const std::string& name = entry.name;
+    if (!entry.isFolder && name.rfind("velkor-", 0) == 0 && name.size() > suffix.size() &&
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+      Remove(entry.fullPath, removed);
+  }
+}
+
+void RemoveScripts(const Places& places, std::vector<std::string>& removed) {
+  for (const std::string& folder : places.ScriptFolders()) {
+    for (const Verb& verb : AllVerbs()) Remove(folder + "/" + verb.label, removed);
+    platform::RemoveEmptyFolder(folder);  // kept when the user put files of their own there
+  }
+}
+
+// Refreshes a cache of the desktop's databases; a warning when its program is missing.
+void Refresh(const std::string& program, const std::string& folder) {
+  const std::string path = platform::FindProgram(program);
+  if (path.empty()) {
+    platform::ReportWarning(program + " is not installed: file managers may not see Velkor's entries until '" +
+                            program + " " + folder + "' runs");
+    return;
+  }
+  const int status = platform::RunProgram({path, folder});
+  if (status != 0)
+    platform::ReportWarning("'" + program + " " + folder + "' failed (exit status " + std::to_string(status) + ")");
+}
+
+// The user's Thunar actions, or the system's defaults when the user has none yet: Thunar
+// reads only the user's file once it exists, so starting empty would hide the defaults.
+std::optional<std::string> ThunarActionsText(const std::string& path) {
+  if (File::CanOpenForReading(path)) return ReadText(path);
+  if (platform::IsFolder(path) || platform::IsSymbolicLink(path)) return std::nullopt;
+  const char* dirs = std::getenv("XDG_CONFIG_DIRS");
+  const std::string folders = dirs && *dirs ? dirs : "/etc/xdg";
+  for (std::size_t start = 0; start <= folders.size();) {
+    std::size_t end = folders.find(':', start);
+    if (end == std::string::npos) end = folders.size();
+    const std::string candidate = folders.substr(start, end - start) + "/Thunar/uca.xml";
+    start = end + 1;
+    if (candidate.front() == '/' && File::CanOpenForReading(candidate)) return ReadText(candidate);
+  }
+  return std::string();
+}
+
+// Merges `ours` into the Thunar actions file. A file that Velkor cannot read as Thunar's
+// is left alone with a warning.
+void UpdateThunarActions(const std::string& path, const std::vector<ThunarAction>& ours,
+                         std::vector<std::string>& changed) {
+  std::optional<std::string> existing;
+  try {
+    existing = ThunarActionsText(path);
+  } catch (const Error& e) {
+    platform::ReportWarning(std::string("Thunar's actions left as they are: ") + e.what());
+    return;
+  }
+  const auto merged = existing ? MergeThunarActions(*existing, ours) : std::nullopt;
+  if (!merged) {
+    platform::ReportWarning("'" + path + "' is not a Thunar actions file Velkor can read; it was left as it is");
+    return;
+  }
+  if (ours.empty() && merged->removed == 0) return;
+  // A link (a managed dotfile) stays a link: the file it names is replaced.
+  std::error_code error;
+  const std::string target =
+      platform::IsSymbolicLink(path) ? std::filesystem::canonical(path, error).string() : path;
+  if (error) {
+    platform::ReportWarning("cannot follow the link '" + path + "': " + error.message());
+    return;
+  }
+  WriteEntry(target, merged->text, false, changed);
+}
+
+}  // namespace
+
+std::vector<std::string> RegisterDesktopIntegration(const std::string& executable) {
+  std::vector<std::string> written;
+  if (!IsWritablePath(executable)) {
+    platform::ReportWarning("no file-manager entries: the path of Velkor's executable holds control characters");
+    return written;
+  }
+  const Places places;
+  std::vector<std::string> stale;
+  RemoveOwnEntries(places.ServiceMenus(), ".desktop", stale);
+  RemoveOwnEntries(places.NemoActions(), ".nemo_action", stale);
+  RemoveScripts(places, stale);
+
+  const std::vector<ClassType> types = ClassTypes(SystemGlobs());
+  WriteEntry(places.MimePackage(), MimePackage(types), false, written);
+  WriteEntry(places.ApplicationEntry(), ApplicationEntry(executable), false, written);
+  for (const ClassType& type : types) {
+    const std::string name = ClassFileName(*type.shellClass);
+    WriteEntry(places.ServiceMenus() + "/velkor-" + name + ".desktop", ServiceMenu(executable, type), true, written);
+    for (const Verb& verb : type.shellClass->verbs)
+      WriteEntry(places.NemoActions() + "/velkor-" + name + "-" + verb.key + ".nemo_action",
+                 NemoAction(executable, type, verb), false, written);
+  }
+  for (const std::string& folder : places.ScriptFolders())
+    for (const Verb& verb : AllVerbs()) WriteEntry(folder + "/" + verb.label, VerbScript(executable, verb), true, written);
+  UpdateThunarActions(places.ThunarActions(), VelkorThunarActions(executable), written);
+
+  Refresh("update-mime-database", places.MimeFolder());
+  Refresh("update-desktop-database", places.ApplicationsFolder());
+  return written;
+}
+
+std::vector<std::string> UnregisterDesktopIntegration() {
+  const Places places;
+  std::vector<std::string> removed;
+  const bool hadTypes = platform::RemoveFile(places.MimePackage());
+  if (hadTypes) removed.push_back(places.MimePackage());
+  const bool hadEntry = platform::RemoveFile(places.ApplicationEntry());
+  if (hadEntry) removed.push_back(places.ApplicationEntry());
+  RemoveOwnEntries(places.ServiceMenus(), ".desktop", removed);
+  RemoveOwnEntries(places.NemoActions(), ".nemo_action", removed);
+  RemoveScripts(places, removed);
+  if (File::CanOpenForReading(places.ThunarActions())) UpdateThunarActions(places.ThunarActions(), {}, removed);
+  if (hadTypes) Refresh("update-mime-database", places.MimeFolder());
+  if (hadEntry) Refresh("update-desktop-database", places.ApplicationsFolder());
+  return removed;
+}
+
+}  // namespace velkor::desktop

@@ -1,0 +1,124 @@
+#include "desktop/EntryFiles.h"
+
+#include <cstring>
+
+#include "base/Text.h"
+#include "desktop/CommandText.h"
+
+namespace velkor::desktop {
+namespace {
+
+const ShellClass& ArchiveClass() {
+  for (const ShellClass& shellClass : ShellClasses())
+    if (shellClass.extension && std::strcmp(shellClass.extension, ".viv") == 0) return shellClass;
+  return ShellClasses().front();
+}
+
+// A shell pattern matching the extension in any case: ".viv" -> "*.[vV][iI][vV]".
+std::string AnyCasePattern(const char* extension) {
+  std::string pattern = "*.";
+  for (const char* c = extension + 1; *c; ++c) {
+    const char upper = (*c >= 'a' && *c <= 'z') ? static_cast<char>(*c - 'a' + 'A') : *c;
+    pattern += std::string("[") + *c + upper + "]";
+  }
+  return pattern;
+}
+
+}  // namespace
+
+std::vector<const ShellClass*> ClassesOf(const Verb& verb) {
+  std::vector<const ShellClass*> classes;
+  for (const ShellClass& shellClass : ShellClasses())
+    for (const Verb& candidate : shellClass.verbs)
+      if (std::strcmp(candidate.key, verb.key) == 0) classes.push_back(&shellClass);
+  return classes;
+}
+
+std::string ClassFileName(const ShellClass& shellClass) { return LowerCaseAscii(shellClass.classKey); }
+
+std::string ApplicationEntry(const std::string& executable) {
+  const ShellClass& archives = ArchiveClass();
+  std::string actions;
+  for (std::size_t i = 1; i < archives.verbs.size(); ++i) actions += std::string(archives.verbs[i].key) + ";";
+  std::string text =
+      "[Desktop Entry]\n"
+      "Type=Application\n"
+      "Version=1.4\n"
+      "Name=Velkor\n"
+      "Comment=" + std::string(archives.verbs.front().label) + "\n"
+      "NoDisplay=true\n"
+      "Terminal=false\n"
+      "MimeType=" + std::string(kArchiveType) + ";\n"
+      "Exec=" + KeyFileCommand(executable, archives.verbs.front().commandSwitch, "%f") + "\n"
+      "Actions=" + actions + "\n";
+  for (std::size_t i = 1; i < archives.verbs.size(); ++i) {
+    const Verb& verb = archives.verbs[i];
+    text += std::string("\n[Desktop Action ") + verb.key + "]\nName=" + verb.label + "\nExec=" +
+            KeyFileCommand(executable, verb.commandSwitch, "%f") + "\n";
+  }
+  return text;
+}
+
+std::string ServiceMenu(const std::string& executable, const ClassType& type) {
+  std::string actions;
+  for (const Verb& verb : type.shellClass->verbs) actions += std::string(verb.key) + ";";
+  std::string text =
+      "[Desktop Entry]\n"
+      "Type=Service\n"
+      "Name=Velkor\n"
+      "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\n"
+      "MimeType=" + type.mimeType + ";\n"
+      "Actions=" + actions + "\n";
+  for (const Verb& verb : type.shellClass->verbs) {
+    text += std::string("\n[Desktop Action ") + verb.key + "]\nName=" + verb.label + "\nExec=" +
+            KeyFileCommand(executable, verb.commandSwitch, "%f") + "\n";
+  }
+  return text;
+}
+
+std::string NemoAction(const std::string& executable, const ClassType& type, const Verb& verb) {
+  return std::string("[Nemo Action]\n") + "Name=" + verb.label + "\n" + "Comment=Velkor: " + verb.label + "\n" +
+         "Exec=" + KeyFileCommand(executable, verb.commandSwitch, "%F") + "\n" + "Selection=s\n" +
+         "Extensions=" + (type.extension.empty() ? std::string("dir") : type.extension) + ";\n" + "Quote=double\n";
+}
+
+std::string VerbScript(const std::string& executable, const Verb& verb) {
+  std::string fits;
+  for (const ShellClass* shellClass : ClassesOf(verb)) {
+    if (!shellClass->extension) {
+      fits += "  [ -d \"$1\" ] && return 0\n";
+    } else {
+      fits += std::string("  case $1 in ") + AnyCasePattern(shellClass->extension) + ") [ ! -d \"$1\" ] && return 0;; esac\n";
+    }
+  }
+  const std::string label = verb.label;
+  return "#!/bin/sh\n"
+         "# Velkor: " + label + ", on each selected path it applies to.\n"
+         "# Written by Velkor's setup; \"velkor --unregister\" removes it.\n"
+         "velkor=" + ShellQuoted(executable) + "\n"
+         "status=0\n"
+         "fits() {\n" + fits + "  return 1\n}\n"
+         "run() {\n"
+         "  if fits \"$1\"; then\n"
+         "    \"$velkor\" --notify " + verb.commandSwitch + " \"$1\" || status=1\n"
+         "  else\n"
+         "    message=\"'$1' is not something '" + label + "' applies to; it was left as it is\"\n"
+         "    echo \"velkor: $message\" >&2\n"
+         "    if command -v notify-send >/dev/null 2>&1; then notify-send -u critical Velkor \"$message\"; fi\n"
+         "    status=1\n"
+         "  fi\n"
+         "}\n"
+         "paths=${NAUTILUS_SCRIPT_SELECTED_FILE_PATHS:-$CAJA_SCRIPT_SELECTED_FILE_PATHS}\n"
+         "if [ -z \"$paths\" ]; then\n"
+         "  for path in \"$@\"; do run \"$path\"; done\n"
+         "else\n"
+         "  while IFS= read -r path; do\n"
+         "    if [ -n \"$path\" ]; then run \"$path\"; fi\n"
+         "  done <<END_OF_PATHS\n"
+         "$paths\n"
+         "END_OF_PATHS\n"
+         "fi\n"
+         "exit $status\n";
+}
+
+}  // namespace velkor::desktop
