@@ -2,9 +2,15 @@
 # Velkor's main job on the bundled sample, in a scratch folder that nothing else shares:
 # two synthetic game installations, a first start that finds them and collects their
 # reference files, then the sample NFS3 car converted to NFS4 and installed.
-#   sample/run.sh [BUILD_FOLDER]      (default: build/release)
+#   sample/run.sh [BUILD_FOLDER]
+# Without BUILD_FOLDER it first installs the Debian packages the build needs (those that are
+# missing) and builds the release preset into build/release.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+if [ $# -eq 0 ]; then
+  "$here/tools/install-build-deps.sh"
+  (cd "$here" && cmake --workflow --preset release)
+fi
 build=$(cd "${1:-$here/build/release}" && pwd)
 scratch="$build/sample-run"
 
