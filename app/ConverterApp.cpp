@@ -1,12 +1,15 @@
 #include "app/ConverterApp.h"
 
+#include <iostream>
 #include <utility>
 
 #include "app/CommandLine.h"
+#include "app/SetupReport.h"
 #include "app/Workflows.h"
 #include "base/Errors.h"
 #include "base/Text.h"
 #include "platform/Platform.h"
+#include "settings/DataFolder.h"
 #include "settings/SettingsStore.h"
 
 namespace velkor {
@@ -20,12 +23,12 @@ void Convert(const Command& command, const std::string& gamePath, const std::str
   if (gamePath == kNotAvailable) {
     throw CommandError(std::string("cannot convert to ") + ShortName(target) + ": " + FullName(target) +
                        " was not found when Velkor first ran (" + ShortName(target) + "Path is \"N/A\" in " +
-                       settings.Describe(kSection) + "); install the game, set \"Installed\" to 0 there and run " +
-                       "Velkor once, or enter the game's folder as " + ShortName(target) + "Path");
+                       settings.Describe(kSection) + "); install the game and run velkor --setup, or enter " +
+                       "the game's folder as " + ShortName(target) + "Path");
   }
   // An archive is a whole car; the ending is compared exactly, as the shell verbs pass it.
   if (EndsWith(command.path, ".viv")) {
-    ConvertCar(command.path, target, command.install, programFolder, gamePath);
+    ConvertCar(command.path, target, command.install, ReferenceFolder(programFolder), gamePath, KeptCarsFolder());
   } else {
     ConvertSingleFile(command.path, target);
   }
@@ -48,14 +51,17 @@ void ConverterApp::InitInstance(const Command& command) {
   const std::string programFolder = ProgramFolderOf(executablePath_);
 
   GamePaths paths;
-  if (settings.GetProfileInt(kSection, "Installed", 0) != 0) {
+  if (settings.GetProfileInt(kSection, "Installed", 0) != 0 && command.action != Action::Setup) {
     paths.nfs3Path = settings.GetProfileString(kSection, "NFS3Path", "");
     paths.nfs4Path = settings.GetProfileString(kSection, "NFS4Path", "");
   } else {
-    paths = FirstRunSetup(registry_, settings, programFolder);
+    // "--setup" runs the setup whatever "Installed" says, once.
+    const SetupReport report = FirstRunSetup(registry_, settings, programFolder);
+    paths = report.paths;
     if (!settings.WriteProfileInt(kSection, "Installed", 1))
       platform::ReportWarning("cannot write the settings in " + settings.Describe(kSection) +
                               "; the first-run setup will run again next time");
+    if (command.action == Action::Setup) PrintSetupReport(report, std::cout);
   }
 
   switch (command.action) {
@@ -65,6 +71,14 @@ void ConverterApp::InitInstance(const Command& command) {
     case Action::Convert:
       Convert(command, command.target == Game::Nfs3 ? paths.nfs3Path : paths.nfs4Path, programFolder, settings);
       return;
+    case Action::Setup: return;
+    case Action::Restore: {
+      const RestoreOutcome restored = RestoreCar(command.path, paths, KeptCarsFolder());
+      std::cout << "restored '" << restored.installed.outputPath << "' from '" << restored.restoredFrom << "'\n";
+      if (!restored.installed.keptCopy.empty())
+        std::cout << "the archive it replaced is kept as '" << restored.installed.keptCopy << "'\n";
+      return;
+    }
     case Action::Invalid: throw UsageError(command.problem);
     default: throw InternalError("command performed before the settings were opened");
   }

@@ -13,6 +13,8 @@ const char* const kUsageText =
     "  /ci4 PATH          convert a car to NFS4 and install it into NFS4's car folder\n"
     "\n"
     "  --list ARCHIVE.viv print an archive's directory without unpacking it\n"
+    "  --setup            find the games and collect the reference files again, with a report\n"
+    "  --restore ARCHIVE  put back the car archive that the last installation replaced\n"
     "  --help             print this text\n"
     "  --version          print Velkor's version\n"
     "\n"

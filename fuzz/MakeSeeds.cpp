@@ -128,7 +128,8 @@ void MakeSeeds(const fs::path& root) {
   }
   const std::string roadsterArchive = out("roadster.viv");
   WriteFileAtomically(roadsterArchive, sample::PackArchive(roadster));
-  ConvertCar(roadsterArchive, Game::Nfs4, false, (work / "program").string() + "/", (work / "nfs4").string() + "/");
+  ConvertCar(roadsterArchive, Game::Nfs4, false, (work / "program").string() + "/", (work / "nfs4").string() + "/",
+             (work / "kept").string());
   const Bytes nfs4Car = ReadAll(out("roadster.vi4"));
   const Bytes nfs4Performance = ReadAll(out("carp.tx4"));
   const Bytes nfs4Model = ReadAll(out("car.fc4"));

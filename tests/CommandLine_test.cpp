@@ -52,7 +52,11 @@ TEST(ParseCommandLine, NamesTheActionTargetAndInstallFlag) {
   EXPECT_TRUE(ParseCommandLine("--list x").needsNoSettings);
   EXPECT_TRUE(ParseCommandLine("--list").needsNoSettings);
   EXPECT_FALSE(ParseCommandLine("/e x").needsNoSettings);
-  for (const char* text : {"/C3 car.viv", "/x foo", "/e", "/e \"\"", "/ci5 x"})
+  EXPECT_EQ(ParseCommandLine("--setup").action, Action::Setup);
+  EXPECT_FALSE(ParseCommandLine("--setup").needsNoSettings);
+  EXPECT_EQ(ParseCommandLine("--restore a/car.viv").action, Action::Restore);
+  EXPECT_EQ(ParseCommandLine("--restore a/car.viv").path, "a/car.viv");
+  for (const char* text : {"/C3 car.viv", "/x foo", "/e", "/e \"\"", "/ci5 x", "--setup x", "--restore"})
     EXPECT_EQ(ParseCommandLine(text).action, Action::Invalid) << text;
 }
 

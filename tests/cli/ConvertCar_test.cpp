@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <regex>
 
 #include "carp/Carp3File.h"
 #include "carp/Carp4File.h"
@@ -46,9 +47,10 @@ class CarConversionTest : public ::testing::Test {
   void SetUp() override {
     test::MakeFolder(home / "bin");
     fs::copy_file(VELKOR_EXE, home / "bin/velkor");
+    test::MakeFolder(data);
     for (const auto& [name, bytes] : sample::Nfs3ReferenceCar())
-      if (name == "dash.qfs") test::WriteBytes(home / "bin" + "/" + name, bytes);
-    for (const auto& [name, bytes] : sample::Nfs4ReferenceCar()) test::WriteBytes(home / "bin" + "/" + name, bytes);
+      if (name == "dash.qfs") test::WriteBytes(data + "/" + name, bytes);
+    for (const auto& [name, bytes] : sample::Nfs4ReferenceCar()) test::WriteBytes(data + "/" + name, bytes);
     test::MakeFolder(home / "nfs3/GameData/CarModel");
     test::MakeFolder(home / "nfs4/Data/Cars");
     test::MakeFolder(home / ".config/Velkor");
@@ -121,6 +123,7 @@ class CarConversionTest : public ::testing::Test {
 
   test::TempDir home;
   test::TempDir scratch;
+  const std::string data = home / ".local/share/Velkor";
 };
 
 TEST_F(CarConversionTest, ToNfs4InstallsEveryMemberInOrderWithTheExpectedBytes) {
@@ -179,8 +182,8 @@ TEST_F(CarConversionTest, ToNfs3TakesTheHighestVariantAndReplacesTheCarsOwnRefer
   EXPECT_EQ(Member(out, "car.fce"), FceTo3(Member(car, "car2.fce"), 0));
   EXPECT_EQ(Member(out, "card.fce"), FceTo3(Member(car, "car2.fce"), 1));
   EXPECT_EQ(Member(out, "car00.tga"), FlipRows(Member(car, "car200.tga")));
-  EXPECT_EQ(Member(out, "dash.qfs"), test::ReadBytes(home / "bin/dash.qfs"));
-  EXPECT_EQ(Member(out, "careng.bnk"), test::ReadBytes(home / "bin/careng.bnk"));
+  EXPECT_EQ(Member(out, "dash.qfs"), test::ReadBytes(data + "/dash.qfs"));
+  EXPECT_EQ(Member(out, "careng.bnk"), test::ReadBytes(data + "/careng.bnk"));
 }
 
 TEST_F(CarConversionTest, ToNfs3WithoutNumberedModelsUsesThePlainFiles) {
@@ -234,11 +237,10 @@ TEST_F(CarConversionTest, AnExistingWorkingFolderIsRefusedAndKeptUntouched) {
 
 TEST_F(CarConversionTest, MissingReferenceFilesAndCarFoldersAreClearErrors) {
   const std::string archive = PutCar("roadster", sample::RoadsterCar());
-  fs::remove(home / "bin/careng.ctb");
+  fs::remove(data + "/careng.ctb");
   auto run = Velkor("/c4", archive);
   EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_NE(run.err.find("careng.ctb"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("first start"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("'careng.ctb' is missing from '" + data + "/'"), std::string::npos) << run.err;
   EXPECT_EQ(test::ListNames(home / "cars/roadster"), std::vector<std::string>{"car.viv"});
 
   fs::remove_all(home / "nfs3/GameData");
@@ -246,6 +248,78 @@ TEST_F(CarConversionTest, MissingReferenceFilesAndCarFoldersAreClearErrors) {
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.err.find("GameData/CarModel"), std::string::npos) << run.err;
   EXPECT_EQ(test::ListNames(home / "nfs3"), std::vector<std::string>{});
+}
+
+// Replaced installations: kept under <data>/replaced/NFS4/<car>, put back by --restore.
+class KeptCarTest : public CarConversionTest {
+ protected:
+  test::RunResult Restore(const std::string& path) { return test::RunVelkor({"--restore", path}, home.path(), {}, home / "bin/velkor"); }
+  // The kept copies' contents, in name order.
+  std::vector<Bytes> KeptCopies() {
+    std::vector<Bytes> copies;
+    for (const auto& name : test::ListNames(kept)) copies.push_back(test::ReadBytes(kept + "/" + name));
+    return copies;
+  }
+  std::vector<NamedBytes> car = sample::RoadsterCar();
+  const std::string archive = PutCar("Velkor Roadster", car);
+  const std::string installed = home / "nfs4/Data/Cars/Velkor Roadster/car.viv";
+  const std::string kept = data + "/replaced/NFS4/Velkor Roadster";
+};
+
+TEST_F(KeptCarTest, AReplacedArchiveIsKeptUnlessIdenticalAndRestoreSwapsItBack) {
+  ASSERT_EQ(Velkor("/ci4", archive).exitStatus, 0);
+  const Bytes first = test::ReadBytes(installed);
+  ASSERT_EQ(Velkor("/ci4", archive).exitStatus, 0);
+  EXPECT_FALSE(test::PathExists(kept)) << "an archive holding the new bytes is not kept";
+
+  std::erase_if(car, [](const NamedBytes& m) { return m.first == "fedata.ger"; });
+  PutCar("Velkor Roadster", car);
+  ASSERT_EQ(Velkor("/ci4", archive).exitStatus, 0);
+  const Bytes second = test::ReadBytes(installed);
+  ASSERT_NE(second, first);
+  const auto names = test::ListNames(kept);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_TRUE(std::regex_match(names[0], std::regex(R"(\d{8}-\d{6}\.viv)"))) << names[0];
+  EXPECT_EQ(KeptCopies(), std::vector<Bytes>{first});
+
+  auto run = Restore(installed);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(installed), first);
+  EXPECT_EQ(test::ListNames(home / "nfs4/Data/Cars/Velkor Roadster"), std::vector<std::string>{"car.viv"});
+  auto copies = KeptCopies();
+  ASSERT_EQ(copies.size(), 2u);
+  EXPECT_EQ(std::count(copies.begin(), copies.end(), second), 1) << "the restoration kept what it replaced";
+
+  // Again, through a path spelled in another case: the newest kept copy comes back.
+  run = Restore(home / "nfs4/data/cars/Velkor Roadster/CAR.VIV");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(installed), second);
+  EXPECT_EQ(KeptCopies().size(), 3u) << "kept copies are never deleted";
+}
+
+TEST_F(KeptCarTest, RestoringNeedsAKeptCopyInAGamesCarFolder) {
+  ASSERT_EQ(Velkor("/ci4", archive).exitStatus, 0);
+  const Bytes first = test::ReadBytes(installed);
+  auto run = Restore(installed);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.err.find("'" + kept + "'"), std::string::npos) << run.err;
+  run = Restore(archive);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.err.find("not a car's archive in a game's car folder"), std::string::npos) << run.err;
+  EXPECT_EQ(test::ReadBytes(installed), first);
+}
+
+TEST_F(KeptCarTest, AnOldArchiveThatCannotBeKeptIsNotReplaced) {
+  ASSERT_EQ(Velkor("/ci4", archive).exitStatus, 0);
+  const Bytes first = test::ReadBytes(installed);
+  test::WriteText(data + "/replaced", "a file where the folder belongs");
+  std::erase_if(car, [](const NamedBytes& m) { return m.first == "fedata.ger"; });
+  PutCar("Velkor Roadster", car);
+  const auto run = Velkor("/ci4", archive);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.err.find("nothing was replaced"), std::string::npos) << run.err;
+  EXPECT_EQ(test::ReadBytes(installed), first);
+  EXPECT_EQ(test::ListNames(home / "nfs4/Data/Cars/Velkor Roadster"), std::vector<std::string>{"car.viv"});
 }
 
 }  // namespace

@@ -43,7 +43,8 @@ HostileHome::HostileHome() {
   std::vector<sample::Member> references = sample::Nfs4ReferenceCar();
   for (const auto& member : sample::Nfs3ReferenceCar())
     if (member.first == "dash.qfs") references.push_back(member);
-  for (const auto& [name, bytes] : references) WriteBytes(dir_ / ("bin/" + name), bytes);
+  MakeFolder(dir_ / ".local/share/Velkor");
+  for (const auto& [name, bytes] : references) WriteBytes(dir_ / (".local/share/Velkor/" + name), bytes);
 
   MakeFolder(Nfs3Cars());
   MakeFolder(Nfs4Cars());

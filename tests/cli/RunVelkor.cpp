@@ -32,6 +32,7 @@ RunResult RunVelkor(const std::vector<std::string>& args, const std::string& hom
     ::dup2(err, 2);
     ::setenv("HOME", home.c_str(), 1);
     ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("XDG_DATA_HOME");
     ::setenv("WINEPREFIX", (home + "/.wine").c_str(), 1);
     for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
     std::vector<char*> argv;

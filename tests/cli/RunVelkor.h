@@ -14,7 +14,8 @@ struct RunResult {
 };
 
 // Runs the velkor executable with the arguments, in `workingFolder` (when not empty),
-// with HOME and XDG_CONFIG_HOME pointing into `home` and the extra environment given.
+// with HOME pointing to `home` (XDG_CONFIG_HOME and XDG_DATA_HOME unset, so their defaults
+// lie below it), WINEPREFIX to `home`/.wine, and the extra environment given.
 RunResult RunVelkor(const std::vector<std::string>& args, const std::string& home,
                     const std::map<std::string, std::string>& environment = {},
                     const std::string& executable = VELKOR_EXE);

@@ -33,17 +33,29 @@ class FirstRunSetupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ::setenv("WINEPREFIX", (dir / "no-wine").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+    ::setenv("HOME", dir.path().c_str(), 1);  // no game of the machine's own Wine prefixes
     test::MakeFolder(programFolder);
   }
-  void TearDown() override { ::unsetenv("WINEPREFIX"); }
+  void TearDown() override {
+    ::unsetenv("WINEPREFIX");
+    ::unsetenv("XDG_DATA_HOME");
+    ::setenv("HOME", home.c_str(), 1);
+  }
 
-  GamePaths Run() { return FirstRunSetup(registry, settings, programFolder); }
+  GamePaths Run() {
+    report = FirstRunSetup(registry, settings, programFolder);
+    return report.paths;
+  }
   std::optional<std::string> Classes(const std::string& key) {
     return registry.ReadString(RegistryRoot::ClassesRoot, key, "");
   }
 
   test::TempDir dir;
   std::string programFolder = dir / "Program Files/Velkor/";
+  std::string referenceFolder = dir / "data/Velkor/";
+  SetupReport report;
+  const std::string home = ::getenv("HOME") ? ::getenv("HOME") : "/";
   FileRegistry registry{dir / "registry.reg"};
   SettingsStore settings = [this] {
     SettingsStore s(registry, "velkor");
@@ -64,8 +76,12 @@ TEST_F(FirstRunSetupTest, OnlyNfs4InstalledCollectsItsEightFilesAndLeavesNoWorki
   EXPECT_EQ(settings.GetProfileString("Settings", "NFS3Path", ""), "N/A");
   EXPECT_EQ(settings.GetProfileString("Settings", "NFS4Path", ""), game + "/");
 
-  EXPECT_EQ(test::ListNames(programFolder), kNfs4Files);
-  for (const auto& name : kNfs4Files) EXPECT_EQ(test::ReadText(programFolder + name), "content of " + name);
+  EXPECT_EQ(test::ListNames(referenceFolder), kNfs4Files);
+  EXPECT_TRUE(test::ListNames(programFolder).empty());
+  for (const auto& name : kNfs4Files) EXPECT_EQ(test::ReadText(referenceFolder + name), "content of " + name);
+  EXPECT_EQ(report.referenceFolder, referenceFolder);
+  EXPECT_EQ(report.referenceFiles.size(), 8u);
+  EXPECT_EQ(report.nfs4.foundIn, "the settings store");
   EXPECT_EQ(test::ListNames(game + "/data/cars/fm50"), std::vector<std::string>{"car.viv"});
 }
 
@@ -77,7 +93,7 @@ TEST_F(FirstRunSetupTest, AFinalSeparatorIsAddedOnlyWhenMissingAndCaseDoesNotMat
 
   EXPECT_EQ(Run().nfs3Path, game);
   // The archive's members are found whatever their case; a missing one is passed over.
-  EXPECT_EQ(test::ListNames(programFolder), (std::vector<std::string>{"dash.qfs", "ocar.bnk", "ocard.bnk"}));
+  EXPECT_EQ(test::ListNames(referenceFolder), (std::vector<std::string>{"dash.qfs", "ocar.bnk", "ocard.bnk"}));
   EXPECT_EQ(test::ListNames(game + "GameData/CarModel/FM50"), std::vector<std::string>{"CAR.VIV"});
 }
 
@@ -119,7 +135,7 @@ TEST_F(FirstRunSetupTest, UnusableReferenceCarsAreSkippedAndTheSetupCompletes) {
   const GamePaths paths = Run();
   EXPECT_EQ(paths.nfs3Path, nfs3 + "/");
   EXPECT_EQ(paths.nfs4Path, nfs4 + "/");
-  EXPECT_TRUE(test::ListNames(programFolder).empty());
+  EXPECT_TRUE(test::ListNames(referenceFolder).empty());
   EXPECT_EQ(test::ListNames(nfs4 + "/data/cars/fm50"), std::vector<std::string>{"car.viv"});
 }
 
@@ -131,7 +147,7 @@ TEST_F(FirstRunSetupTest, AnExistingWorkingFolderIsLeftAloneWithItsFiles) {
   registry.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", game);
 
   Run();
-  EXPECT_TRUE(test::ListNames(programFolder).empty());
+  EXPECT_TRUE(test::ListNames(referenceFolder).empty());
   EXPECT_EQ(test::ListNames(game + "/data/cars/fm50/car"), std::vector<std::string>{"my-work.txt"});
   EXPECT_EQ(test::ReadText(game + "/data/cars/fm50/car/my-work.txt"), "precious");
 }
