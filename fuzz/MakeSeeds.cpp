@@ -170,6 +170,19 @@ void MakeSeeds(const fs::path& root) {
   seeds.Add("carp", "nfs3", Find(roadster, "carp.txt"));
   seeds.Add("carp", "nfs4", nfs4Performance);
 
+  const auto text = [](const std::string& t) { return Bytes(t.begin(), t.end()); };
+  seeds.Add("lutris", "plain", text("game:\n  exe: /g/nfs.exe\n  prefix: /home/u/Games/nfs3\nname: NFS\nrunner: wine\n"
+                                    "system: {}\nwine:\n  version: lutris-7.2\n"));
+  seeds.Add("lutris", "quoted", text("# a game\ngame:\n    args: '-x'\n    prefix: '~/Games/it''s here' # mine\n"
+                                     "script:\n  files:\n  - setup: N/A\n"));
+  seeds.Add("lutris", "folded", text("---\r\ngame:\r\n  prefix: \"/a long\r\n    path \\u00e9\\\r\n    x\"\r\n"
+                                     "  working_dir: /a plain value\r\n    over lines\r\n"));
+  seeds.Add("winereg", "system", text("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+                                      "[Software\\\\Electronic Arts\\\\Need For Speed III] 1700000000\n#time=1d9\n"
+                                      "\"InstallPath\"=\"C:\\\\Games\\\\NFS3 \\\"SE\\\"\"\n\n"
+                                      "[Software\\\\Wow6432Node\\\\Electronic Arts\\\\Need for Speed High Stakes] "
+                                      "1700000000\n\"installpath\"=str(2):\"D:\\\\NFS4\\x00e9\"\n"));
+
   seeds.AddRecognised("car.viv", nested);
   seeds.AddRecognised("dash.fsh", Find(nfs4Reference, "dash.fsh"));
   seeds.AddRecognised("car00.tga", Find(roadster, "car00.tga"));
