@@ -97,8 +97,9 @@ void RegisterShellVerbs(Registry& registry, const std::string& programFolder) {
   }
 }
 
-// The file-manager integration that the setup writes besides the store's shell verbs:
-// none yet. Returns the files written, for the --setup report.
+// PLACEHOLDER for the file-manager integration (desktop entries, MIME type, file-manager
+// actions) that the setup writes after the store's shell verbs: nothing is written yet, so
+// the list of files written, which the --setup report prints, is empty.
 std::vector<std::string> WriteFileManagerIntegration(const std::string& /*programFolder*/) { return {}; }
 
 // Unpacks the game's reference car and copies the files that converted cars need into
