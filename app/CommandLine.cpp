@@ -15,7 +15,7 @@ struct SwitchMeaning {
 };
 
 // Switches compare exactly and case-sensitively, as the registered verbs write them.
-constexpr std::array<SwitchMeaning, 7> kSwitches = {{
+constexpr std::array<SwitchMeaning, 8> kSwitches = {{
     {"/e", Action::Extract, Game::Nfs3, false},
     {"/p", Action::Pack, Game::Nfs3, false},
     {"/c3", Action::Convert, Game::Nfs3, false},
@@ -23,6 +23,7 @@ constexpr std::array<SwitchMeaning, 7> kSwitches = {{
     {"/c4", Action::Convert, Game::Nfs4, false},
     {"/ci4", Action::Convert, Game::Nfs4, true},
     {"--list", Action::List, Game::Nfs3, false},
+    {"--restore", Action::Restore, Game::Nfs3, false},
 }};
 
 std::optional<SwitchMeaning> MeaningOf(const std::string& word) {
@@ -65,7 +66,12 @@ Command ParseCommand(const std::string& text) {
     command.needsNoSettings = true;
     return command;
   }
+  if (text == "--setup") {
+    command.action = Action::Setup;
+    return command;
+  }
   const SplitText split = SplitCommandLine(text);
+  if (split.commandSwitch == "--setup") return Invalid("'--setup' takes no path");
   const std::string word = split.commandSwitch.empty() ? text : split.commandSwitch;
   const auto meaning = MeaningOf(word);
   if (!meaning) return Invalid("unknown command '" + word + "'");

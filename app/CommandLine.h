@@ -25,6 +25,8 @@ enum class Action {
   Pack,     // /p FOLDER
   Convert,  // /c3 /ci3 /c4 /ci4 PATH
   Unregister,  // --unregister
+  Setup,    // --setup: the first-run setup again, with a report
+  Restore,  // --restore ARCHIVE: an installed car's previous archive back
   Invalid,  // a switch Velkor does not know, or one without its path
 };
 

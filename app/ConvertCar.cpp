@@ -1,9 +1,11 @@
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <type_traits>
 #include <vector>
 
 #include "app/CarName.h"
+#include "app/KeptCars.h"
 #include "app/Workflows.h"
 #include "archives/FshFile.h"
 #include "archives/TgaFile.h"
@@ -80,13 +82,13 @@ void CopyFile(const std::string& from, const std::string& to) {
 class CarConversion {
  public:
   CarConversion(const std::string& archivePath, Game target, const std::string& outputPath,
-                const std::string& programFolder)
+                const std::string& referenceFolder)
       : archivePath_(archivePath),
         target_(target),
         inputFolder_(DropLastCharacters(archivePath, 4)),
         outputFolder_(DropLastCharacters(outputPath, 4)),
         outputPath_(outputPath),
-        programFolder_(programFolder) {}
+        referenceFolder_(referenceFolder) {}
 
   // Everything that can be checked before anything is written.
   void CheckBeforeStart() const {
@@ -98,7 +100,9 @@ class CarConversion {
     for (const char* name : ReferenceFiles()) Reference(name);
   }
 
-  void Run() {
+  // Converts the car and writes the output archive; `beforeReplacing` runs just before an
+  // existing archive with other bytes is replaced.
+  void Run(std::function<void(const std::string&)> beforeReplacing) {
     auto& input = objects_.Add(std::make_unique<VivArchive>(archivePath_, &OpenGameFile));
     output_ = &objects_.Add(std::make_unique<VivArchive>(outputPath_, &OpenGameFile));
     input.Load();
@@ -109,6 +113,7 @@ class CarConversion {
     } else {
       ToNfs4();
     }
+    output_->beforeReplacing = std::move(beforeReplacing);
     output_->Save();
   }
 
@@ -120,10 +125,11 @@ class CarConversion {
   }
 
   std::string Reference(const std::string& name) const {
-    const std::string path = programFolder_ + name;
+    const std::string path = referenceFolder_ + name;
     if (!FileExists(path)) {
       const bool fromNfs3 = name == "dash.qfs";
-      throw CommandError("the reference file '" + path + "' is missing: Velkor collects it at its first start from " +
+      throw CommandError("the reference file '" + name + "' is missing from '" + referenceFolder_ +
+                         "': Velkor collects it there at its first start, or with velkor --setup, from " +
                          (fromNfs3 ? "NFS3's reference car (gamedata/carmodel/fm50/car.viv)"
                                    : "NFS4's reference car (data/cars/fm50/car.viv)") +
                          " in the game's folder");
@@ -253,7 +259,7 @@ class CarConversion {
   std::string inputFolder_;
   std::string outputFolder_;
   std::string outputPath_;
-  std::string programFolder_;
+  std::string referenceFolder_;
   ObjectStack objects_;
   VivArchive* output_ = nullptr;
 };
@@ -261,9 +267,10 @@ class CarConversion {
 }  // namespace
 
 ConversionOutcome ConvertCar(const std::string& archivePath, Game target, bool install,
-                             const std::string& programFolder, const std::string& gamePath) {
+                             const std::string& referenceFolder, const std::string& gamePath,
+                             const std::string& keptCarsFolder) {
   CreatedFolder carFolder;
-  std::string outputPath;
+  ConversionOutcome outcome;
   std::string carFolderPath;
   std::string carName;
   if (install) {
@@ -274,18 +281,24 @@ ConversionOutcome ConvertCar(const std::string& archivePath, Game target, bool i
       throw CommandError(std::string("cannot install into ") + ShortName(target) + ": its car folder '" + carsFolder +
                          "' does not exist (is " + ShortName(target) + "Path right?)");
     carFolderPath = platform::ResolveInGameFolder(gamePath, cars + "/" + carName);
-    outputPath = platform::ResolveInGameFolder(gamePath, cars + "/" + carName + "/car.viv");
+    outcome.outputPath = platform::ResolveInGameFolder(gamePath, cars + "/" + carName + "/car.viv");
+    outcome.carName = platform::FileNameOf(carFolderPath);
   } else {
-    outputPath = archivePath.substr(0, archivePath.size() - 1) + (target == Game::Nfs3 ? "3" : "4");
+    outcome.outputPath = archivePath.substr(0, archivePath.size() - 1) + (target == Game::Nfs3 ? "3" : "4");
   }
 
-  CarConversion conversion(archivePath, target, outputPath, programFolder);
+  CarConversion conversion(archivePath, target, outcome.outputPath, referenceFolder);
   conversion.CheckBeforeStart();
   if (!FileExists(archivePath)) throw FileError(archivePath, "open", "no such file or not readable");
   if (install && !platform::IsFolder(carFolderPath)) carFolder.Create(carFolderPath);
-  conversion.Run();
+  // An installed car is replaced only once the new archive is complete and the old one
+  // has been kept.
+  conversion.Run([&](const std::string& replaced) {
+    if (install)
+      outcome.keptCopy = KeepReplacedArchive(replaced, KeptCarFolder(keptCarsFolder, target, outcome.carName));
+  });
   carFolder.Keep();
-  return ConversionOutcome{outputPath, carName, ""};
+  return outcome;
 }
 
 }  // namespace velkor

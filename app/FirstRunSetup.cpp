@@ -10,8 +10,10 @@
 #include "platform/PathResolver.h"
 #include "platform/Platform.h"
 #include "recogniser/OpenGameFile.h"
+#include "settings/DataFolder.h"
 #include "settings/GameDiscovery.h"
 #include "settings/ShellClasses.h"
+#include "settings/UserFolders.h"
 
 namespace velkor {
 namespace {
@@ -37,8 +39,10 @@ const std::array<GameSetup, 2>& Games() {
   return games;
 }
 
-std::string StoreGamePath(Registry& registry, SettingsStore& settings, const GameSetup& game) {
-  std::string path = ReadGameInstallPath(registry, game.registryKey).value_or("");
+std::string StoreGamePath(Registry& registry, SettingsStore& settings, const GameSetup& game,
+                          GameLocation& location) {
+  location = FindGame(registry, game.registryKey);
+  std::string path = location.folder;
   // An empty InstallPath names no folder; taken literally it would make the root the game.
   if (path.empty()) {
     path = kNotAvailable;
@@ -74,48 +78,65 @@ void UnregisterShellVerbs(Registry& registry) {
 }
 
 // Unpacks the game's reference car and copies the files that converted cars need into
-// programFolder. A reference car that cannot be used is skipped with a warning: the setup
-// still completes, and a later conversion that needs the files says where they come from.
-void CopyReferenceFiles(const GameSetup& game, const std::string& gamePath, const std::string& programFolder) {
-  if (gamePath == kNotAvailable) return;
+// the reference folder; returns the files written there. A reference car that cannot be
+// used is skipped with a warning: the setup still completes, and a later conversion that
+// needs the files says where they come from.
+std::vector<std::string> CopyReferenceFiles(const GameSetup& game, const std::string& gamePath,
+                                            const std::string& referenceFolder) {
+  std::vector<std::string> copied;
+  if (gamePath == kNotAvailable) return copied;
   const std::string archivePath = platform::ResolveInGameFolder(gamePath, game.referenceArchive);
   const std::string skipped = std::string("skipping ") + ShortName(game.game) + "'s reference files: ";
   if (!FileExists(archivePath)) {
     platform::ReportWarning(skipped + "cannot read '" + archivePath + "'");
-    return;
+    return copied;
   }
   const std::string workingFolder = DropLastCharacters(archivePath, 4);
   if (platform::IsFolder(workingFolder) || FileExists(workingFolder) || platform::IsSymbolicLink(workingFolder)) {
     platform::ReportWarning(skipped + "'" + workingFolder + "' already exists and may hold your files");
-    return;
+    return copied;
   }
   VivArchive archive(archivePath, &OpenGameFile);
   try {
     archive.Load();
   } catch (const Error& e) {
     platform::ReportWarning(skipped + e.what());
-    return;
+    return copied;
   }
   for (const char* name : game.referenceFiles) {
     const std::string source = platform::ResolveInGameFolder(workingFolder + platform::kPathSeparator, name);
     if (!FileExists(source)) continue;  // not in this reference car
-    const std::string target = programFolder + name;
-    if (!platform::CopyFileReplacing(source, target))
+    const std::string target = referenceFolder + name;
+    if (platform::CopyFileReplacing(source, target)) {
+      copied.push_back(target);
+    } else {
       platform::ReportWarning("cannot copy the reference file '" + source + "' to '" + target + "'");
+    }
   }
+  return copied;
 }
 
 }  // namespace
 
-GamePaths FirstRunSetup(Registry& registry, SettingsStore& settings, const std::string& programFolder) {
-  GamePaths paths;
-  paths.nfs3Path = StoreGamePath(registry, settings, Games()[0]);
-  paths.nfs4Path = StoreGamePath(registry, settings, Games()[1]);
+SetupReport FirstRunSetup(Registry& registry, SettingsStore& settings, const std::string& programFolder) {
+  SetupReport report;
+  report.paths.nfs3Path = StoreGamePath(registry, settings, Games()[0], report.nfs3);
+  report.paths.nfs4Path = StoreGamePath(registry, settings, Games()[1], report.nfs4);
   RegisterShellVerbs(registry, programFolder);
-  if constexpr (!platform::kWindows) desktop::RegisterDesktopIntegration(platform::ExecutablePath());
-  CopyReferenceFiles(Games()[0], paths.nfs3Path, programFolder);
-  CopyReferenceFiles(Games()[1], paths.nfs4Path, programFolder);
-  return paths;
+  if constexpr (!platform::kWindows)
+    report.integrationWritten = desktop::RegisterDesktopIntegration(platform::ExecutablePath());
+
+  report.referenceFolder = ReferenceFolder(programFolder);
+  const bool anyGame = report.paths.nfs3Path != kNotAvailable || report.paths.nfs4Path != kNotAvailable;
+  if (anyGame && !ProvideFolders(report.referenceFolder)) {
+    platform::ReportWarning("cannot create the folder '" + report.referenceFolder +
+                            "' for the reference files; they are not collected");
+    return report;
+  }
+  for (const auto& copied : {CopyReferenceFiles(Games()[0], report.paths.nfs3Path, report.referenceFolder),
+                             CopyReferenceFiles(Games()[1], report.paths.nfs4Path, report.referenceFolder)})
+    report.referenceFiles.insert(report.referenceFiles.end(), copied.begin(), copied.end());
+  return report;
 }
 
 void Unregister(Registry& registry) {

@@ -15,6 +15,8 @@ const char* const kUsageText =
     "  --notify SWITCH PATH  also show the outcome as a desktop notification\n"
     "\n"
     "  --list ARCHIVE.viv print an archive's directory without unpacking it\n"
+    "  --setup            find the games and collect the reference files again, with a report\n"
+    "  --restore ARCHIVE  put back the car archive that the last installation replaced\n"
     "  --unregister       remove Velkor's verbs and file-manager entries\n"
     "  --help             print this text\n"
     "  --version          print Velkor's version\n"

@@ -108,6 +108,7 @@ int VivArchive::SaveAs(std::string p) {
   }
 
   AtomicOutput out(p);
+  out.BeforeReplacing(beforeReplacing);
   Bytes buffer;
   buffer.reserve(kDirectoryChunk + kVivHeaderSize + kVivMaxNameLength + 9);
   buffer.insert(buffer.end(), magic.begin(), magic.end());

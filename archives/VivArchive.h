@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,9 @@ class VivArchive : public GameFile {
   std::vector<GameFile*> members;
   bool removeFolder = true;
   void KeepUnpackedFolder() override { removeFolder = false; }
+  // Run by SaveAs just before an existing file with other bytes is replaced (an
+  // installation keeps the car it replaces); when it raises, nothing is replaced.
+  std::function<void(const std::string&)> beforeReplacing;
 
  private:
   void Unpack(File& archive, const std::string& folder);

@@ -17,7 +17,7 @@ printf '%s\n' "Windows Registry Editor Version 5.00" "" \
   "[HKEY_LOCAL_MACHINE\\Software\\Electronic Arts\\Need for Speed High Stakes]" "\"InstallPath\"=\"$scratch/nfs4\"" \
   >"$scratch/home/.config/Velkor/registry.reg"
 export HOME="$scratch/home" WINEPREFIX="$scratch/home/.wine"
-unset XDG_CONFIG_HOME
+unset XDG_CONFIG_HOME XDG_DATA_HOME
 velkor="$scratch/bin/velkor"
 "$velkor"  # first start: collects the reference files
 cd "$scratch/cars/realistic"

@@ -25,9 +25,10 @@ File CreateTemporary(const std::string& target, const std::string& temporary) {
   }
 }
 
-// True when `target` is a file holding exactly the bytes of `candidate`.
-bool SameContent(const std::string& candidate, const std::string& target) {
-  if (!File::CanOpenForReading(target)) return false;
+}  // namespace
+
+bool FilesHoldSameBytes(const std::string& candidate, const std::string& target) {
+  if (!File::CanOpenForReading(target) || !File::CanOpenForReading(candidate)) return false;
   File a(candidate, File::Mode::Read);
   File b(target, File::Mode::Read);
   if (a.Length() != b.Length()) return false;
@@ -41,8 +42,6 @@ bool SameContent(const std::string& candidate, const std::string& target) {
   }
   return true;
 }
-
-}  // namespace
 
 AtomicOutput::AtomicOutput(std::string target)
     : target_(std::move(target)), temporary_(TemporaryPathFor(target_)), file_(CreateTemporary(target_, temporary_)) {}
@@ -62,9 +61,12 @@ void AtomicOutput::Commit() {
   }
   // Rewriting a file with the bytes it already holds (an archive saving members that were
   // just written) leaves it alone: replacing a file makes some file systems flush it to disk.
-  if (SameContent(temporary_, target_)) {
+  if (FilesHoldSameBytes(temporary_, target_)) {
     platform::RemoveFile(temporary_);
   } else {
+    const bool exists = File::CanOpenForReading(target_) || platform::IsFolder(target_) ||
+                        platform::IsSymbolicLink(target_);
+    if (exists && beforeReplacing_) beforeReplacing_(target_);
     platform::ReplaceFile(temporary_, target_);
   }
   committed_ = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "base/Endian.h"
@@ -19,14 +20,21 @@ class AtomicOutput {
 
   File& file() { return file_; }
   const std::string& target() const { return target_; }
+  // Called by Commit with the target's path just before a target that exists with other
+  // bytes is replaced; when it raises, nothing is replaced.
+  void BeforeReplacing(std::function<void(const std::string&)> hook) { beforeReplacing_ = std::move(hook); }
   void Commit();
 
  private:
   std::string target_;
   std::string temporary_;
   File file_;
+  std::function<void(const std::string&)> beforeReplacing_;
   bool committed_ = false;
 };
+
+// True when both paths are readable files holding exactly the same bytes.
+bool FilesHoldSameBytes(const std::string& a, const std::string& b);
 
 // The whole of `bytes` as the file `target`, atomically.
 void WriteFileAtomically(const std::string& target, ByteView bytes);

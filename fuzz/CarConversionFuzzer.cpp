@@ -27,8 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string nfs4 = input.AllowFolder("nfs4") + "/";
   const std::string cars = nfs4 + "Data/Cars";
   input.AllowFolder("nfs4/Data/Cars");
+  const std::string kept = input.AllowFolder("kept");
 
-  const bool installed = fuzz::Attempt([&] { ConvertCar(archive, Game::Nfs4, true, program, nfs4); });
+  const bool installed = fuzz::Attempt([&] { ConvertCar(archive, Game::Nfs4, true, program, nfs4, kept); });
   if (installed) {
     fuzz::RequireOnly(cars, {"in"}, "installing a car");
     fuzz::RequireOnly(cars + "/in", {"car.viv"}, "installing a car");
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   fuzz::RequireOnly(input.Folder(), {"car.viv"}, "converting to NFS4");
 
-  const bool beside = fuzz::Attempt([&] { ConvertCar(archive, Game::Nfs3, false, program, nfs4); });
+  const bool beside = fuzz::Attempt([&] { ConvertCar(archive, Game::Nfs3, false, program, nfs4, kept); });
   if (beside) {
     fuzz::RequireOnly(input.Folder(), {"car.viv", "car.vi3"}, "converting to NFS3");
   } else {
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   if (installed) {
-    fuzz::Require(fuzz::Attempt([&] { ConvertCar(cars + "/in/car.viv", Game::Nfs3, false, program, nfs4); }),
+    fuzz::Require(fuzz::Attempt([&] { ConvertCar(cars + "/in/car.viv", Game::Nfs3, false, program, nfs4, kept); }),
                   "a car converted to NFS4 cannot be converted back to NFS3");
   }
   return 0;

@@ -148,7 +148,8 @@ void MakeSeeds(const fs::path& root) {
   }
   const std::string roadsterArchive = out("roadster.viv");
   WriteFileAtomically(roadsterArchive, sample::PackArchive(roadster));
-  ConvertCar(roadsterArchive, Game::Nfs4, false, (work / "program").string() + "/", (work / "nfs4").string() + "/");
+  ConvertCar(roadsterArchive, Game::Nfs4, false, (work / "program").string() + "/", (work / "nfs4").string() + "/",
+             (work / "kept").string());
   const Bytes nfs4Car = ReadAll(out("roadster.vi4"));
   const Bytes nfs4Performance = ReadAll(out("carp.tx4"));
   const Bytes nfs4Model = ReadAll(out("car.fc4"));
@@ -206,6 +207,18 @@ void MakeSeeds(const fs::path& root) {
     seeds.Add("fedata", "nfs3-eng-" + name, bytes);
   for (const auto& [name, bytes] : Mutations(Find(roadster, "carp.txt"), {1, 100, 1000}, {}, false))
     seeds.Add("carp", "nfs3-" + name, bytes);
+  const auto text = [](const std::string& t) { return Bytes(t.begin(), t.end()); };
+  seeds.Add("lutris", "plain", text("game:\n  exe: /g/nfs.exe\n  prefix: /home/u/Games/nfs3\nname: NFS\nrunner: wine\n"
+                                    "system: {}\nwine:\n  version: lutris-7.2\n"));
+  seeds.Add("lutris", "quoted", text("# a game\ngame:\n    args: '-x'\n    prefix: '~/Games/it''s here' # mine\n"
+                                     "script:\n  files:\n  - setup: N/A\n"));
+  seeds.Add("lutris", "folded", text("---\r\ngame:\r\n  prefix: \"/a long\r\n    path \\u00e9\\\r\n    x\"\r\n"
+                                     "  working_dir: /a plain value\r\n    over lines\r\n"));
+  seeds.Add("winereg", "system", text("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+                                      "[Software\\\\Electronic Arts\\\\Need For Speed III] 1700000000\n#time=1d9\n"
+                                      "\"InstallPath\"=\"C:\\\\Games\\\\NFS3 \\\"SE\\\"\"\n\n"
+                                      "[Software\\\\Wow6432Node\\\\Electronic Arts\\\\Need for Speed High Stakes] "
+                                      "1700000000\n\"installpath\"=str(2):\"D:\\\\NFS4\\x00e9\"\n"));
 
   seeds.AddRecognised("car.viv", nested);
   seeds.AddRecognised("dash.fsh", Find(nfs4Reference, "dash.fsh"));

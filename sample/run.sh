@@ -18,7 +18,6 @@ rm -rf "$scratch"
 mkdir -p "$scratch/bin" "$scratch/home/.config/Velkor"
 "$build/velkor-sample" "$scratch"
 mv "$scratch/cars/roadster" "$scratch/cars/Velkor Roadster"
-# Velkor keeps the reference files beside itself, so it runs from the scratch folder.
 cp "$build/velkor" "$scratch/bin/velkor"
 
 cat >"$scratch/home/.config/Velkor/registry.reg" <<REG
@@ -32,14 +31,14 @@ Windows Registry Editor Version 5.00
 REG
 
 export HOME="$scratch/home" WINEPREFIX="$scratch/home/.wine"
-unset XDG_CONFIG_HOME
+unset XDG_CONFIG_HOME XDG_DATA_HOME
 velkor="$scratch/bin/velkor"
 car="$scratch/cars/Velkor Roadster/car.viv"
 
 echo "== first start: games found, verbs registered, reference files collected"
 "$velkor"
 grep -A3 'Velkor\\velkor\\Settings' "$HOME/.config/Velkor/registry.reg"
-echo "reference files: $(cd "$scratch/bin" && ls | grep -v '^velkor$' | tr '\n' ' ')"
+echo "reference files in $HOME/.local/share/Velkor: $(ls "$HOME/.local/share/Velkor" | tr '\n' ' ')"
 
 echo
 echo "== the sample NFS3 car"

@@ -1,29 +1,37 @@
 #include "settings/GameDiscovery.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 
+#include "base/Errors.h"
 #include "base/Text.h"
 #include "platform/File.h"
 #include "platform/PathResolver.h"
 #include "platform/Platform.h"
+#include "settings/LutrisConfig.h"
+#include "settings/UserFolders.h"
 #include "settings/WineRegistry.h"
 
 namespace velkor {
 namespace {
 
-std::string WinePrefix() {
-  if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) return prefix;
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : "") + "/.wine";
-}
+// system.reg of a real prefix is a few MiB, a Lutris file a few KiB; anything far larger
+// is not what it claims to be and is not read into memory.
+constexpr std::uint64_t kLargestRegistryFile = 256u << 20;
+constexpr std::uint64_t kLargestLutrisFile = 1u << 20;
 
-std::string ReadWholeFile(const std::string& path) {
-  File file(path, File::Mode::Read);
-  // system.reg of a real prefix is a few MiB; refuse anything absurd rather than exhaust memory.
-  if (file.Length() > (256u << 20)) return {};
-  Bytes bytes(static_cast<std::size_t>(file.Length()));
-  file.ReadExact(bytes);
-  return std::string(bytes.begin(), bytes.end());
+std::optional<std::string> ReadSmallFile(const std::string& path, std::uint64_t largest) {
+  if (!File::CanOpenForReading(path)) return std::nullopt;
+  try {
+    File file(path, File::Mode::Read);
+    if (file.Length() > largest) return std::nullopt;
+    Bytes bytes(static_cast<std::size_t>(file.Length()));
+    file.ReadExact(bytes);
+    return std::string(bytes.begin(), bytes.end());
+  } catch (const Error&) {
+    return std::nullopt;
+  }
 }
 
 // "C:\Games\NFS3" -> "<prefix>/dosdevices/c:/Games/NFS3", components matched ignoring case.
@@ -40,26 +48,127 @@ std::optional<std::string> MapWindowsPath(const std::string& prefix, const std::
   return platform::ResolveInGameFolder(prefix + "/dosdevices/" + drive + ":/", relative);
 }
 
-}  // namespace
-
-std::optional<std::string> ReadGameInstallPath(Registry& registry, const std::string& gameKey) {
-  registry.CreateKey(RegistryRoot::LocalMachine, gameKey);
-  if (auto stored = registry.ReadString(RegistryRoot::LocalMachine, gameKey, "InstallPath")) return stored;
-  // Windows has the games' own keys; elsewhere they live in Wine prefixes.
-  if (platform::kWindows) return std::nullopt;
-
-  const std::string prefix = WinePrefix();
-  const std::string systemReg = prefix + "/system.reg";
-  if (!File::CanOpenForReading(systemReg)) return std::nullopt;
-  const std::string text = ReadWholeFile(systemReg);
+// The game's folder in one prefix, when its system.reg names one that exists.
+std::optional<std::string> GameInPrefix(const std::string& prefix, const std::string& gameKey) {
+  const auto text = ReadSmallFile(prefix + "/system.reg", kLargestRegistryFile);
+  if (!text) return std::nullopt;
   const std::string wow = "Software\\Wow6432Node\\" + gameKey.substr(gameKey.find('\\') + 1);
   for (const std::string& key : {gameKey, wow}) {
-    if (auto value = FindWineRegistryString(text, key, "InstallPath")) {
-      if (auto mapped = MapWindowsPath(prefix, *value)) return mapped;
-      if (!value->empty() && value->front() == '/') return value;
-    }
+    const auto value = FindWineRegistryString(*text, key, "InstallPath");
+    if (!value) continue;
+    std::optional<std::string> folder = MapWindowsPath(prefix, *value);
+    if (!folder && !value->empty() && value->front() == '/') folder = value;
+    if (folder && platform::IsFolder(*folder)) return folder;
   }
   return std::nullopt;
+}
+
+// One place where prefixes are kept, and the prefixes found there.
+struct PrefixPlace {
+  std::string kind;         // "WINEPREFIX", "Lutris", ...
+  std::string description;  // for the list of places searched
+  std::vector<std::string> prefixes;
+};
+
+// The folders inside `folder` (followed by `below`, e.g. "/pfx"), in name order.
+std::vector<std::string> SubfoldersOf(const std::string& folder, const std::string& below = "") {
+  std::vector<std::string> names;
+  for (const auto& entry : platform::ListFolder(folder))
+    if (entry.isFolder) names.push_back(entry.name);
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> prefixes;
+  for (const auto& name : names) prefixes.push_back(folder + "/" + name + below);
+  return prefixes;
+}
+
+std::string ExpandHome(const std::string& path) {
+  if (path == "~" || path.rfind("~/", 0) == 0) return HomeFolder() + path.substr(1);
+  return path;
+}
+
+// The prefixes that the Lutris game files in `folder` name, in the files' name order.
+std::vector<std::string> LutrisPrefixes(const std::string& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : platform::ListFolder(folder))
+    if (!entry.isFolder && EndsWith(entry.name, ".yml")) files.push_back(entry.fullPath);
+  std::sort(files.begin(), files.end());
+  std::vector<std::string> prefixes;
+  for (const auto& file : files) {
+    const auto text = ReadSmallFile(file, kLargestLutrisFile);
+    if (!text) {
+      platform::ReportWarning("passing over the Lutris game file '" + file + "': it cannot be read");
+      continue;
+    }
+    try {
+      if (auto prefix = ReadLutrisPrefix(file, *text)) {
+        const std::string expanded = ExpandHome(*prefix);
+        if (!expanded.empty() && expanded.front() == '/') prefixes.push_back(expanded);
+      }
+    } catch (const FormatError& e) {
+      platform::ReportWarning("passing over the Lutris game file: " + std::string(e.what()));
+    }
+  }
+  return prefixes;
+}
+
+std::vector<PrefixPlace> PrefixPlaces() {
+  const std::string home = HomeFolder();
+  const std::string data = UserDataHome();
+  const std::string lutrisFlatpak = home + "/.var/app/net.lutris.Lutris";
+  const std::string bottlesFlatpak = home + "/.var/app/com.usebottles.bottles/data/bottles/bottles";
+  std::vector<PrefixPlace> places;
+  // Wine itself takes only an absolute WINEPREFIX.
+  if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix == '/')
+    places.push_back({"WINEPREFIX", std::string("$WINEPREFIX (") + prefix + ")", {prefix}});
+  places.push_back({"~/.wine", "the default Wine prefix " + home + "/.wine", {home + "/.wine"}});
+  for (const std::string& folder : {UserConfigHome() + "/lutris/games", data + "/lutris/games",
+                                    lutrisFlatpak + "/config/lutris/games", lutrisFlatpak + "/data/lutris/games"})
+    places.push_back({"Lutris", "Lutris games in " + folder + "/*.yml", LutrisPrefixes(folder)});
+  for (const std::string& folder : {data + "/bottles/bottles", bottlesFlatpak})
+    places.push_back({"Bottles", "Bottles in " + folder + "/*/", SubfoldersOf(folder)});
+  places.push_back({"PlayOnLinux", "PlayOnLinux prefixes in " + home + "/.PlayOnLinux/wineprefix/*/",
+                    SubfoldersOf(home + "/.PlayOnLinux/wineprefix")});
+  for (const std::string& folder : {home + "/.local/share/Steam/steamapps/compatdata",
+                                    home + "/.steam/steam/steamapps/compatdata"})
+    places.push_back({"Steam", "Steam prefixes in " + folder + "/*/pfx/", SubfoldersOf(folder, "/pfx")});
+  places.push_back({"Heroic", "Heroic prefixes in " + home + "/Games/Heroic/Prefixes/*/",
+                    SubfoldersOf(home + "/Games/Heroic/Prefixes")});
+  return places;
+}
+
+}  // namespace
+
+GameLocation FindGame(Registry& registry, const std::string& gameKey) {
+  GameLocation location;
+  registry.CreateKey(RegistryRoot::LocalMachine, gameKey);
+  const auto stored = registry.ReadString(RegistryRoot::LocalMachine, gameKey, "InstallPath");
+  // An empty InstallPath names no folder; elsewhere the Wine prefixes may still have one.
+  if (stored && (!stored->empty() || platform::kWindows)) {
+    location.folder = *stored;
+    location.foundIn = platform::kWindows ? "the registry" : "the settings store";
+    return location;
+  }
+  location.searched.push_back(std::string(platform::kWindows ? "the registry: " : "the settings store: ") +
+                              RootName(RegistryRoot::LocalMachine) + "\\" + gameKey + "\\InstallPath" +
+                              (platform::kWindows ? "" : " in " + registry.Location()));
+  // Windows has the games' own keys; elsewhere they live in Wine prefixes.
+  if (platform::kWindows) return location;
+
+  std::vector<std::string> tried;
+  for (const PrefixPlace& place : PrefixPlaces()) {
+    location.searched.push_back(place.description);
+    for (const std::string& prefix : place.prefixes) {
+      if (std::find(tried.begin(), tried.end(), prefix) != tried.end()) continue;
+      tried.push_back(prefix);
+      if (auto folder = GameInPrefix(prefix, gameKey)) {
+        location.folder = *folder;
+        location.foundIn = "Wine prefix " + prefix + " (" + place.kind + ")";
+        location.searched.clear();
+        return location;
+      }
+    }
+  }
+  return location;
 }
 
 }  // namespace velkor

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 
 namespace velkor {
@@ -31,10 +32,18 @@ std::string UserDataHome() {
 
 std::string ProvideUserFolder(const std::string& base, const std::string& name) {
   const std::string full = base + "/" + name;
-  for (std::size_t i = 0; i <= full.size(); ++i) {
-    if (i == full.size() || (full[i] == '/' && i > 0)) platform::CreateFolder(full.substr(0, i));
-  }
+  ProvideFolders(full);
   return full;
+}
+
+bool ProvideFolders(const std::string& path) {
+  for (std::size_t i = 1; i <= path.size(); ++i) {
+    if (i == path.size() || platform::IsPathSeparator(path[i])) {
+      const std::string level = path.substr(0, i);
+      if (!platform::IsFolder(level)) platform::CreateFolder(level);
+    }
+  }
+  return platform::IsFolder(path);
 }
 
 }  // namespace velkor

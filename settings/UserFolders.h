@@ -15,4 +15,7 @@ std::string UserDataHome();    // $XDG_DATA_HOME, default ~/.local/share
 // `base`/`name`, created with any missing parents; returns the path.
 std::string ProvideUserFolder(const std::string& base, const std::string& name);
 
+// Creates `path` with any missing parents; true when it is a folder afterwards.
+bool ProvideFolders(const std::string& path);
+
 }  // namespace velkor

@@ -30,11 +30,13 @@ TEST(CommandLine, NamesTheActionTargetAndInstallFlag) {
            {"/c4 x", {Action::Convert, Game::Nfs4, false, "x", false}},
            {"/e x", {Action::Extract, Game::Nfs3, false, "x", false}}, {"/p x", {Action::Pack, Game::Nfs3, false, "x", false}},
            {"", {Action::None, Game::Nfs3, false, "", false}}, {"--list x", {Action::List, Game::Nfs3, false, "x", true}},
-           {"--version", {Action::Version, Game::Nfs3, false, "", true}}}) {
+           {"--version", {Action::Version, Game::Nfs3, false, "", true}},
+           {"--setup", {Action::Setup, Game::Nfs3, false, "", false}},
+           {"--restore a/car.viv", {Action::Restore, Game::Nfs3, false, "a/car.viv", false}}}) {
     const Command c = ParseCommandLine(text);
     EXPECT_EQ(Parsed(c.action, c.target, c.install, c.path, c.needsNoSettings), want) << text;
   }
-  for (const char* text : {"/C3 car.viv", "/x foo", "/e", "/e \"\"", "/ci5 x", "--list"})
+  for (const char* text : {"/C3 car.viv", "/x foo", "/e", "/e \"\"", "/ci5 x", "--list", "--setup x", "--restore"})
     EXPECT_EQ(ParseCommandLine(text).action, Action::Invalid) << text;
   EXPECT_TRUE(ParseCommandLine("--list").needsNoSettings);
 }

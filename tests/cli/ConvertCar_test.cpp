@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <regex>
 
 #include "carp/Carp3File.h"
 #include "carp/Carp4File.h"
@@ -120,7 +122,7 @@ TEST_F(ConvertCarTest, ToNfs3TakesTheHighestVariantKeepsTheFrontEndAndReplacesTh
   EXPECT_EQ(MemberOf(out, "fedata.eng"), TextsTo3(eng));
   EXPECT_EQ(MemberOf(out, "fedata.ger"), TextsTo3(ger));
   for (const std::string name : {"dash.qfs", "careng.bnk", "ocareng.bnk", "scareng.bnk"})
-    EXPECT_EQ(MemberOf(out, name), test::ReadBytes(home / ("bin/" + name))) << name;
+    EXPECT_EQ(MemberOf(out, name), test::ReadBytes(home.Data() + "/" + name)) << name;
 }
 
 TEST_F(ConvertCarTest, ToNfs3WithoutNumberedModelsUsesThePlainFiles) {
@@ -157,11 +159,10 @@ TEST_F(ConvertCarTest, AFailedInstallKeepsTheInstalledCarAndRemovesAFolderItCrea
 
 TEST_F(ConvertCarTest, MissingReferenceFilesAndCarFoldersAreClearErrors) {
   const std::string archive = PutCar("roadster", sample::RoadsterCar());
-  std::filesystem::remove(home / "bin/careng.ctb");
+  std::filesystem::remove(home.Data() + "/careng.ctb");
   auto run = home.Run({"/c4", archive});
   EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_NE(run.err.find("'" + (home / "bin/careng.ctb") + "' is missing"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("first start"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("'careng.ctb' is missing from '" + home.Data() + "/'"), std::string::npos) << run.err;
   EXPECT_EQ(test::ListNames(home / "cars/roadster"), Names{"car.viv"});
 
   std::filesystem::remove_all(home / "nfs3/GameData");
@@ -169,6 +170,78 @@ TEST_F(ConvertCarTest, MissingReferenceFilesAndCarFoldersAreClearErrors) {
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.err.find("GameData/CarModel"), std::string::npos) << run.err;
   EXPECT_EQ(test::ListNames(home / "nfs3"), Names{});
+}
+
+// Replaced installations: kept under <data>/replaced/NFS4/<car>, put back by --restore.
+class KeptCarTest : public ConvertCarTest {
+ protected:
+  test::RunResult Restore(const std::string& path) { return home.Run({"--restore", path}); }
+  // The kept copies' contents, in name order.
+  std::vector<Bytes> KeptCopies() {
+    std::vector<Bytes> copies;
+    for (const auto& name : test::ListNames(kept)) copies.push_back(test::ReadBytes(kept + "/" + name));
+    return copies;
+  }
+  std::vector<NamedBytes> car = sample::RoadsterCar();
+  const std::string archive = PutCar("Velkor Roadster", car);
+  const std::string installed = home / "nfs4/Data/Cars/Velkor Roadster/car.viv";
+  const std::string kept = home.Data() + "/replaced/NFS4/Velkor Roadster";
+};
+
+TEST_F(KeptCarTest, AReplacedArchiveIsKeptUnlessIdenticalAndRestoreSwapsItBack) {
+  ASSERT_EQ(home.Run({"/ci4", archive}).exitStatus, 0);
+  const Bytes first = test::ReadBytes(installed);
+  ASSERT_EQ(home.Run({"/ci4", archive}).exitStatus, 0);
+  EXPECT_FALSE(test::PathExists(kept)) << "an archive holding the new bytes is not kept";
+
+  std::erase_if(car, [](const NamedBytes& m) { return m.first == "fedata.ger"; });
+  PutCar("Velkor Roadster", car);
+  ASSERT_EQ(home.Run({"/ci4", archive}).exitStatus, 0);
+  const Bytes second = test::ReadBytes(installed);
+  ASSERT_NE(second, first);
+  const auto names = test::ListNames(kept);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_TRUE(std::regex_match(names[0], std::regex(R"(\d{8}-\d{6}\.viv)"))) << names[0];
+  EXPECT_EQ(KeptCopies(), std::vector<Bytes>{first});
+
+  auto run = Restore(installed);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(installed), first);
+  EXPECT_EQ(test::ListNames(home / "nfs4/Data/Cars/Velkor Roadster"), Names{"car.viv"});
+  auto copies = KeptCopies();
+  ASSERT_EQ(copies.size(), 2u);
+  EXPECT_EQ(std::count(copies.begin(), copies.end(), second), 1) << "the restoration kept what it replaced";
+
+  // Again, through a path spelled in another case: the newest kept copy comes back.
+  run = Restore(home / "nfs4/data/cars/Velkor Roadster/CAR.VIV");
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(test::ReadBytes(installed), second);
+  EXPECT_EQ(KeptCopies().size(), 3u) << "kept copies are never deleted";
+}
+
+TEST_F(KeptCarTest, RestoringNeedsAKeptCopyInAGamesCarFolder) {
+  ASSERT_EQ(home.Run({"/ci4", archive}).exitStatus, 0);
+  const Bytes first = test::ReadBytes(installed);
+  auto run = Restore(installed);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.err.find("'" + kept + "'"), std::string::npos) << run.err;
+  run = Restore(archive);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.err.find("not a car's archive in a game's car folder"), std::string::npos) << run.err;
+  EXPECT_EQ(test::ReadBytes(installed), first);
+}
+
+TEST_F(KeptCarTest, AnOldArchiveThatCannotBeKeptIsNotReplaced) {
+  ASSERT_EQ(home.Run({"/ci4", archive}).exitStatus, 0);
+  const Bytes first = test::ReadBytes(installed);
+  test::WriteText(home.Data() + "/replaced", "a file where the folder belongs");
+  std::erase_if(car, [](const NamedBytes& m) { return m.first == "fedata.ger"; });
+  PutCar("Velkor Roadster", car);
+  const auto run = home.Run({"/ci4", archive});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.err.find("nothing was replaced"), std::string::npos) << run.err;
+  EXPECT_EQ(test::ReadBytes(installed), first);
+  EXPECT_EQ(test::ListNames(home / "nfs4/Data/Cars/Velkor Roadster"), Names{"car.viv"});
 }
 
 }  // namespace

@@ -48,7 +48,8 @@ CliHome::CliHome() {
   std::vector<sample::Member> references = sample::Nfs4ReferenceCar();
   for (const auto& member : sample::Nfs3ReferenceCar())
     if (member.first == "dash.qfs") references.push_back(member);
-  for (const auto& [name, bytes] : references) WriteBytes(dir_ / ("bin/" + name), bytes);
+  MakeFolder(Data());
+  for (const auto& [name, bytes] : references) WriteBytes(Data() + "/" + name, bytes);
   MakeFolder(Nfs3Cars()), MakeFolder(Nfs4Cars()), MakeFolder(dir_ / ".config/Velkor");
   WriteText(dir_ / ".config/Velkor/registry.reg",
             "[HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings]\n\"Installed\"=dword:00000001\n"

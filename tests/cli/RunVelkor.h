@@ -15,14 +15,16 @@ struct RunResult {
   std::string err;
 };
 
-// Runs the program with the arguments, HOME (and the Wine prefix) in `home`, XDG_CONFIG_HOME
-// unset, plus the environment given.
+// Runs the velkor executable with the arguments, in `workingFolder` (when not empty),
+// with HOME pointing to `home` (XDG_CONFIG_HOME and XDG_DATA_HOME unset, so their defaults
+// lie below it), WINEPREFIX to `home`/.wine, and the extra environment given.
 RunResult RunVelkor(const std::vector<std::string>& args, const std::string& home,
                     const std::map<std::string, std::string>& environment = {},
                     const std::string& executable = VELKOR_EXE);
 
-// A home for the program: a copy of it in bin/ beside the reference files that car conversion
-// adds, "Installed" and both game paths in the settings store, and the games' car folders.
+// A home for the program: a copy of it in bin/, the reference files that car conversion adds
+// in the data folder, "Installed" and both game paths in the settings store, and the games'
+// car folders.
 class CliHome {
  public:
   CliHome();
@@ -30,6 +32,7 @@ class CliHome {
   std::string operator/(const std::string& name) const { return dir_ / name; }
   std::string Nfs3Cars() const { return dir_ / "nfs3/GameData/CarModel"; }
   std::string Nfs4Cars() const { return dir_ / "nfs4/Data/Cars"; }
+  std::string Data() const { return dir_ / ".local/share/Velkor"; }
   RunResult Run(const std::vector<std::string>& args) const { return RunVelkor(args, path(), {}, dir_ / "bin/velkor"); }
 
  private:

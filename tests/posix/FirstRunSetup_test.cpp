@@ -27,12 +27,17 @@ class FirstRunSetupTest : public ::testing::Test {
     // The file-manager entries go here, not into the home of whoever runs the tests.
     ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    ::setenv("HOME", dir.path().c_str(), 1);  // none of the machine's own Wine prefixes
     test::MakeFolder(program);
   }
   void TearDown() override {
     for (const char* name : {"WINEPREFIX", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) ::unsetenv(name);
+    ::setenv("HOME", home.c_str(), 1);
   }
-  GamePaths Run() { return FirstRunSetup(registry, settings, program); }
+  GamePaths Run() {
+    report = FirstRunSetup(registry, settings, program);
+    return report.paths;
+  }
   // Installs a game at `folder` whose reference car (at `car`, below it) holds `names`.
   void Game(const std::string& key, const std::string& folder, const std::string& car, const Names& names) {
     test::MakeFolder(folder + car);
@@ -43,6 +48,9 @@ class FirstRunSetupTest : public ::testing::Test {
 
   test::TempDir dir;
   std::string program = dir / "Program Files/Velkor/";
+  std::string reference = dir / "data/Velkor/";  // where the reference files are collected
+  SetupReport report;
+  const std::string home = ::getenv("HOME") ? ::getenv("HOME") : "/";
   FileRegistry registry{dir / "registry.reg"};
   SettingsStore settings = [this] { SettingsStore s(registry, "velkor"); return s.SetRegistryKey("Velkor"), s; }();
 };
@@ -63,12 +71,14 @@ TEST_F(FirstRunSetupTest, EachGamesReferenceFilesAreCollectedAndNoWorkingFolderL
     for (const auto& key : {kNfs3Key, kNfs4Key}) registry.WriteString(RegistryRoot::LocalMachine, key, "InstallPath", "");
     Game(row.key, games / "game/", row.car, row.stored);
     Run();
-    EXPECT_EQ(test::ListNames(program), row.collected) << row.car;
+    EXPECT_EQ(test::ListNames(reference), row.collected) << row.car;
     for (std::size_t i = 0; i < row.collected.size(); ++i) {
-      EXPECT_EQ(test::ReadText(program + row.collected[i]), "content of " + row.stored[i]);
-      std::remove((program + row.collected[i]).c_str());
+      EXPECT_EQ(test::ReadText(reference + row.collected[i]), "content of " + row.stored[i]);
+      std::remove((reference + row.collected[i]).c_str());
     }
     EXPECT_EQ(test::ListNames(games / ("game/" + row.car)), Names{"CAR.VIV"});
+    EXPECT_EQ(report.referenceFiles.size(), row.collected.size());
+    EXPECT_EQ(test::ListNames(program), Names{}) << "nothing is written beside the program";
   }
 }
 
@@ -116,7 +126,7 @@ TEST_F(FirstRunSetupTest, UnusableReferenceCarsAreSkippedAndTheSetupCompletes) {
   test::MakeFolder(car + "/CAR");
   test::WriteText(car + "/CAR/my-work.txt", "precious");
   Run();
-  EXPECT_EQ(test::ListNames(program), Names{});
+  EXPECT_EQ(test::ListNames(reference), Names{});
   EXPECT_EQ(test::ListNames(car + "/CAR"), Names{"my-work.txt"});
   EXPECT_EQ(test::ReadText(car + "/CAR/my-work.txt"), "precious");
 }

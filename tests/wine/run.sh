@@ -2,7 +2,8 @@
 # The Windows build under Wine, in a fresh prefix removed afterwards: the cross-built unit
 # tests, then Velkor.exe end to end (first start, settings and the 58 shell-verb values read
 # back with `reg query`, "/e" and "/p" round trip, the sample car converted with every
-# conversion verb as Explorer starts them, a failing command reporting without a message box).
+# conversion verb as Explorer starts them, a replaced car kept and put back with "--restore", a
+# failing command reporting without a message box).
 #   tests/wine/run.sh [WINDOWS_BUILD (default build/windows)] [LINUX_BUILD]
 # With LINUX_BUILD (holding velkor and velkor-sample) the Linux program converts the same car
 # and must give byte-identical archives. Switches (1 = on, the default): VELKOR_WINE_UNIT_TESTS,
@@ -227,7 +228,7 @@ if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
     linst3="$linux/nfs3/GameData/CarModel/Velkor Roadster/car.viv"
     (
       export HOME="$linux/home" WINEPREFIX="$linux/no-wine"
-      unset XDG_CONFIG_HOME
+      unset XDG_CONFIG_HOME XDG_DATA_HOME
       "$linux/bin/velkor" && "$linux/bin/velkor" /ci4 "$lcar" && "$linux/bin/velkor" /c4 "$lcar" &&
         "$linux/bin/velkor" /c3 "$linst4" && "$linux/bin/velkor" /ci3 "$linst4"
     ) || fail "the Linux conversions"
@@ -237,6 +238,25 @@ if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
     check '"/c3" output is byte-identical' cmp "${linst4%.viv}.vi3" "$(c "${installed4%.viv}.vi3")"
     check '"/ci3" output is byte-identical' cmp "$linst3" "$(c "$installed3")"
   fi
+
+  step "a replaced car is kept in %LOCALAPPDATA%\\Velkor and --restore puts it back"
+  kept_dir() { find "$WINEPREFIX/drive_c/users" -type d -path '*/Velkor/replaced/NFS4/Velkor Roadster' | head -n 1; }
+  inst4=$(c "$installed4")
+  verb vivfile convertinstall4 "$car"
+  check 'a second "/ci4" of the same car exits 0 and keeps nothing' test "$rc" = 0 -a -z "$(kept_dir)"
+  cp "$(c "$car")" "$inst4"  # an installed archive that differs from the conversion
+  verb vivfile convertinstall4 "$car"
+  kept=$(kept_dir)
+  check '"/ci4" over another archive exits 0 and keeps it as YYYYMMDD-HHMMSS.viv' \
+    eval 'test "$rc" = 0 -a -n "$kept" && ls "$kept" | grep -qxE "[0-9]{8}-[0-9]{6}\.viv" && cmp "$kept"/*.viv "$(c "$car")"'
+  check "and installs the converted car" cmp "$inst4" "$(c "$carFolder\\car.vi4")"
+  run "$exe" --restore "$installed4"
+  check '"--restore" exits 0 and puts the kept archive back' eval 'test "$rc" = 0 && cmp "$inst4" "$(c "$car")"'
+  [ "$rc" = 0 ] || cat "$err"
+  check "the archive it replaced is kept too" test "$(ls "$kept" | wc -l)" = 2
+  run "$exe" --restore "$installed3"
+  check '"--restore" of a car with nothing kept exits 1 naming where it looked' \
+    eval 'test "$rc" = 1 && grep -q "replaced.NFS3.Velkor Roadster" "$err"'
 fi
 
 step "a failing command reports on stderr and shows no message box"

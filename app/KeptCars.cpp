@@ -1,0 +1,88 @@
+#include "app/KeptCars.h"
+
+#include <cstdio>
+#include <ctime>
+#include <tuple>
+
+#include "base/Errors.h"
+#include "files/AtomicOutput.h"
+#include "files/GameFile.h"
+#include "platform/File.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "settings/UserFolders.h"
+
+namespace velkor {
+namespace {
+
+std::string LocalTimeStamp() {
+  const std::time_t now = std::time(nullptr);
+  char text[32] = {};
+  // One thread: the C library's shared buffer is safe here.
+  if (const std::tm* local = std::localtime(&now)) std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", local);
+  return text;
+}
+
+// A free name for a copy kept now.
+std::string FreeKeptName(const std::string& keptFolder) {
+  const std::string stamp = LocalTimeStamp();
+  for (int n = 1;; ++n) {
+    const std::string path = platform::JoinPath(keptFolder, stamp + (n == 1 ? "" : "-" + std::to_string(n)) + ".viv");
+    if (!FileExists(path) && !platform::IsFolder(path) && !platform::IsSymbolicLink(path)) return path;
+  }
+}
+
+// The time and number of a kept copy's name "YYYYMMDD-HHMMSS[-N].viv"; nothing for
+// any other name.
+std::optional<std::tuple<std::string, long>> KeptNameOrder(const std::string& name) {
+  if (name.size() < 19 || name.compare(name.size() - 4, 4, ".viv") != 0 || name[8] != '-') return std::nullopt;
+  for (std::size_t i = 0; i < 15; ++i)
+    if (i != 8 && (name[i] < '0' || name[i] > '9')) return std::nullopt;
+  const std::string rest = name.substr(15, name.size() - 19);
+  if (rest.empty()) return std::tuple{name.substr(0, 15), 1L};
+  if (rest.size() < 2 || rest.size() > 9 || rest[0] != '-') return std::nullopt;
+  long number = 0;
+  for (std::size_t i = 1; i < rest.size(); ++i) {
+    if (rest[i] < '0' || rest[i] > '9') return std::nullopt;
+    number = number * 10 + (rest[i] - '0');
+  }
+  return std::tuple{name.substr(0, 15), number};
+}
+
+}  // namespace
+
+std::string KeepReplacedArchive(const std::string& archive, const std::string& keptFolder) {
+  if (!ProvideFolders(keptFolder))
+    throw FileError(keptFolder, "create the folder for the replaced car", "it cannot be created; nothing was replaced");
+  const std::string kept = FreeKeptName(keptFolder);
+  try {
+    File in(archive, File::Mode::Read);
+    AtomicOutput out(kept);
+    in.CopyRangeTo(out.file(), 0, in.Length());
+    out.Commit();
+  } catch (const FileError& e) {
+    throw FileError(kept, "keep the replaced car '" + archive + "' as", e.reason() + "; nothing was replaced");
+  }
+  return kept;
+}
+
+std::string KeptCarFolder(const std::string& keptCarsFolder, Game game, const std::string& carFolderName) {
+  return platform::JoinPath(platform::JoinPath(keptCarsFolder, ShortName(game)), carFolderName);
+}
+
+std::optional<std::string> NewestKeptCopy(const std::string& keptFolder) {
+  std::optional<std::tuple<std::string, long>> newest;
+  std::string path;
+  for (const auto& entry : platform::ListFolder(keptFolder)) {
+    if (entry.isFolder) continue;
+    const auto order = KeptNameOrder(entry.name);
+    if (order && (!newest || *order > *newest)) {
+      newest = order;
+      path = entry.fullPath;
+    }
+  }
+  if (!newest) return std::nullopt;
+  return path;
+}
+
+}  // namespace velkor
