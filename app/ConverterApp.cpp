@@ -53,8 +53,8 @@ void ConverterApp::InitInstance(const Command& command) {
     paths.nfs4Path = settings.GetProfileString(kSection, "NFS4Path", "");
   } else {
     paths = FirstRunSetup(registry_, settings, programFolder);
-    if (!settings.WriteProfileInt(kSection, "Installed", 1))
-      platform::ReportWarning("cannot write the settings in " + settings.Describe(kSection) +
+    if (const RegistryChange written = settings.WriteProfileInt(kSection, "Installed", 1); !written)
+      platform::ReportWarning("cannot write the settings in " + settings.Describe(kSection) + ": " + written.reason +
                               "; the first-run setup will run again next time");
   }
 

@@ -43,7 +43,9 @@ std::string StoreGamePath(Registry& registry, SettingsStore& settings, const Gam
   } else if (path.back() != platform::kPathSeparator) {
     path += platform::kPathSeparator;
   }
-  settings.WriteProfileString(kSection, game.settingsValue, path);
+  if (const RegistryChange written = settings.WriteProfileString(kSection, game.settingsValue, path); !written)
+    platform::ReportWarning(std::string("cannot write ") + game.settingsValue + " in " + settings.Describe(kSection) +
+                            ": " + written.reason);
   return path;
 }
 
@@ -81,16 +83,25 @@ void RegisterShellVerbs(Registry& registry, const std::string& programFolder) {
       {".txt", "txtfile", {kConvert3, kConvert4}},
   };
   const std::string executable = "\"" + programFolder + platform::kShellExecutableName + "\" ";
-  // A value that cannot be written is passed over; the next one follows.
+  // A value that cannot be written is passed over and the next one follows; one warning
+  // then says how many failed and why.
+  int failed = 0;
+  std::string reason;
+  const auto write = [&](const std::string& key, const std::string& value) {
+    const RegistryChange written = registry.WriteString(RegistryRoot::ClassesRoot, key, "", value);
+    if (!written && failed++ == 0) reason = written.reason;
+  };
   for (const ShellClass& shellClass : classes) {
-    if (shellClass.extension) registry.WriteString(RegistryRoot::ClassesRoot, shellClass.extension, "", shellClass.classKey);
+    if (shellClass.extension) write(shellClass.extension, shellClass.classKey);
     for (const Verb& verb : shellClass.verbs) {
       const std::string verbKey = std::string(shellClass.classKey) + "\\shell\\" + verb.key;
-      registry.WriteString(RegistryRoot::ClassesRoot, verbKey, "", verb.label);
-      registry.WriteString(RegistryRoot::ClassesRoot, verbKey + "\\command", "",
-                           executable + verb.commandSwitch + " \"%1\"");
+      write(verbKey, verb.label);
+      write(verbKey + "\\command", executable + verb.commandSwitch + " \"%1\"");
     }
   }
+  if (failed > 0)
+    platform::ReportWarning("cannot write " + std::to_string(failed) + " shell verb values in " + registry.Location() +
+                            ": " + reason);
 }
 
 // Unpacks the game's reference car and copies the files that converted cars need into
@@ -120,8 +131,11 @@ void CopyReferenceFiles(const GameSetup& game, const std::string& gamePath, cons
     const std::string source = platform::ResolveInGameFolder(workingFolder + platform::kPathSeparator, name);
     if (!FileExists(source)) continue;  // not in this reference car
     const std::string target = programFolder + name;
-    if (!platform::CopyFileReplacing(source, target))
-      platform::ReportWarning("cannot copy the reference file '" + source + "' to '" + target + "'");
+    try {
+      platform::CopyFileReplacing(source, target);
+    } catch (const FileError& e) {
+      platform::ReportWarning("cannot copy the reference file '" + source + "' to '" + target + "': " + e.reason());
+    }
   }
 }
 

@@ -144,23 +144,23 @@ TEST(Win32File, IsBinaryAndRefusesFolders) {
 TEST(Win32Platform, CopyOntoTheSameFileUnderAnotherSpellingKeepsIt) {
   TempDir dir;
   test::WriteText(dir / "fedata.fsh", "image bytes");
-  EXPECT_TRUE(platform::CopyFileReplacing(dir / "fedata.fsh", dir.path() + "/./FEDATA.FSH"));
+  EXPECT_NO_THROW(platform::CopyFileReplacing(dir / "fedata.fsh", dir.path() + "/./FEDATA.FSH"));
   EXPECT_EQ(test::ReadText(dir / "fedata.fsh"), "image bytes");
 
   test::WriteText(dir / "old", "old content that is longer");
-  EXPECT_TRUE(platform::CopyFileReplacing(dir / "fedata.fsh", dir / "old"));
+  EXPECT_NO_THROW(platform::CopyFileReplacing(dir / "fedata.fsh", dir / "old"));
   EXPECT_EQ(test::ReadText(dir / "old"), "image bytes");
-  EXPECT_FALSE(platform::CopyFileReplacing(dir / "missing", dir / "x"));
-  EXPECT_FALSE(platform::CopyFileReplacing(dir.path(), dir / "x"));
+  EXPECT_THROW(platform::CopyFileReplacing(dir / "missing", dir / "x"), FileError);
+  EXPECT_THROW(platform::CopyFileReplacing(dir.path(), dir / "x"), FileError);
 }
 
 TEST(Win32Platform, ReadOnlyFilesCopyAsWritableAndCanBeRemoved) {
   TempDir dir;
   test::WriteText(dir / "dash.qfs", "from a disc");
   ASSERT_TRUE(::SetFileAttributesA((dir / "dash.qfs").c_str(), FILE_ATTRIBUTE_READONLY));
-  ASSERT_TRUE(platform::CopyFileReplacing(dir / "dash.qfs", dir / "copy.qfs"));
+  ASSERT_NO_THROW(platform::CopyFileReplacing(dir / "dash.qfs", dir / "copy.qfs"));
   EXPECT_EQ(::GetFileAttributesA((dir / "copy.qfs").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-  EXPECT_TRUE(platform::CopyFileReplacing(dir / "dash.qfs", dir / "copy.qfs")) << "a second copy replaces the first";
+  EXPECT_NO_THROW(platform::CopyFileReplacing(dir / "dash.qfs", dir / "copy.qfs")) << "a second copy replaces the first";
 
   EXPECT_TRUE(platform::RemoveFile(dir / "dash.qfs"));
   EXPECT_FALSE(test::PathExists(dir / "dash.qfs"));

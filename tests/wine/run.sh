@@ -4,7 +4,8 @@
 #   2. Velkor.exe end to end: first start with both games in HKEY_LOCAL_MACHINE, the settings
 #      and the 58 shell-verb values read back with `reg query`, "/e" and "/p" round trip, the
 #      sample car converted with "/ci4", "/c4", "/c3" and "/ci3" as Explorer starts the
-#      registered verbs, and a failing command that reports on stderr without a message box.
+#      registered verbs, "--version" and "--help" on a redirected stdout, and a failing command
+#      that reports on stderr without a message box.
 #
 #   tests/wine/run.sh [WINDOWS_BUILD] [LINUX_BUILD]
 #
@@ -249,6 +250,12 @@ if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
     check '"/ci3" output is byte-identical' cmp "$linst3" "$(c "$installed3")"
   fi
 fi
+
+step "--version and --help write to a redirected standard output"
+run "$exe" --version
+check "--version prints the version on stdout" eval 'test "$rc" = 0 && grep -q "^velkor [0-9]" "$out"'
+run "$exe" --help
+check "--help prints the usage on stdout" eval 'test "$rc" = 0 && test -s "$out" && test ! -s "$err"'
 
 step "a failing command reports on stderr and shows no message box"
 # Wine traces every dialog it builds, message boxes included, on the "dialog" channel.
