@@ -25,12 +25,17 @@ void PackFolder(const std::string& folderPath) {
   archive.removeFolder = false;
   archive.Reset();
 
-  // One level; sub-folders and names starting with "." are left out. Names are taken in
+  // One level; sub-folders, names starting with "." and special files are left out. Names are taken in
   // byte order, so packing the same folder twice gives the same archive on every system.
   std::vector<platform::FolderEntry> listing = platform::ListFolder(folder);
   std::sort(listing.begin(), listing.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
   for (const auto& entry : listing) {
     if (entry.isFolder || entry.name.front() == '.') continue;
+    // Reading a FIFO would wait for a writer, a device might never end.
+    if (entry.isSpecial) {
+      platform::ReportWarning("skipping '" + entry.fullPath + "': it is not a regular file (a FIFO, socket or device)");
+      continue;
+    }
     auto member = std::make_unique<GameFile>(entry.fullPath);
     member->Load();
     archive.members.push_back(&KeepUntilEndOfRun(std::move(member)));

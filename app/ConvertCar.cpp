@@ -75,9 +75,8 @@ bool PathIsTaken(const std::string& path) {
   return platform::IsFolder(path) || FileExists(path) || platform::IsSymbolicLink(path);
 }
 
-void CopyFile(const std::string& from, const std::string& to) {
-  if (!platform::CopyFileReplacing(from, to)) throw FileError(to, "copy '" + from + "' to", "the copy failed");
-}
+// Raises FileError naming the destination and the system's reason.
+void CopyFile(const std::string& from, const std::string& to) { platform::CopyFileReplacing(from, to); }
 
 class CarConversion {
  public:

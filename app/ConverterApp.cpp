@@ -74,8 +74,8 @@ void ConverterApp::InitInstance(const Command& command) {
     // "--setup" runs the setup whatever "Installed" says, once.
     const SetupReport report = FirstRunSetup(registry_, settings, programFolder);
     paths = report.paths;
-    if (!settings.WriteProfileInt(kSection, "Installed", 1))
-      platform::ReportWarning("cannot write the settings in " + settings.Describe(kSection) +
+    if (const RegistryChange written = settings.WriteProfileInt(kSection, "Installed", 1); !written)
+      platform::ReportWarning("cannot write the settings in " + settings.Describe(kSection) + ": " + written.reason +
                               "; the first-run setup will run again next time");
     if (command.action == Action::Setup) PrintSetupReport(report, std::cout);
   }

@@ -49,22 +49,33 @@ std::string StoreGamePath(Registry& registry, SettingsStore& settings, const Gam
   } else if (path.back() != platform::kPathSeparator) {
     path += platform::kPathSeparator;
   }
-  settings.WriteProfileString(kSection, game.settingsValue, path);
+  if (const RegistryChange written = settings.WriteProfileString(kSection, game.settingsValue, path); !written)
+    platform::ReportWarning(std::string("cannot write ") + game.settingsValue + " in " + settings.Describe(kSection) +
+                            ": " + written.reason);
   return path;
 }
 
 void RegisterShellVerbs(Registry& registry, const std::string& programFolder) {
   const std::string executable = "\"" + programFolder + platform::kShellExecutableName + "\" ";
-  // A value that cannot be written is passed over; the next one follows.
+  // A value that cannot be written is passed over and the next one follows; one warning
+  // then says how many failed and why.
+  int failed = 0;
+  std::string reason;
+  const auto write = [&](const std::string& key, const std::string& value) {
+    const RegistryChange written = registry.WriteString(RegistryRoot::ClassesRoot, key, "", value);
+    if (!written && failed++ == 0) reason = written.reason;
+  };
   for (const ShellClass& shellClass : ShellClasses()) {
-    if (shellClass.extension) registry.WriteString(RegistryRoot::ClassesRoot, shellClass.extension, "", shellClass.classKey);
+    if (shellClass.extension) write(shellClass.extension, shellClass.classKey);
     for (const Verb& verb : shellClass.verbs) {
       const std::string verbKey = std::string(shellClass.classKey) + "\\shell\\" + verb.key;
-      registry.WriteString(RegistryRoot::ClassesRoot, verbKey, "", verb.label);
-      registry.WriteString(RegistryRoot::ClassesRoot, verbKey + "\\command", "",
-                           executable + verb.commandSwitch + " \"%1\"");
+      write(verbKey, verb.label);
+      write(verbKey + "\\command", executable + verb.commandSwitch + " \"%1\"");
     }
   }
+  if (failed > 0)
+    platform::ReportWarning("cannot write " + std::to_string(failed) + " shell verb values in " + registry.Location() +
+                            ": " + reason);
 }
 
 void UnregisterShellVerbs(Registry& registry) {
@@ -107,10 +118,11 @@ std::vector<std::string> CopyReferenceFiles(const GameSetup& game, const std::st
     const std::string source = platform::ResolveInGameFolder(workingFolder + platform::kPathSeparator, name);
     if (!FileExists(source)) continue;  // not in this reference car
     const std::string target = referenceFolder + name;
-    if (platform::CopyFileReplacing(source, target)) {
+    try {
+      platform::CopyFileReplacing(source, target);
       copied.push_back(target);
-    } else {
-      platform::ReportWarning("cannot copy the reference file '" + source + "' to '" + target + "'");
+    } catch (const FileError& e) {
+      platform::ReportWarning("cannot copy the reference file '" + source + "' to '" + target + "': " + e.reason());
     }
   }
   return copied;

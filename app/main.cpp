@@ -16,6 +16,7 @@ namespace {
 
 // Help, version and listing: performed without the settings or the start-up work.
 void PerformWithoutSettings(const Command& command) {
+  if (command.action != Action::Invalid) platform::ConnectStandardOutput();
   switch (command.action) {
     case Action::Help: std::cout << kUsageText; return;
     case Action::Version: std::cout << "velkor " << VELKOR_VERSION << "\n"; return;

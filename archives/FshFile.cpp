@@ -10,6 +10,7 @@
 #include "base/Text.h"
 #include "files/RunLifetime.h"
 #include "platform/File.h"
+#include "platform/Folder.h"
 #include "platform/Paths.h"
 
 namespace velkor {
@@ -73,6 +74,7 @@ void FshFile::Unpack(File& fsh, std::uint64_t length, const std::string& folder)
     return ReadU32LE(directory, static_cast<std::size_t>(index * kDirectoryEntrySize + 4));
   };
 
+  platform::Folder into(folder);
   for (std::uint64_t index = 0; index < count; ++index) {
     // A record runs to the next entry's offset, the last one to the end of the file.
     const std::uint64_t start = offsetOf(index);
@@ -80,11 +82,10 @@ void FshFile::Unpack(File& fsh, std::uint64_t length, const std::string& folder)
     if (end < start || start > length) continue;
     const std::uint64_t available = std::min(end, length) - start;
 
-    const ByteView name(directory.data() + index * kDirectoryEntrySize, 4);
-    const std::string recordPath = platform::JoinPath(folder, FshRecordFileName(name));
-    RefuseLinkInTheWay(recordPath);
+    const std::string recordName = FshRecordFileName(ByteView(directory.data() + index * kDirectoryEntrySize, 4));
+    const std::string recordPath = platform::JoinPath(folder, recordName);
     {
-      File out(recordPath, File::Mode::CreateTruncate);
+      File out = into.CreateFileInside(recordName);
       fsh.CopyRangeTo(out, start, available);
       out.Close();
     }

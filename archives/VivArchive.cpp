@@ -11,6 +11,7 @@
 #include "files/AtomicOutput.h"
 #include "files/RunLifetime.h"
 #include "platform/File.h"
+#include "platform/Folder.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 
@@ -179,10 +180,11 @@ void VivArchive::Unpack(File& archive, const std::string& folder) {
     if (EndsWith(lower, ".viv") || EndsWith(lower, ".fsh")) RefuseLinkInTheWay(DropLastCharacters(memberPath, 4));
   }
   members.reserve(entries.size());
+  platform::Folder into(folder);
   for (const VivEntry& entry : entries) {
     const std::string memberPath = platform::JoinPath(folder, entry.name);
     {
-      File out(memberPath, File::Mode::CreateTruncate);
+      File out = into.CreateFileInside(entry.name);
       archive.CopyRangeTo(out, static_cast<std::uint64_t>(entry.offset), static_cast<std::uint64_t>(entry.length));
       out.Close();
     }

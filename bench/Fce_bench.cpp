@@ -76,7 +76,7 @@ void PlainCopy(benchmark::State& state, bool replacing) {
   for (auto _ : state) {
     std::error_code ec;
     if (!replacing) fs::remove(folder / "copy.fce", ec);
-    if (!platform::CopyFileReplacing(folder / "car.fce", folder / "copy.fce")) state.SkipWithError("copy failed");
+    platform::CopyFileReplacing(folder / "car.fce", folder / "copy.fce");
   }
   state.SetBytesProcessed(state.iterations() * size);
 }

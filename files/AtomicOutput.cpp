@@ -1,6 +1,8 @@
 #include "files/AtomicOutput.h"
 
 #include <algorithm>
+#include <optional>
+#include <random>
 #include <utility>
 
 #include "base/Errors.h"
@@ -10,19 +12,24 @@
 namespace velkor {
 namespace {
 
-// ".<name>.velkor-<pid>.tmp" in the target's folder: same file system, so the rename is
-// atomic; a leading dot, so packing a folder never picks it up.
+// ".<name>.velkor-<random>.tmp" in the target's folder: same file system, so the rename is
+// atomic; a leading dot, so packing a folder never picks it up. The name cannot be guessed
+// and the file is created new, so nothing put there beforehand is ever written to.
 std::string TemporaryPathFor(const std::string& target) {
-  return platform::FolderPartOf(target) + "." + platform::FileNameOf(target) + ".velkor-" +
-         std::to_string(platform::ProcessId()) + ".tmp";
+  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::random_device random;
+  std::string suffix;
+  for (int i = 0; i < 12; ++i) suffix += kDigits[random() % 36];
+  return platform::FolderPartOf(target) + "." + platform::FileNameOf(target) + ".velkor-" + suffix + ".tmp";
 }
 
-File CreateTemporary(const std::string& target, const std::string& temporary) {
-  try {
-    return File(temporary, File::Mode::CreateTruncate);
-  } catch (const FileError& e) {
-    throw FileError(target, "create", e.reason());
+// Creates the temporary file; every error it raises, now or when writing, names the target.
+File CreateTemporary(const std::string& target, std::string& temporary) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = TemporaryPathFor(target);
+    if (std::optional<File> file = File::CreateNew(temporary, target)) return std::move(*file);
   }
+  throw FileError(target, "create a temporary file beside", "every name tried was taken");
 }
 
 }  // namespace
@@ -44,7 +51,7 @@ bool FilesHoldSameBytes(const std::string& candidate, const std::string& target)
 }
 
 AtomicOutput::AtomicOutput(std::string target)
-    : target_(std::move(target)), temporary_(TemporaryPathFor(target_)), file_(CreateTemporary(target_, temporary_)) {}
+    : target_(std::move(target)), file_(CreateTemporary(target_, temporary_)) {}
 
 AtomicOutput::~AtomicOutput() {
   if (!committed_) {
@@ -74,11 +81,7 @@ void AtomicOutput::Commit() {
 
 void WriteFileAtomically(const std::string& target, ByteView bytes) {
   AtomicOutput out(target);
-  try {
-    out.file().Write(bytes);
-  } catch (const FileError& e) {
-    throw FileError(target, "write", e.reason());
-  }
+  out.file().Write(bytes);
   out.Commit();
 }
 

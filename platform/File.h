@@ -8,6 +8,10 @@
 
 namespace velkor {
 
+namespace platform {
+class Folder;
+}
+
 // An open file, closed when the object goes away. Every failure raises FileError naming
 // the path and the system's reason; a read that ends before the bytes the caller needs
 // raises FormatError ("truncated").
@@ -22,8 +26,17 @@ class File {
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
-  // Opens for reading without raising; false for a missing file, a folder, or no access.
+  // Only regular files open: a folder, FIFO, socket or device raises FileError (and a FIFO
+  // never blocks the open).
+
+  // Opens for reading without raising; false for a missing file, no access, or anything
+  // but a regular file.
   static bool CanOpenForReading(const std::string& path);
+  // Opens for reading; nothing when no file of that name exists. Other failures raise.
+  static std::optional<File> OpenIfPresent(const std::string& path);
+  // Creates a new file, never opening one that exists nor following a link at `path`;
+  // nothing when the name is taken. Every failure, now or when writing, names `shownAs`.
+  static std::optional<File> CreateNew(const std::string& path, std::string shownAs);
 
   const std::string& Path() const { return path_; }
   std::uint64_t Length() const;
@@ -49,6 +62,15 @@ class File {
   void CloseQuietly() noexcept;
 
  private:
+  friend class platform::Folder;
+#ifdef _WIN32
+  using NativeHandle = void*;
+#else
+  using NativeHandle = int;
+#endif
+  // Takes over an open handle; `path` names the file in messages.
+  File(std::string path, NativeHandle handle, std::optional<std::uint64_t> readLength);
+
   // CopyRangeTo through a bounded buffer of this process.
   void CopyRangeByReading(File& out, std::uint64_t offset, std::uint64_t length);
 

@@ -41,9 +41,13 @@ bool IsFolder(const std::string& path);
 // True when the path itself is a symbolic link (or, on Windows, a reparse point).
 bool IsSymbolicLink(const std::string& path);
 
-// Copies a file, replacing the destination; does nothing (and succeeds) when source and
-// destination are the same file. False when the copy failed.
-bool CopyFileReplacing(const std::string& from, const std::string& to);
+// The path that a symbolic link at `path` leads to in the end (through links to links);
+// `path` itself when it is no link. The end need not exist.
+std::string FinalTarget(const std::string& path);
+
+// Copies a file, replacing the destination; does nothing when source and destination are
+// the same file. Raises FileError naming the destination and the system's reason.
+void CopyFileReplacing(const std::string& from, const std::string& to);
 
 // Renames `from` to `to`, replacing `to`; raises FileError on failure.
 void ReplaceFile(const std::string& from, const std::string& to);
@@ -59,6 +63,7 @@ struct FolderEntry {
   std::string fullPath;
   bool isFolder = false;  // a real folder, or a link to one
   bool isLink = false;    // a symbolic link (never followed when deleting)
+  bool isSpecial = false; // a FIFO, socket or device, or a link to one: no file to read
 };
 
 // One level of a folder, in the order the system returns it, without "." and "..".
@@ -76,8 +81,10 @@ int RunProgram(const std::vector<std::string>& argv);
 // Lets whoever may read the file also execute it; false when it cannot (true on Windows).
 bool MakeExecutable(const std::string& path);
 
-// A number that differs between processes running at the same time.
-unsigned long ProcessId();
+// Makes what the program prints on standard output reach the user. On Windows a program
+// without a console of its own writes to the console of the program that started it,
+// unless its output was redirected; elsewhere there is nothing to do.
+void ConnectStandardOutput();
 
 // One line on standard error (or, on Windows without a console, a message box).
 void ReportError(const std::string& message);

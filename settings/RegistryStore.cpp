@@ -8,6 +8,7 @@
 #include "base/Text.h"
 #include "files/AtomicOutput.h"
 #include "platform/File.h"
+#include "platform/Platform.h"
 
 namespace velkor {
 namespace {
@@ -186,15 +187,19 @@ std::string FullKey(RegistryRoot root, const std::string& key) { return std::str
 }  // namespace
 
 FileRegistry::FileRegistry(std::string storePath) : storePath_(std::move(storePath)) {
-  if (!File::CanOpenForReading(storePath_)) return;
-  File file(storePath_, File::Mode::Read);
-  Bytes bytes(static_cast<std::size_t>(file.Length()));
-  file.ReadExact(bytes);
-  document_ = RegistryDocument::Parse(std::string(bytes.begin(), bytes.end()));
+  try {
+    std::optional<File> file = File::OpenIfPresent(storePath_);
+    if (!file) return;
+    Bytes bytes(static_cast<std::size_t>(file->Length()));
+    file->ReadExact(bytes);
+    document_ = RegistryDocument::Parse(std::string(bytes.begin(), bytes.end()));
+  } catch (const FileError& e) {
+    throw FileError(storePath_, "read the settings store", e.reason());
+  }
 }
 
-bool FileRegistry::CreateKey(RegistryRoot root, const std::string& key) {
-  if (document_.HasKey(FullKey(root, key))) return true;
+RegistryChange FileRegistry::CreateKey(RegistryRoot root, const std::string& key) {
+  if (document_.HasKey(FullKey(root, key))) return {};
   document_.CreateKey(FullKey(root, key));
   return Store();
 }
@@ -209,33 +214,36 @@ std::optional<std::uint32_t> FileRegistry::ReadDword(RegistryRoot root, const st
   return document_.GetDword(FullKey(root, key), name);
 }
 
-bool FileRegistry::WriteString(RegistryRoot root, const std::string& key, const std::string& name,
-                               const std::string& value) {
+RegistryChange FileRegistry::WriteString(RegistryRoot root, const std::string& key, const std::string& name,
+                                         const std::string& value) {
   document_.SetString(FullKey(root, key), name, value);
   return Store();
 }
 
-bool FileRegistry::WriteDword(RegistryRoot root, const std::string& key, const std::string& name,
-                              std::uint32_t value) {
+RegistryChange FileRegistry::WriteDword(RegistryRoot root, const std::string& key, const std::string& name,
+                                        std::uint32_t value) {
   document_.SetDword(FullKey(root, key), name, value);
   return Store();
 }
 
-bool FileRegistry::DeleteKey(RegistryRoot root, const std::string& key) {
-  return !document_.DeleteKey(FullKey(root, key)) || Store();
+RegistryChange FileRegistry::DeleteKey(RegistryRoot root, const std::string& key) {
+  if (!document_.DeleteKey(FullKey(root, key))) return {};
+  return Store();
 }
 
-bool FileRegistry::DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) {
-  return !document_.DeleteValue(FullKey(root, key), name) || Store();
+RegistryChange FileRegistry::DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) {
+  if (!document_.DeleteValue(FullKey(root, key), name)) return {};
+  return Store();
 }
 
-bool FileRegistry::Store() {
+RegistryChange FileRegistry::Store() {
   try {
     const std::string text = document_.Serialize();
-    WriteFileAtomically(storePath_, ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    return true;
-  } catch (const Error&) {
-    return false;
+    WriteFileAtomically(platform::FinalTarget(storePath_),
+                        ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return {};
+  } catch (const FileError& e) {
+    return {false, e.reason()};
   }
 }
 

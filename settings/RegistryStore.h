@@ -53,23 +53,27 @@ class RegistryDocument {
   std::vector<Key> keys_;
 };
 
-// A Registry over a store file: read once, rewritten atomically after every change.
+// A Registry over a store file: read once, rewritten atomically after every change. A
+// store that is a symbolic link stays one: the file it leads to is rewritten.
 class FileRegistry : public Registry {
  public:
+  // Raises FileError when the store exists but cannot be read: taking it for empty would
+  // replace the user's settings at the first write.
   explicit FileRegistry(std::string storePath);
 
-  bool CreateKey(RegistryRoot root, const std::string& key) override;
+  RegistryChange CreateKey(RegistryRoot root, const std::string& key) override;
   std::optional<std::string> ReadString(RegistryRoot root, const std::string& key, const std::string& name) override;
   std::optional<std::uint32_t> ReadDword(RegistryRoot root, const std::string& key, const std::string& name) override;
-  bool WriteString(RegistryRoot root, const std::string& key, const std::string& name,
-                   const std::string& value) override;
-  bool WriteDword(RegistryRoot root, const std::string& key, const std::string& name, std::uint32_t value) override;
-  bool DeleteKey(RegistryRoot root, const std::string& key) override;
-  bool DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) override;
+  RegistryChange WriteString(RegistryRoot root, const std::string& key, const std::string& name,
+                             const std::string& value) override;
+  RegistryChange WriteDword(RegistryRoot root, const std::string& key, const std::string& name,
+                            std::uint32_t value) override;
+  RegistryChange DeleteKey(RegistryRoot root, const std::string& key) override;
+  RegistryChange DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) override;
   std::string Location() const override { return storePath_; }
 
  private:
-  bool Store();
+  RegistryChange Store();
 
   std::string storePath_;
   RegistryDocument document_;

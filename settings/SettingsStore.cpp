@@ -23,12 +23,13 @@ std::string SettingsStore::GetProfileString(const std::string& section, const st
   return registry_.ReadString(RegistryRoot::CurrentUser, SectionKey(section), name).value_or(defaultValue);
 }
 
-bool SettingsStore::WriteProfileInt(const std::string& section, const std::string& name, int value) {
-  return registry_.WriteDword(RegistryRoot::CurrentUser, SectionKey(section), name, static_cast<std::uint32_t>(value));
+RegistryChange SettingsStore::WriteProfileInt(const std::string& section, const std::string& name, int value) {
+  return registry_.WriteDword(RegistryRoot::CurrentUser, SectionKey(section), name,
+                              static_cast<std::uint32_t>(value));
 }
 
-bool SettingsStore::WriteProfileString(const std::string& section, const std::string& name,
-                                       const std::string& value) {
+RegistryChange SettingsStore::WriteProfileString(const std::string& section, const std::string& name,
+                                                 const std::string& value) {
   return registry_.WriteString(RegistryRoot::CurrentUser, SectionKey(section), name, value);
 }
 

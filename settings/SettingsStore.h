@@ -8,7 +8,7 @@ namespace velkor {
 
 // Per-user settings: values in sections below
 // HKEY_CURRENT_USER\Software\<settings key>\<application name>\<section>.
-// A missing value reads as the default given; writes report false when they fail.
+// A missing value reads as the default given; a write that fails says why.
 class SettingsStore {
  public:
   SettingsStore(Registry& registry, std::string applicationName);
@@ -17,8 +17,8 @@ class SettingsStore {
   int GetProfileInt(const std::string& section, const std::string& name, int defaultValue);
   std::string GetProfileString(const std::string& section, const std::string& name,
                                const std::string& defaultValue);
-  bool WriteProfileInt(const std::string& section, const std::string& name, int value);
-  bool WriteProfileString(const std::string& section, const std::string& name, const std::string& value);
+  RegistryChange WriteProfileInt(const std::string& section, const std::string& name, int value);
+  RegistryChange WriteProfileString(const std::string& section, const std::string& name, const std::string& value);
 
   // "HKEY_CURRENT_USER\Software\Velkor\velkor\Settings" in <store location>, for messages.
   std::string Describe(const std::string& section) const;

@@ -14,21 +14,42 @@ namespace {
 
 std::string Reason(int error) { return std::strerror(error); }
 
+constexpr const char* kNotRegular = "it is not a regular file (a FIFO, socket or device)";
+
+struct Opened {
+  int fd = -1;
+  int error = 0;       // errno of a failed open
+  std::string reason;  // why it failed
+  std::uint64_t length = 0;
+};
+
+// Opens `path` with `flags`. O_NONBLOCK keeps a FIFO without a writer (or reader) from
+// blocking the open; anything that turns out not to be a regular file is closed again.
+Opened OpenRegular(const std::string& path, int flags) {
+  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return {-1, errno, errno == ENXIO ? kNotRegular : Reason(errno), 0};
+  struct stat st {};
+  const int error = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
+  if (error != 0) {
+    ::close(fd);
+    return {-1, error, error == ENXIO ? kNotRegular : Reason(error), 0};
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return {fd, 0, {}, static_cast<std::uint64_t>(st.st_size)};
+}
+
 }  // namespace
 
 File::File(std::string path, Mode mode) : path_(std::move(path)) {
-  const int flags = mode == Mode::Read ? O_RDONLY : (O_WRONLY | O_CREAT | O_TRUNC);
-  fd_ = ::open(path_.c_str(), flags | O_CLOEXEC, 0666);
-  if (fd_ < 0) throw FileError(path_, mode == Mode::Read ? "open" : "create", Reason(errno));
-  struct stat st {};
-  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd_);
-    fd_ = -1;
-    throw FileError(path_, "open", Reason(EISDIR));
-  }
+  const Opened opened = OpenRegular(path_, mode == Mode::Read ? O_RDONLY : (O_WRONLY | O_CREAT | O_TRUNC));
+  if (opened.fd < 0) throw FileError(path_, mode == Mode::Read ? "open" : "create", opened.reason);
+  fd_ = opened.fd;
   // A file opened for reading is taken to keep its length while it is open.
-  if (mode == Mode::Read) readLength_ = static_cast<std::uint64_t>(st.st_size);
+  if (mode == Mode::Read) readLength_ = opened.length;
 }
+
+File::File(std::string path, NativeHandle handle, std::optional<std::uint64_t> readLength)
+    : path_(std::move(path)), readLength_(readLength), fd_(handle) {}
 
 File::~File() {
   if (fd_ >= 0) ::close(fd_);
@@ -48,12 +69,23 @@ File& File::operator=(File&& other) noexcept {
 }
 
 bool File::CanOpenForReading(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  const bool regular = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-  ::close(fd);
-  return regular;
+  const Opened opened = OpenRegular(path, O_RDONLY);
+  if (opened.fd >= 0) ::close(opened.fd);
+  return opened.fd >= 0;
+}
+
+std::optional<File> File::OpenIfPresent(const std::string& path) {
+  const Opened opened = OpenRegular(path, O_RDONLY);
+  if (opened.fd >= 0) return File(path, opened.fd, opened.length);
+  if (opened.error == ENOENT) return std::nullopt;
+  throw FileError(path, "open", opened.reason);
+}
+
+std::optional<File> File::CreateNew(const std::string& path, std::string shownAs) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd >= 0) return File(std::move(shownAs), fd, std::nullopt);
+  if (errno == EEXIST) return std::nullopt;
+  throw FileError(shownAs, "create", Reason(errno));
 }
 
 std::uint64_t File::Length() const {

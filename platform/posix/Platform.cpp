@@ -62,18 +62,32 @@ bool IsSymbolicLink(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
-bool CopyFileReplacing(const std::string& from, const std::string& to) {
-  struct stat a {}, b {};
-  if (::stat(from.c_str(), &a) != 0 || S_ISDIR(a.st_mode)) return false;
-  if (::stat(to.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino) return true;
+std::string FinalTarget(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {  // the system's own limit
+    struct stat st {};
+    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    std::string text(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4095) + 1, '\0');
+    const ssize_t n = ::readlink(current.c_str(), text.data(), text.size());
+    if (n < 0) throw FileError(current, "read the link", std::strerror(errno));
+    text.resize(static_cast<std::size_t>(n));
+    current = !text.empty() && text.front() == '/' ? text : FolderPartOf(current) + text;
+  }
+  throw FileError(path, "follow the link", std::strerror(ELOOP));
+}
+
+void CopyFileReplacing(const std::string& from, const std::string& to) {
+  const std::string action = "copy '" + from + "' to";
   try {
     File in(from, File::Mode::Read);
+    struct stat a {}, b {};
+    if (::stat(from.c_str(), &a) == 0 && ::stat(to.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino)
+      return;
     File out(to, File::Mode::CreateTruncate);
     in.CopyRangeTo(out, 0, in.Length());
     out.Close();
-    return true;
-  } catch (const Error&) {
-    return false;
+  } catch (const FileError& e) {
+    throw FileError(to, action, e.reason());
   }
 }
 
@@ -94,20 +108,21 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
   while (const dirent* e = ::readdir(dir.get())) {
     const std::string name = e->d_name;
     if (name == "." || name == "..") continue;
-    FolderEntry entry{name, base + name, false, false};
+    FolderEntry entry{name, base + name, false, false, false};
     struct stat lst {};
     if (::lstat(entry.fullPath.c_str(), &lst) == 0) {
       entry.isLink = S_ISLNK(lst.st_mode);
-      struct stat st {};
-      entry.isFolder = entry.isLink ? (::stat(entry.fullPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-                                    : S_ISDIR(lst.st_mode);
+      struct stat st = lst;  // what a link leads to, when it leads anywhere
+      const bool reached = !entry.isLink || ::stat(entry.fullPath.c_str(), &st) == 0;
+      entry.isFolder = reached && S_ISDIR(st.st_mode);
+      entry.isSpecial = reached && !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode);
     }
     entries.push_back(std::move(entry));
   }
   return entries;
 }
 
-unsigned long ProcessId() { return static_cast<unsigned long>(::getpid()); }
+void ConnectStandardOutput() {}
 
 void ReportError(const std::string& message) { std::cerr << "velkor: " << message << std::endl; }
 

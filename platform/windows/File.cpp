@@ -19,15 +19,32 @@ bool IsFolderPath(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Opens without raising; nullptr when the file cannot be opened. Folders never open:
-// without FILE_FLAG_BACKUP_SEMANTICS CreateFileA refuses them.
+constexpr const char* kNotRegular = "it is not a regular file (a pipe or device)";
+
+// Opens without raising; nullptr when the file cannot be opened, with GetLastError() set.
+// Folders never open: without FILE_FLAG_BACKUP_SEMANTICS CreateFileA refuses them. Pipes
+// and devices ("CON", "NUL", "\\.\pipe\...") are refused with ERROR_BAD_FILE_TYPE.
 HANDLE OpenHandle(const std::string& path, File::Mode mode) {
   const HANDLE h = mode == File::Mode::Read
                        ? ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)
                        : ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-  return h == INVALID_HANDLE_VALUE ? nullptr : h;
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  if (::GetFileType(h) != FILE_TYPE_DISK) {
+    ::CloseHandle(h);
+    ::SetLastError(ERROR_BAD_FILE_TYPE);
+    return nullptr;
+  }
+  return h;
+}
+
+std::string Reason(DWORD error) { return error == ERROR_BAD_FILE_TYPE ? kNotRegular : platform::SystemMessage(error); }
+
+std::uint64_t LengthOf(HANDLE h, const std::string& path) {
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(h, &size)) throw FileError(path, "read the length of", platform::SystemMessage(::GetLastError()));
+  return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 }  // namespace
@@ -37,13 +54,12 @@ File::File(std::string path, Mode mode) : path_(std::move(path)) {
   if (handle_ != nullptr) {
     // A file opened for reading is taken to keep its length while it is open.
     if (mode == Mode::Read) {
-      LARGE_INTEGER size{};
-      if (!::GetFileSizeEx(AsHandle(handle_), &size)) {
-        const DWORD error = ::GetLastError();
+      try {
+        readLength_ = LengthOf(AsHandle(handle_), path_);
+      } catch (const FileError&) {
         CloseQuietly();  // the destructor does not run for a constructor that raises
-        throw FileError(path_, "read the length of", platform::SystemMessage(error));
+        throw;
       }
-      readLength_ = static_cast<std::uint64_t>(size.QuadPart);
     }
     return;
   }
@@ -52,8 +68,11 @@ File::File(std::string path, Mode mode) : path_(std::move(path)) {
   // CreateFileA reports a folder as "access denied", which would send the user hunting for
   // a permission problem.
   if (IsFolderPath(path_)) throw FileError(path_, action, "it is a folder");
-  throw FileError(path_, action, platform::SystemMessage(error));
+  throw FileError(path_, action, Reason(error));
 }
+
+File::File(std::string path, NativeHandle handle, std::optional<std::uint64_t> readLength)
+    : path_(std::move(path)), readLength_(readLength), handle_(handle) {}
 
 File::~File() { CloseQuietly(); }
 
@@ -75,6 +94,27 @@ bool File::CanOpenForReading(const std::string& path) {
   if (h == nullptr) return false;
   ::CloseHandle(h);
   return true;
+}
+
+std::optional<File> File::OpenIfPresent(const std::string& path) {
+  const HANDLE h = OpenHandle(path, Mode::Read);
+  if (h == nullptr) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    return File(path, Mode::Read);  // raises with the reason
+  }
+  File file(path, h, std::nullopt);
+  file.readLength_ = LengthOf(h, path);
+  return file;
+}
+
+std::optional<File> File::CreateNew(const std::string& path, std::string shownAs) {
+  const HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) return File(std::move(shownAs), h, std::nullopt);
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return std::nullopt;
+  throw FileError(shownAs, "create", platform::SystemMessage(error));
 }
 
 std::uint64_t File::Length() const {

@@ -112,20 +112,42 @@ bool IsSymbolicLink(const std::string& path) {
   return FindFirst(path, data) && IsLinkTag(data.dwReserved0);
 }
 
-bool CopyFileReplacing(const std::string& from, const std::string& to) {
-  if (IsFolder(from)) return false;
+std::string FinalTarget(const std::string& path) {
+  if (!IsSymbolicLink(path)) return path;
+  const HANDLE h = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw FileError(path, "follow the link", SystemMessage(::GetLastError()));
+  const OwnedHandle owner(h);
+  std::string buffer(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = ::GetFinalPathNameByHandleA(h, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    if (n == 0) throw FileError(path, "follow the link", SystemMessage(::GetLastError()));
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      break;
+    }
+    buffer.resize(n + 1);
+  }
+  // "\\?\C:\..." for a drive, "\\?\UNC\server\..." for a share.
+  if (buffer.rfind("\\\\?\\UNC\\", 0) == 0) return "\\\\" + buffer.substr(8);
+  if (buffer.rfind("\\\\?\\", 0) == 0) return buffer.substr(4);
+  return buffer;
+}
+
+void CopyFileReplacing(const std::string& from, const std::string& to) {
+  const std::string action = "copy '" + from + "' to";
+  if (IsFolder(from)) throw FileError(to, action, "'" + from + "' is a folder");
   const auto source = Identity(from);
-  if (!source) return false;
+  if (!source) throw FileError(to, action, SystemMessage(::GetLastError()));
   if (const auto target = Identity(to); target && target->dwVolumeSerialNumber == source->dwVolumeSerialNumber &&
                                         target->nFileIndexHigh == source->nFileIndexHigh &&
                                         target->nFileIndexLow == source->nFileIndexLow) {
-    return true;  // the same file: a copy would have nothing to do
+    return;  // the same file: a copy would have nothing to do
   }
-  if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) return false;
+  if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) throw FileError(to, action, SystemMessage(::GetLastError()));
   // CopyFileA keeps the read-only flag of files installed from a disc; the copy must stay
   // replaceable and removable like every other file Velkor writes.
   ClearReadOnly(to);
-  return true;
 }
 
 void ReplaceFile(const std::string& from, const std::string& to) {
@@ -158,15 +180,13 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
   do {
     const std::string name = data.cFileName;
     if (name == "." || name == "..") continue;
-    FolderEntry entry{name, base + name, false, false};
+    FolderEntry entry{name, base + name, false, false, false};
     entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsLinkTag(data.dwReserved0);
     entries.push_back(std::move(entry));
   } while (::FindNextFileA(find.get(), &data));
   return entries;
 }
-
-unsigned long ProcessId() { return ::GetCurrentProcessId(); }
 
 std::string FindProgram(const std::string&) { return ""; }
 

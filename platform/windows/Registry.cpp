@@ -37,8 +37,7 @@ Key CreateIn(HKEY root, const std::string& key, LONG& status) {
 // HKEY_CLASSES_ROOT goes to the machine's classes and needs an administrator; for every
 // other user the same key below HKEY_CURRENT_USER\Software\Classes gives Explorer the same
 // verbs for that user.
-Key CreateWritable(RegistryRoot root, const std::string& key) {
-  LONG status = ERROR_SUCCESS;
+Key CreateWritable(RegistryRoot root, const std::string& key, LONG& status) {
   Key handle = CreateIn(RootKey(root), key, status);
   if (!handle && root == RegistryRoot::ClassesRoot && status == ERROR_ACCESS_DENIED)
     handle = CreateIn(HKEY_CURRENT_USER, "Software\\Classes\\" + key, status);
@@ -90,9 +89,17 @@ std::optional<RawValue> ReadValue(RegistryRoot root, const std::string& key, con
   return std::nullopt;
 }
 
+RegistryChange Outcome(LONG status) {
+  if (status == ERROR_SUCCESS) return {};
+  return {false, platform::SystemMessage(static_cast<DWORD>(status))};
+}
+
 class Win32Registry final : public Registry {
  public:
-  bool CreateKey(RegistryRoot root, const std::string& key) override { return CreateWritable(root, key) != nullptr; }
+  RegistryChange CreateKey(RegistryRoot root, const std::string& key) override {
+    LONG status = ERROR_SUCCESS;
+    return Outcome(CreateWritable(root, key, status) ? ERROR_SUCCESS : status);
+  }
 
   std::optional<std::string> ReadString(RegistryRoot root, const std::string& key, const std::string& name) override {
     const auto value = ReadValue(root, key, name);
@@ -109,50 +116,53 @@ class Win32Registry final : public Registry {
     return ReadU32LE(value->data, 0);
   }
 
-  bool WriteString(RegistryRoot root, const std::string& key, const std::string& name,
-                   const std::string& value) override {
-    const Key handle = CreateWritable(root, key);
-    if (!handle) return false;
+  RegistryChange WriteString(RegistryRoot root, const std::string& key, const std::string& name,
+                             const std::string& value) override {
+    LONG status = ERROR_SUCCESS;
+    const Key handle = CreateWritable(root, key, status);
+    if (!handle) return Outcome(status);
     // The text with its terminating NUL.
-    return ::RegSetValueExA(handle.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+    return Outcome(::RegSetValueExA(handle.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                    static_cast<DWORD>(value.size() + 1)));
   }
 
-  bool WriteDword(RegistryRoot root, const std::string& key, const std::string& name, std::uint32_t value) override {
-    const Key handle = CreateWritable(root, key);
-    if (!handle) return false;
+  RegistryChange WriteDword(RegistryRoot root, const std::string& key, const std::string& name,
+                            std::uint32_t value) override {
+    LONG status = ERROR_SUCCESS;
+    const Key handle = CreateWritable(root, key, status);
+    if (!handle) return Outcome(status);
     std::uint8_t data[4] = {};
     WriteU32LE(data, 0, value);
-    return ::RegSetValueExA(handle.get(), name.c_str(), 0, REG_DWORD, data, sizeof data) == ERROR_SUCCESS;
+    return Outcome(::RegSetValueExA(handle.get(), name.c_str(), 0, REG_DWORD, data, sizeof data));
   }
 
   // A class key may live below HKEY_CURRENT_USER\Software\Classes (see CreateWritable) as
   // well as in the machine's classes: both are removed.
-  bool DeleteKey(RegistryRoot root, const std::string& key) override {
-    bool gone = true;
+  RegistryChange DeleteKey(RegistryRoot root, const std::string& key) override {
+    RegistryChange change;
     for (const auto& [rootKey, path] : Places(root, key)) {
       // Given a subkey's name, RegDeleteTree removes that key with everything below it.
       const LONG status = ::RegDeleteTreeA(rootKey, path.c_str());
-      gone = gone && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
+      if (status != ERROR_FILE_NOT_FOUND && change) change = Outcome(status);
     }
-    return gone;
+    return change;
   }
 
-  bool DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) override {
-    bool gone = true;
+  RegistryChange DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) override {
+    RegistryChange change;
     for (const auto& [rootKey, path] : Places(root, key)) {
       HKEY handle = nullptr;
       const LONG opened = ::RegOpenKeyExA(rootKey, path.c_str(), 0, KEY_SET_VALUE, &handle);
       if (opened == ERROR_FILE_NOT_FOUND) continue;
       if (opened != ERROR_SUCCESS) {
-        gone = false;
+        if (change) change = Outcome(opened);
         continue;
       }
       const Key owner(handle);
       const LONG status = ::RegDeleteValueA(handle, name.c_str());
-      gone = gone && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
+      if (status != ERROR_FILE_NOT_FOUND && change) change = Outcome(status);
     }
-    return gone;
+    return change;
   }
 
   std::string Location() const override { return RootName(RegistryRoot::CurrentUser); }

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -19,10 +20,11 @@ bool WriteAll(HANDLE h, const std::string& text) {
   return ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
 }
 
+bool IsUsable(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE && ::GetFileType(h) != FILE_TYPE_UNKNOWN; }
+
 bool WriteToStandardError(const std::string& text) {
   const HANDLE h = ::GetStdHandle(STD_ERROR_HANDLE);
-  if (h == nullptr || h == INVALID_HANDLE_VALUE || ::GetFileType(h) == FILE_TYPE_UNKNOWN) return false;
-  return WriteAll(h, text);
+  return IsUsable(h) && WriteAll(h, text);
 }
 
 // The console of the parent process (cmd.exe, PowerShell), opened once and kept until exit.
@@ -66,6 +68,13 @@ void ShowPendingWarnings() {
 }
 
 }  // namespace
+
+// Output redirected to a file or pipe stays there; otherwise the C runtime's stdout, and
+// with it std::cout, is reopened on the parent's console.
+void ConnectStandardOutput() {
+  if (IsUsable(::GetStdHandle(STD_OUTPUT_HANDLE)) || ParentConsole() == nullptr) return;
+  std::freopen("CONOUT$", "w", stdout);  // on failure the output stays unseen, as before
+}
 
 void ReportError(const std::string& message) {
   if (WriteToTerminal("velkor: " + message + "\r\n")) return;

@@ -114,19 +114,26 @@ TEST(Win32File, IsBinaryAndRefusesFolders) {
 TEST(Win32Platform, CopiesReplaceOtherFilesAsWritableButNeverTheSourceUnderAnotherSpelling) {
   TempDir dir;
   test::WriteText(dir / "fedata.fsh", "image bytes");
-  EXPECT_TRUE(platform::CopyFileReplacing(dir / "fedata.fsh", dir.path() + "/./FEDATA.FSH"));
+  EXPECT_NO_THROW(platform::CopyFileReplacing(dir / "fedata.fsh", dir.path() + "/./FEDATA.FSH"));
   EXPECT_EQ(test::ReadText(dir / "fedata.fsh"), "image bytes");
   test::WriteText(dir / "old", "old content that is longer");
-  ASSERT_TRUE(::SetFileAttributesA((dir / "fedata.fsh").c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_TRUE(platform::CopyFileReplacing(dir / "fedata.fsh", dir / "old"));
+  EXPECT_NO_THROW(platform::CopyFileReplacing(dir / "fedata.fsh", dir / "old"));
   EXPECT_EQ(test::ReadText(dir / "old"), "image bytes");
-  EXPECT_EQ(::GetFileAttributesA((dir / "old").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-  EXPECT_TRUE(platform::CopyFileReplacing(dir / "fedata.fsh", dir / "old")) << "a second copy replaces the first";
-  EXPECT_FALSE(platform::CopyFileReplacing(dir / "missing", dir / "x"));
-  EXPECT_FALSE(platform::CopyFileReplacing(dir.path(), dir / "x"));
-  EXPECT_TRUE(platform::RemoveFile(dir / "fedata.fsh")) << "read-only files can be removed";
-  EXPECT_FALSE(test::PathExists(dir / "fedata.fsh"));
-  EXPECT_FALSE(platform::RemoveFile(dir / "fedata.fsh"));
+  EXPECT_THROW(platform::CopyFileReplacing(dir / "missing", dir / "x"), FileError);
+  EXPECT_THROW(platform::CopyFileReplacing(dir.path(), dir / "x"), FileError);
+}
+
+TEST(Win32Platform, ReadOnlyFilesCopyAsWritableAndCanBeRemoved) {
+  TempDir dir;
+  test::WriteText(dir / "dash.qfs", "from a disc");
+  ASSERT_TRUE(::SetFileAttributesA((dir / "dash.qfs").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_NO_THROW(platform::CopyFileReplacing(dir / "dash.qfs", dir / "copy.qfs"));
+  EXPECT_EQ(::GetFileAttributesA((dir / "copy.qfs").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_NO_THROW(platform::CopyFileReplacing(dir / "dash.qfs", dir / "copy.qfs")) << "a second copy replaces the first";
+
+  EXPECT_TRUE(platform::RemoveFile(dir / "dash.qfs"));
+  EXPECT_FALSE(test::PathExists(dir / "dash.qfs"));
+  EXPECT_FALSE(platform::RemoveFile(dir / "dash.qfs"));
 }
 
 TEST(Win32Platform, ListsFoldersAndNamesTheExecutable) {

@@ -2,8 +2,8 @@
 # The Windows build under Wine, in a fresh prefix removed afterwards: the cross-built unit
 # tests, then Velkor.exe end to end (first start, settings and the 58 shell-verb values read
 # back with `reg query`, "/e" and "/p" round trip, the sample car converted with every
-# conversion verb as Explorer starts them, a replaced car kept and put back with "--restore", a
-# failing command reporting without a message box).
+# conversion verb as Explorer starts them, a replaced car kept and put back with "--restore", "--version" and "--help" on a redirected
+# stdout, a failing command reporting without a message box).
 #   tests/wine/run.sh [WINDOWS_BUILD (default build/windows)] [LINUX_BUILD]
 # With LINUX_BUILD (holding velkor and velkor-sample) the Linux program converts the same car
 # and must give byte-identical archives. Switches (1 = on, the default): VELKOR_WINE_UNIT_TESTS,
@@ -258,6 +258,12 @@ if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
   check '"--restore" of a car with nothing kept exits 1 naming where it looked' \
     eval 'test "$rc" = 1 && grep -q "replaced.NFS3.Velkor Roadster" "$err"'
 fi
+
+step "--version and --help write to a redirected standard output"
+run "$exe" --version
+check "--version prints the version on stdout" eval 'test "$rc" = 0 && grep -q "^velkor [0-9]" "$out"'
+run "$exe" --help
+check "--help prints the usage on stdout" eval 'test "$rc" = 0 && test -s "$out" && test ! -s "$err"'
 
 step "a failing command reports on stderr and shows no message box"
 # Wine traces every dialog it builds, message boxes included, on the "dialog" channel.
