@@ -95,13 +95,19 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
     const std::string name = e->d_name;
     if (name == "." || name == "..") continue;
     FolderEntry entry{name, base + name, false, false};
-    struct stat lst {};
-    if (::lstat(entry.fullPath.c_str(), &lst) == 0) {
-      entry.isLink = S_ISLNK(lst.st_mode);
-      struct stat st {};
-      entry.isFolder = entry.isLink ? (::stat(entry.fullPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-                                    : S_ISDIR(lst.st_mode);
+    // The entry's type comes with the listing on most file systems; only links (to learn
+    // what they point to) and entries of unreported type cost a call of their own.
+    unsigned char type = e->d_type;
+    if (type == DT_UNKNOWN) {
+      struct stat lst {};
+      type = ::lstat(entry.fullPath.c_str(), &lst) != 0 ? DT_UNKNOWN
+             : S_ISLNK(lst.st_mode)                    ? DT_LNK
+             : S_ISDIR(lst.st_mode)                    ? DT_DIR
+                                                       : DT_REG;
     }
+    entry.isLink = type == DT_LNK;
+    struct stat st {};
+    entry.isFolder = entry.isLink ? (::stat(entry.fullPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) : type == DT_DIR;
     entries.push_back(std::move(entry));
   }
   return entries;
