@@ -24,6 +24,11 @@ class File {
 
   // Opens for reading without raising; false for a missing file, a folder, or no access.
   static bool CanOpenForReading(const std::string& path);
+  // Opens for reading without raising: nothing for a missing file, a folder, or no access.
+  static std::optional<File> OpenForReadingIfPossible(const std::string& path);
+  // The length of the file at `path`, raising FileError ("open") as opening it would for
+  // a missing file or a folder. Where the system can, it does not open the file.
+  static std::uint64_t LengthOf(const std::string& path);
 
   const std::string& Path() const { return path_; }
   std::uint64_t Length() const;
@@ -49,6 +54,8 @@ class File {
   void CloseQuietly() noexcept;
 
  private:
+  File() = default;  // for OpenForReadingIfPossible, which fills it in
+
   // CopyRangeTo through a bounded buffer of this process.
   void CopyRangeByReading(File& out, std::uint64_t offset, std::uint64_t length);
 

@@ -20,6 +20,8 @@ File::File(std::string path, Mode mode) : path_(std::move(path)) {
   const int flags = mode == Mode::Read ? O_RDONLY : (O_WRONLY | O_CREAT | O_TRUNC);
   fd_ = ::open(path_.c_str(), flags | O_CLOEXEC, 0666);
   if (fd_ < 0) throw FileError(path_, mode == Mode::Read ? "open" : "create", Reason(errno));
+  // Opening a folder for writing fails by itself (EISDIR); for reading it succeeds.
+  if (mode != Mode::Read) return;
   struct stat st {};
   if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd_);
@@ -27,7 +29,7 @@ File::File(std::string path, Mode mode) : path_(std::move(path)) {
     throw FileError(path_, "open", Reason(EISDIR));
   }
   // A file opened for reading is taken to keep its length while it is open.
-  if (mode == Mode::Read) readLength_ = static_cast<std::uint64_t>(st.st_size);
+  readLength_ = static_cast<std::uint64_t>(st.st_size);
 }
 
 File::~File() {
@@ -47,13 +49,28 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-bool File::CanOpenForReading(const std::string& path) {
+bool File::CanOpenForReading(const std::string& path) { return OpenForReadingIfPossible(path).has_value(); }
+
+std::optional<File> File::OpenForReadingIfPossible(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return std::nullopt;
   struct stat st {};
-  const bool regular = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-  ::close(fd);
-  return regular;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  File file;
+  file.path_ = path;
+  file.fd_ = fd;
+  file.readLength_ = static_cast<std::uint64_t>(st.st_size);
+  return file;
+}
+
+std::uint64_t File::LengthOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) throw FileError(path, "open", Reason(errno));
+  if (S_ISDIR(st.st_mode)) throw FileError(path, "open", Reason(EISDIR));
+  return static_cast<std::uint64_t>(st.st_size);
 }
 
 std::uint64_t File::Length() const {

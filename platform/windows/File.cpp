@@ -77,6 +77,13 @@ bool File::CanOpenForReading(const std::string& path) {
   return true;
 }
 
+std::optional<File> File::OpenForReadingIfPossible(const std::string& path) {
+  if (!CanOpenForReading(path)) return std::nullopt;
+  return File(path, Mode::Read);
+}
+
+std::uint64_t File::LengthOf(const std::string& path) { return File(path, Mode::Read).Length(); }
+
 std::uint64_t File::Length() const {
   if (readLength_) return *readLength_;
   LARGE_INTEGER size{};
