@@ -2,10 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "archives/VivDirectory.h"
+#include "base/Endian.h"
 #include "files/GameFile.h"
 
 namespace velkor {
@@ -51,6 +53,7 @@ class VivArchive : public GameFile {
   void KeepUnpackedFolder() override { removeFolder = false; }
 
  private:
+  void ForEachDirectoryPiece(const std::function<void(ByteView)>& take) const;
   void Unpack(File& archive, const std::string& folder);
   GameFile& OpenMember(const std::string& memberPath);
 

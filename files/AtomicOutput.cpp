@@ -1,9 +1,9 @@
 #include "files/AtomicOutput.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "base/Errors.h"
+#include "files/FileContent.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 
@@ -27,19 +27,10 @@ File CreateTemporary(const std::string& target, const std::string& temporary) {
 
 // True when `target` is a file holding exactly the bytes of `candidate`.
 bool SameContent(const std::string& candidate, const std::string& target) {
-  if (!File::CanOpenForReading(target)) return false;
   File a(candidate, File::Mode::Read);
-  File b(target, File::Mode::Read);
-  if (a.Length() != b.Length()) return false;
-  Bytes left(64 * 1024), right(64 * 1024);
-  for (std::uint64_t done = 0; done < a.Length();) {
-    const std::size_t n = a.ReadSome(left);
-    if (n == 0 || b.ReadSome(MutableByteView(right.data(), n)) != n ||
-        !std::equal(left.begin(), left.begin() + static_cast<std::ptrdiff_t>(n), right.begin()))
-      return false;
-    done += n;
-  }
-  return true;
+  ContentComparison existing(target, a.Length());
+  existing.ExpectFrom(a, a.Length());
+  return existing.Matches();
 }
 
 }  // namespace
@@ -71,6 +62,7 @@ void AtomicOutput::Commit() {
 }
 
 void WriteFileAtomically(const std::string& target, ByteView bytes) {
+  if (FileHolds(target, {&bytes, 1})) return;
   AtomicOutput out(target);
   try {
     out.file().Write(bytes);
