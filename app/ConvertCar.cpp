@@ -146,6 +146,16 @@ class CarConversion {
     return path;
   }
   std::string Out(const std::string& name) const { return platform::JoinPath(outputFolder_, name); }
+  // Out(name), for a file about to be written from bytes already in memory or from a file
+  // elsewhere. The input and output archives share their working folder when their names
+  // differ only in the last character, so an unpacked input file may be there: it is
+  // removed first, because replacing a file that holds data makes some file systems write
+  // the new one to disk at once, although the whole folder is deleted at the end.
+  std::string NewOut(const std::string& name) const {
+    const std::string path = Out(name);
+    platform::RemoveFile(path);
+    return path;
+  }
 
   template <class T>
   T& AddMember(const std::string& name) {
@@ -156,7 +166,7 @@ class CarConversion {
   }
 
   void AddReferenceCopy(const std::string& name) {
-    CopyFile(Reference(name), Out(name));
+    CopyFile(Reference(name), NewOut(name));
     AddMember<GameFile>(name);
   }
 
@@ -180,9 +190,9 @@ class CarConversion {
         Source source(In(name));
         source.Load();
         if constexpr (std::is_same_v<Target, FeData3File>) {
-          source.ConvertTo3(converted.path);
+          source.ConvertTo3(NewOut(name));
         } else {
-          source.ConvertTo4(converted.path);
+          source.ConvertTo4(NewOut(name));
         }
       }
       converted.Load();
@@ -198,20 +208,20 @@ class CarConversion {
 
     auto& performance = objects_.Add(std::make_unique<Carp4File>(RequiredIn("carp" + suffix + ".txt")));
     performance.Load();
-    performance.ConvertTo3(Out("carp.txt"));
+    performance.ConvertTo3(NewOut("carp.txt"));
     AddMember<Carp3File>("carp.txt");
 
     auto& model = objects_.Add(std::make_unique<Fce4File>(RequiredIn("car" + suffix + ".fce")));
     model.Load();
-    model.ConvertTo3(Out("car.fce"), 0);
-    model.ConvertTo3(Out("card.fce"), 1);
+    model.ConvertTo3(NewOut("car.fce"), 0);
+    model.ConvertTo3(NewOut("card.fce"), 1);
     AddMember<Fce3File>("car.fce");
     AddMember<Fce3File>("card.fce");
 
     auto& texture = objects_.Add(std::make_unique<TgaFile>(RequiredIn("car" + suffix + "00.tga")));
     texture.Load();
     texture.FlipVertical();
-    texture.SaveAs(Out("car00.tga"));
+    texture.SaveAs(NewOut("car00.tga"));
     AddMember<TgaFile>("car00.tga");
 
     AddReferenceCopy("dash.qfs");
@@ -223,28 +233,28 @@ class CarConversion {
   void ToNfs4() {
     Carp3File& performance = objects_.Add(std::make_unique<Carp3File>(RequiredIn("carp.txt")));
     performance.Load();
-    performance.ConvertTo4(Out("carp.txt"));
-    for (const char* copy : {"carp1.txt", "carp2.txt", "carp3.txt"}) CopyFile(Out("carp.txt"), Out(copy));
+    performance.ConvertTo4(NewOut("carp.txt"));
+    for (const char* copy : {"carp1.txt", "carp2.txt", "carp3.txt"}) CopyFile(Out("carp.txt"), NewOut(copy));
     for (const char* name : {"carp.txt", "carp1.txt", "carp2.txt", "carp3.txt"}) AddMember<Carp4File>(name);
 
     auto& model = objects_.Add(std::make_unique<Fce3File>(RequiredIn("car.fce")));
     model.Load();
-    model.ConvertTo4(Out("car.fce"));
-    for (const char* copy : {"car1.fce", "car2.fce", "car3.fce"}) CopyFile(Out("car.fce"), Out(copy));
+    model.ConvertTo4(NewOut("car.fce"));
+    for (const char* copy : {"car1.fce", "car2.fce", "car3.fce"}) CopyFile(Out("car.fce"), NewOut(copy));
     for (const char* name : {"car.fce", "car1.fce", "car2.fce", "car3.fce"}) AddMember<Fce4File>(name);
 
     auto& texture = objects_.Add(std::make_unique<TgaFile>(RequiredIn("car00.tga")));
     texture.Load();
     texture.FlipVertical();
-    texture.SaveAs(Out("car00.tga"));
-    for (const char* copy : {"car100.tga", "car200.tga", "car300.tga"}) CopyFile(Out("car00.tga"), Out(copy));
+    texture.SaveAs(NewOut("car00.tga"));
+    for (const char* copy : {"car100.tga", "car200.tga", "car300.tga"}) CopyFile(Out("car00.tga"), NewOut(copy));
     for (const char* name : {"car00.tga", "car100.tga", "car200.tga", "car300.tga"}) AddMember<TgaFile>(name);
 
-    CopyFile(Reference("dash.fsh"), Out("dash.fsh"));
+    CopyFile(Reference("dash.fsh"), NewOut("dash.fsh"));
     AddMember<FshFile>("dash.fsh");
-    CopyFile(Reference("dash.fce"), Out("dash.fce"));
+    CopyFile(Reference("dash.fce"), NewOut("dash.fce"));
     AddMember<Fce4File>("dash.fce");
-    CopyFile(Reference("dash00.tga"), Out("dash00.tga"));
+    CopyFile(Reference("dash00.tga"), NewOut("dash00.tga"));
     AddMember<TgaFile>("dash00.tga");
 
     AddFrontEndImages();

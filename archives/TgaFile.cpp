@@ -5,6 +5,7 @@
 
 #include "base/Errors.h"
 #include "files/AtomicOutput.h"
+#include "files/FileContent.h"
 #include "platform/File.h"
 
 namespace velkor {
@@ -83,11 +84,12 @@ int TgaFile::SaveAs(std::string p) {
   header[16] = pixelDepth;
   header[17] = imageDescriptor;
 
-  AtomicOutput out(p);
-  out.file().Write(header);
-  out.file().Write(imageId);
-  out.file().Write(pixels);
-  out.Commit();
+  const ByteView parts[] = {header, imageId, pixels};
+  if (!FileHolds(p, parts)) {
+    AtomicOutput out(p);
+    for (const ByteView part : parts) out.file().Write(part);
+    out.Commit();
+  }
   size = CheckedFileSize(p, header.size() + imageId.size() + pixels.size());
   return 1;
 }

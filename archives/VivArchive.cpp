@@ -1,14 +1,17 @@
 #include "archives/VivArchive.h"
 
+#include <functional>
 #include <limits>
 #include <memory>
 #include <utility>
 
+#include "archives/MemberCopy.h"
 #include "archives/WorkingFolder.h"
 #include "base/Endian.h"
 #include "base/Errors.h"
 #include "base/Text.h"
 #include "files/AtomicOutput.h"
+#include "files/FileContent.h"
 #include "files/RunLifetime.h"
 #include "platform/File.h"
 #include "platform/Folder.h"
@@ -108,8 +111,39 @@ int VivArchive::SaveAs(std::string p) {
                          ", which VIV archives cannot hold safely");
   }
 
+  // The members' files in the working folder of this archive's own path, whatever p is.
+  // A member file that is missing or shorter than its entry fails the save; the archive
+  // then never appears. An archive that already holds exactly these bytes is left alone.
+  const std::string folder = WorkingFolder();
+  ContentComparison existing(p, static_cast<std::uint64_t>(archiveSize));
+  if (existing.Matches()) {
+    ForEachDirectoryPiece([&](ByteView piece) { existing.Expect(piece); });
+    for (std::size_t i = 0; i < entries.size() && existing.Matches(); ++i) {
+      File member(platform::JoinPath(folder, entries[i].name), File::Mode::Read);
+      existing.ExpectFrom(member, static_cast<std::uint64_t>(entries[i].length));
+    }
+    if (existing.Matches()) {
+      size = archiveSize;
+      return 1;
+    }
+  }
+
   AtomicOutput out(p);
   out.BeforeReplacing(beforeReplacing);
+  BatchedOutput batch(out.file());
+  ForEachDirectoryPiece([&](ByteView piece) { batch.Append(piece); });
+  for (const VivEntry& entry : entries) {
+    File member(platform::JoinPath(folder, entry.name), File::Mode::Read);
+    batch.AppendFileStart(member, static_cast<std::uint64_t>(entry.length));
+  }
+  batch.Flush();
+  out.Commit();
+  size = archiveSize;
+  return 1;
+}
+
+// The header and the directory as stored, in pieces of about kDirectoryChunk bytes.
+void VivArchive::ForEachDirectoryPiece(const std::function<void(ByteView)>& take) const {
   Bytes buffer;
   buffer.reserve(kDirectoryChunk + kVivHeaderSize + kVivMaxNameLength + 9);
   buffer.insert(buffer.end(), magic.begin(), magic.end());
@@ -119,23 +153,11 @@ int VivArchive::SaveAs(std::string p) {
   for (const VivEntry& entry : entries) {
     AppendDirectoryEntry(buffer, entry);
     if (buffer.size() >= kDirectoryChunk) {
-      out.file().Write(buffer);
+      take(buffer);
       buffer.clear();
     }
   }
-  out.file().Write(buffer);
-
-  // The members' files in the working folder of this archive's own path, whatever p is.
-  // A member file that is missing or shorter than its entry fails the save; the archive
-  // then never appears.
-  const std::string folder = WorkingFolder();
-  for (const VivEntry& entry : entries) {
-    File member(platform::JoinPath(folder, entry.name), File::Mode::Read);
-    member.CopyRangeTo(out.file(), 0, static_cast<std::uint64_t>(entry.length));
-  }
-  out.Commit();
-  size = archiveSize;
-  return 1;
+  take(buffer);
 }
 
 int VivArchive::Load() {
@@ -168,8 +190,9 @@ int VivArchive::Load() {
 
 // Each member file is written straight to its final name: the folder is the unpack's own
 // output, and a failed unpack removes a folder it created. Each member's bytes are copied
-// once by the kernel where it can; what the member's kind reads of it afterwards is all
-// that is read again.
+// once (small members that lie together are read in one go, larger ones are copied by the
+// kernel where it can); what the member's kind reads of it afterwards is all that is read
+// again.
 void VivArchive::Unpack(File& archive, const std::string& folder) {
   // A folder that existed before may hold links where members go: refused before the
   // first byte is written.
@@ -181,11 +204,12 @@ void VivArchive::Unpack(File& archive, const std::string& folder) {
   }
   members.reserve(entries.size());
   platform::Folder into(folder);
+  EntryReader reader(archive, entries);
   for (const VivEntry& entry : entries) {
     const std::string memberPath = platform::JoinPath(folder, entry.name);
     {
       File out = into.CreateFileInside(entry.name);
-      archive.CopyRangeTo(out, static_cast<std::uint64_t>(entry.offset), static_cast<std::uint64_t>(entry.length));
+      reader.CopyTo(entry, out);
       out.Close();
     }
     members.push_back(&OpenMember(memberPath));

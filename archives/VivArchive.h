@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archives/VivDirectory.h"
+#include "base/Endian.h"
 #include "files/GameFile.h"
 
 namespace velkor {
@@ -55,6 +56,7 @@ class VivArchive : public GameFile {
   std::function<void(const std::string&)> beforeReplacing;
 
  private:
+  void ForEachDirectoryPiece(const std::function<void(ByteView)>& take) const;
   void Unpack(File& archive, const std::string& folder);
   GameFile& OpenMember(const std::string& memberPath);
 

@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
-# Times "velkor /p" and "velkor /e" against "cp -r" of the same data, side by side in one
-# run, and measures their peak memory.
+# Times "velkor /p" and "velkor /e" side by side with tar and cp -r on the same data, and
+# measures Velkor's peak memory. Exits 1 when a target is missed.
 #
-#   bench/archive_bench.sh [VELKOR] [RUNS]
+#   bench/archive_bench.sh [VELKOR] [ROUNDS] [RUNS]
 #
-# VELKOR defaults to build/release/velkor (any optimised build will do); RUNS to 10.
-# Two data sets are generated in a temporary folder (removed at the end):
-#   big:   200 files of 1 MiB      target: within 1.5x of cp -r
-#   small: 5000 files of 2000 bytes target: within 2x of cp -r
-# Peak RSS target: under 16 MiB for either command.
-# Uses hyperfine when installed (else a plain timing loop) and /usr/bin/time -v for memory.
+# VELKOR defaults to build/bench/velkor (any optimised build will do). The commands take
+# turns, ROUNDS rounds (default 7) of RUNS runs each (default 3); each ratio is the ratio
+# of the medians of all runs (see side_by_side.py). Two data sets are generated in a
+# temporary folder (removed at the end); the targets:
+#   small: 5000 files of 2000 bytes   /p at most 1.0x tar -cf, /e at most 1.0x tar -xf
+#   big:   200 files of 1 MiB         /p and /e at most 1.2x cp -r
+#   peak RSS of /p and /e on the 200 MiB set: under 16 MiB
 set -euo pipefail
 
-velkor=$(realpath "${1:-build/release/velkor}")
-runs=${2:-10}
+here=$(cd "$(dirname "$0")" && pwd)
+velkor=$(realpath "${1:-build/bench/velkor}")
+rounds=${2:-7}
+runs=${3:-3}
 [[ -x $velkor ]] || { echo "no velkor executable at $velkor" >&2; exit 1; }
+command -v hyperfine >/dev/null || { echo "needs hyperfine" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/velkor-archive-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -29,58 +33,40 @@ make_set() {  # name count size
   head -c $(($2 * $3)) /dev/urandom | (cd "$dir/data" && split -b "$3" -a 5 -d - member)
   "$velkor" /p "$dir/data"
   mv "$dir/data.viv" "$dir/unpack/data.viv"
-}
-
-# Mean seconds of a command, each run after `prepare`.
-mean_seconds() {  # prepare command
-  if command -v hyperfine >/dev/null; then
-    hyperfine --style none --warmup 2 --runs "$runs" --prepare "$1" --export-json "$work/t.json" "$2" >/dev/null
-    python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["results"][0]["mean"])' "$work/t.json"
-  else
-    local total=0 start end
-    for ((i = 0; i < runs; i++)); do
-      bash -c "$1"
-      start=$(date +%s.%N); bash -c "$2"; end=$(date +%s.%N)
-      total=$(echo "$total + $end - $start" | bc -l)
-    done
-    echo "$total / $runs" | bc -l
-  fi
+  # tar unpacks the same way: into "data" beside its archive, in a folder that stays.
+  mkdir -p "$dir/untar"
+  tar -cf "$dir/untar/data.tar" -C "$dir" data
 }
 
 peak_kib() {  # prepare command
   bash -c "$1"
-  if [[ -x /usr/bin/time ]]; then
-    /usr/bin/time -v bash -c "exec $2" 2>&1 >/dev/null | awk -F': ' '/Maximum resident set size/ {print $2}'
-  else
-    echo "?"
-  fi
+  /usr/bin/time -v bash -c "exec $2" 2>&1 >/dev/null | awk -F': ' '/Maximum resident set size/ {print $2}'
 }
 
-report() {  # label velkor-seconds cp-seconds target peak-kib
-  python3 - "$@" <<'PY'
-import sys
-label, ours, cp, target, peak = sys.argv[1], float(sys.argv[2]), float(sys.argv[3]), float(sys.argv[4]), sys.argv[5]
-ratio = ours / cp
-print(f"{label:<28} velkor {ours*1000:8.1f} ms   cp -r {cp*1000:8.1f} ms   ratio {ratio:5.2f} (target {target}x, "
-      f"{'met' if ratio <= target else 'MISSED'})   peak RSS {peak} KiB")
-PY
+failed=0
+compare() {  # label target prepare-velkor velkor prepare-reference reference
+  python3 "$here/side_by_side.py" "$1" "$2" "$rounds" "$runs" "$3" "$4" "$5" "$6" || failed=1
 }
 
-run_set() {  # name count size target
-  make_set "$1" "$2" "$3"
-  local dir=$work/$1 q
-  printf -v q '%q' "$dir"
-  local pack cp_pack unpack cp_unpack
-  pack=$(mean_seconds "rm -f $q/data.viv" "$velkor /p $q/data")
-  cp_pack=$(mean_seconds "rm -rf $q/copy" "cp -r $q/data $q/copy")
-  unpack=$(mean_seconds "rm -rf $q/unpack/data" "$velkor /e $q/unpack/data.viv")
-  cp_unpack=$(mean_seconds "rm -rf $q/copy" "cp -r $q/data $q/copy")
-  report "/p $2 x $3 bytes" "$pack" "$cp_pack" "$4" "$(peak_kib "rm -f $q/data.viv" "$velkor /p $q/data")"
-  report "/e $2 x $3 bytes" "$unpack" "$cp_unpack" "$4" \
-    "$(peak_kib "rm -rf $q/unpack/data" "$velkor /e $q/unpack/data.viv")"
-  rm -rf "$dir"
-}
+echo "velkor: $velkor; data in $work ($(stat -f -c %T "$work")); $rounds rounds of $runs runs each"
 
-echo "velkor: $velkor; data in $work ($(stat -f -c %T "$work")); $runs runs each"
-run_set big 200 1048576 1.5
-run_set small 5000 2000 2
+make_set small 5000 2000
+d=$work/small
+compare "/p 5000 x 2000 B vs tar -cf" 1.0 "rm -f $d/data.viv" "$velkor /p $d/data" \
+  "rm -f $d/copy.tar" "tar -cf $d/copy.tar -C $d data"
+compare "/e 5000 x 2000 B vs tar -xf" 1.0 "rm -rf $d/unpack/data" "$velkor /e $d/unpack/data.viv" \
+  "rm -rf $d/untar/data" "tar -xf $d/untar/data.tar -C $d/untar"
+rm -rf "$d"
+
+make_set big 200 1048576
+d=$work/big
+compare "/p 200 x 1 MiB vs cp -r" 1.2 "rm -f $d/data.viv" "$velkor /p $d/data" "rm -rf $d/copy" "cp -r $d/data $d/copy"
+compare "/e 200 x 1 MiB vs cp -r" 1.2 "rm -rf $d/unpack/data" "$velkor /e $d/unpack/data.viv" \
+  "rm -rf $d/copy" "cp -r $d/data $d/copy"
+for step in "rm -f $d/data.viv|/p $d/data" "rm -rf $d/unpack/data|/e $d/unpack/data.viv"; do
+  kib=$(peak_kib "${step%%|*}" "$velkor ${step#*|}")
+  verdict=met
+  ((kib < 16384)) || { verdict=MISSED; failed=1; }
+  printf '%-34s peak RSS %6s KiB (target under 16384 KiB, %s)\n' "${step#*|}" "$kib" "$verdict" | sed "s|$d/||g"
+done
+exit $failed

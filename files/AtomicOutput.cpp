@@ -1,11 +1,11 @@
 #include "files/AtomicOutput.h"
 
-#include <algorithm>
 #include <optional>
 #include <random>
 #include <utility>
 
 #include "base/Errors.h"
+#include "files/FileContent.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 
@@ -37,17 +37,9 @@ File CreateTemporary(const std::string& target, std::string& temporary) {
 bool FilesHoldSameBytes(const std::string& candidate, const std::string& target) {
   if (!File::CanOpenForReading(target) || !File::CanOpenForReading(candidate)) return false;
   File a(candidate, File::Mode::Read);
-  File b(target, File::Mode::Read);
-  if (a.Length() != b.Length()) return false;
-  Bytes left(64 * 1024), right(64 * 1024);
-  for (std::uint64_t done = 0; done < a.Length();) {
-    const std::size_t n = a.ReadSome(left);
-    if (n == 0 || b.ReadSome(MutableByteView(right.data(), n)) != n ||
-        !std::equal(left.begin(), left.begin() + static_cast<std::ptrdiff_t>(n), right.begin()))
-      return false;
-    done += n;
-  }
-  return true;
+  ContentComparison existing(target, a.Length());
+  existing.ExpectFrom(a, a.Length());
+  return existing.Matches();
 }
 
 AtomicOutput::AtomicOutput(std::string target)
@@ -80,6 +72,7 @@ void AtomicOutput::Commit() {
 }
 
 void WriteFileAtomically(const std::string& target, ByteView bytes) {
+  if (FileHolds(target, {&bytes, 1})) return;
   AtomicOutput out(target);
   out.file().Write(bytes);
   out.Commit();

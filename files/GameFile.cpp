@@ -17,8 +17,7 @@ GameFile::~GameFile() = default;
 int GameFile::Reset() { return 1; }
 
 int GameFile::Load() {
-  File file(path, File::Mode::Read);
-  size = CheckedFileSize(path, file.Length());
+  size = CheckedFileSize(path, File::LengthOf(path));
   return 1;
 }
 

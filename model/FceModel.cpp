@@ -5,6 +5,7 @@
 
 #include "base/Errors.h"
 #include "files/AtomicOutput.h"
+#include "files/FileContent.h"
 #include "files/GameFile.h"
 #include "platform/File.h"
 
@@ -111,10 +112,12 @@ std::int32_t WritePackedModel(const std::string& path, FceHeader& header, std::s
     offset += static_cast<std::int32_t>(blocks[b - 1].size());
   }
 
+  std::vector<ByteView> parts{header.bytes()};
+  parts.insert(parts.end(), blocks.begin(), blocks.end());
+  if (FileHolds(path, parts)) return static_cast<std::int32_t>(layout.headerSize + total);
   AtomicOutput out(path);
   try {
-    out.file().Write(header.bytes());
-    for (const ByteView data : blocks) out.file().Write(data);
+    for (const ByteView part : parts) out.file().Write(part);
   } catch (const FileError& e) {
     throw FileError(path, "write", e.reason());
   }

@@ -37,6 +37,11 @@ class File {
   // Creates a new file, never opening one that exists nor following a link at `path`;
   // nothing when the name is taken. Every failure, now or when writing, names `shownAs`.
   static std::optional<File> CreateNew(const std::string& path, std::string shownAs);
+  // Opens for reading without raising: nothing for a missing file, a folder, or no access.
+  static std::optional<File> OpenForReadingIfPossible(const std::string& path);
+  // The length of the file at `path`, raising FileError ("open") as opening it would for
+  // a missing file or a folder. Where the system can, it does not open the file.
+  static std::uint64_t LengthOf(const std::string& path);
 
   const std::string& Path() const { return path_; }
   std::uint64_t Length() const;

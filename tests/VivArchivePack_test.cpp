@@ -68,5 +68,31 @@ TEST(VivArchivePack, HeaderDirectoryAndDataInAppendOrderAndRefusalsKeepTheOldArc
   expectRefused();
 }
 
+TEST(VivArchivePack, UnpackingAndRepackingKeepEveryByteAndAnUnchangedArchiveStaysInPlace) {
+  test::TempDir dir;
+  // Small members on both sides of one larger than the copy buffer's pieces (64 KiB).
+  std::vector<test::NamedBytes> members;
+  for (const std::size_t size : {100, 3, 0, 70000, 2000, 1}) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + size);
+    members.push_back({"m" + std::to_string(members.size()), bytes});
+  }
+  const Bytes original = test::BuildViv(members);
+  test::WriteBytes(dir / "car.viv", original);
+  std::filesystem::create_hard_link(dir / "car.viv", dir / "alias.viv");
+
+  VivArchive archive(dir / "car.viv", &OpenGameFile);
+  archive.Load();
+  for (const auto& [name, bytes] : members) EXPECT_EQ(test::ReadBytes(dir / ("car/" + name)), bytes) << name;
+  archive.Save();
+  EXPECT_TRUE(std::filesystem::equivalent(dir / "car.viv", dir / "alias.viv")) << "rewritten with the same bytes";
+
+  members[4].second[1999] ^= 1;  // same length, one bit in the last byte of a member
+  test::WriteBytes(dir / "car/m4", members[4].second);
+  archive.Save();
+  EXPECT_EQ(test::ReadBytes(dir / "car.viv"), test::BuildViv(members));
+  EXPECT_EQ(test::ReadBytes(dir / "alias.viv"), original);
+}
+
 }  // namespace
 }  // namespace velkor

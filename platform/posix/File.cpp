@@ -88,6 +88,20 @@ std::optional<File> File::CreateNew(const std::string& path, std::string shownAs
   throw FileError(shownAs, "create", Reason(errno));
 }
 
+std::optional<File> File::OpenForReadingIfPossible(const std::string& path) {
+  const Opened opened = OpenRegular(path, O_RDONLY);
+  if (opened.fd < 0) return std::nullopt;
+  return File(path, opened.fd, opened.length);
+}
+
+std::uint64_t File::LengthOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) throw FileError(path, "open", Reason(errno));
+  if (S_ISDIR(st.st_mode)) throw FileError(path, "open", Reason(EISDIR));
+  if (!S_ISREG(st.st_mode)) throw FileError(path, "open", kNotRegular);
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
 std::uint64_t File::Length() const {
   if (readLength_) return *readLength_;
   struct stat st {};

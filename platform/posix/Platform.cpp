@@ -109,13 +109,26 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
     const std::string name = e->d_name;
     if (name == "." || name == "..") continue;
     FolderEntry entry{name, base + name, false, false, false};
-    struct stat lst {};
-    if (::lstat(entry.fullPath.c_str(), &lst) == 0) {
-      entry.isLink = S_ISLNK(lst.st_mode);
-      struct stat st = lst;  // what a link leads to, when it leads anywhere
-      const bool reached = !entry.isLink || ::stat(entry.fullPath.c_str(), &st) == 0;
+    // The entry's type comes with the listing on most file systems; only links (to learn
+    // what they lead to) and entries of unreported type cost a call of their own.
+    unsigned char type = e->d_type;
+    if (type == DT_UNKNOWN) {
+      struct stat lst {};
+      type = ::lstat(entry.fullPath.c_str(), &lst) != 0 ? DT_UNKNOWN
+             : S_ISLNK(lst.st_mode)                    ? DT_LNK
+             : S_ISDIR(lst.st_mode)                    ? DT_DIR
+             : S_ISREG(lst.st_mode)                    ? DT_REG
+                                                       : DT_FIFO;  // any special file
+    }
+    entry.isLink = type == DT_LNK;
+    if (entry.isLink) {
+      struct stat st {};  // what the link leads to, when it leads anywhere
+      const bool reached = ::stat(entry.fullPath.c_str(), &st) == 0;
       entry.isFolder = reached && S_ISDIR(st.st_mode);
       entry.isSpecial = reached && !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode);
+    } else {
+      entry.isFolder = type == DT_DIR;
+      entry.isSpecial = type != DT_DIR && type != DT_REG && type != DT_UNKNOWN;
     }
     entries.push_back(std::move(entry));
   }

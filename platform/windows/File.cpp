@@ -41,7 +41,7 @@ HANDLE OpenHandle(const std::string& path, File::Mode mode) {
 
 std::string Reason(DWORD error) { return error == ERROR_BAD_FILE_TYPE ? kNotRegular : platform::SystemMessage(error); }
 
-std::uint64_t LengthOf(HANDLE h, const std::string& path) {
+std::uint64_t LengthOfHandle(HANDLE h, const std::string& path) {
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(h, &size)) throw FileError(path, "read the length of", platform::SystemMessage(::GetLastError()));
   return static_cast<std::uint64_t>(size.QuadPart);
@@ -55,7 +55,7 @@ File::File(std::string path, Mode mode) : path_(std::move(path)) {
     // A file opened for reading is taken to keep its length while it is open.
     if (mode == Mode::Read) {
       try {
-        readLength_ = LengthOf(AsHandle(handle_), path_);
+        readLength_ = LengthOfHandle(AsHandle(handle_), path_);
       } catch (const FileError&) {
         CloseQuietly();  // the destructor does not run for a constructor that raises
         throw;
@@ -104,7 +104,7 @@ std::optional<File> File::OpenIfPresent(const std::string& path) {
     return File(path, Mode::Read);  // raises with the reason
   }
   File file(path, h, std::nullopt);
-  file.readLength_ = LengthOf(h, path);
+  file.readLength_ = LengthOfHandle(h, path);
   return file;
 }
 
@@ -116,6 +116,13 @@ std::optional<File> File::CreateNew(const std::string& path, std::string shownAs
   if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return std::nullopt;
   throw FileError(shownAs, "create", platform::SystemMessage(error));
 }
+
+std::optional<File> File::OpenForReadingIfPossible(const std::string& path) {
+  if (!CanOpenForReading(path)) return std::nullopt;
+  return File(path, Mode::Read);
+}
+
+std::uint64_t File::LengthOf(const std::string& path) { return File(path, Mode::Read).Length(); }
 
 std::uint64_t File::Length() const {
   if (readLength_) return *readLength_;

@@ -1,0 +1,93 @@
+#include "archives/MemberCopy.h"
+
+#include <algorithm>
+#include <string>
+
+#include "base/Errors.h"
+
+namespace velkor {
+namespace {
+
+// Pieces up to this size go through the buffer; larger ones are copied by the kernel.
+constexpr std::uint64_t kSmallPiece = 64 * 1024;
+constexpr std::size_t kBufferSize = 1024 * 1024;
+// Entries read together may have at most this many bytes between them (padding), so
+// that a run never reads much that it does not write.
+constexpr std::uint64_t kLargestGap = 64;
+
+std::uint64_t EndOf(const VivEntry& entry) {
+  return static_cast<std::uint64_t>(entry.offset) + static_cast<std::uint64_t>(entry.length);
+}
+
+}  // namespace
+
+BatchedOutput::BatchedOutput(File& out) : out_(out) {}
+
+void BatchedOutput::Append(ByteView bytes) {
+  if (buffer_.size() + bytes.size() > kBufferSize) Flush();
+  if (bytes.size() > kBufferSize) {
+    out_.Write(bytes);
+  } else {
+    if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize);
+    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+  }
+}
+
+void BatchedOutput::AppendFileStart(File& member, std::uint64_t length) {
+  if (length > kSmallPiece) {
+    Flush();
+    member.CopyRangeTo(out_, 0, length);
+    return;
+  }
+  if (length > member.Length())
+    throw FormatError(member.Path(), 0, "truncated: " + std::to_string(length) + " bytes expected");
+  if (buffer_.size() + length > kBufferSize) Flush();
+  if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize);
+  const std::size_t at = buffer_.size();
+  buffer_.resize(at + static_cast<std::size_t>(length));
+  member.ReadExact(MutableByteView(buffer_.data() + at, static_cast<std::size_t>(length)));
+}
+
+void BatchedOutput::Flush() {
+  if (buffer_.empty()) return;
+  out_.Write(buffer_);
+  buffer_.clear();
+}
+
+EntryReader::EntryReader(File& archive, const std::vector<VivEntry>& entries) : archive_(archive), entries_(entries) {}
+
+void EntryReader::CopyTo(const VivEntry& entry, File& out) {
+  const auto offset = static_cast<std::uint64_t>(entry.offset);
+  const auto length = static_cast<std::uint64_t>(entry.length);
+  if (length > kSmallPiece) {
+    archive_.CopyRangeTo(out, offset, length);
+    return;
+  }
+  if (offset < windowStart_ || offset + length > windowStart_ + window_.size()) {
+    const bool listed = !entries_.empty() && &entry >= entries_.data() && &entry < entries_.data() + entries_.size();
+    if (!listed) throw InternalError("archive entry copied by a reader of another directory");
+    ReadRunFrom(static_cast<std::size_t>(&entry - entries_.data()));
+  }
+  out.Write(ByteView(window_.data() + (offset - windowStart_), static_cast<std::size_t>(length)));
+}
+
+// Reads entry `first` and the small entries that follow it closely in the archive, as
+// many as fit the buffer.
+void EntryReader::ReadRunFrom(std::size_t first) {
+  const std::uint64_t start = static_cast<std::uint64_t>(entries_[first].offset);
+  std::uint64_t end = EndOf(entries_[first]);
+  for (std::size_t next = first + 1; next < entries_.size(); ++next) {
+    const VivEntry& entry = entries_[next];
+    const auto offset = static_cast<std::uint64_t>(entry.offset);
+    if (static_cast<std::uint64_t>(entry.length) > kSmallPiece || offset < end || offset - end > kLargestGap ||
+        EndOf(entry) - start > kBufferSize)
+      break;
+    end = EndOf(entry);
+  }
+  window_.resize(static_cast<std::size_t>(end - start));
+  archive_.Seek(start);
+  archive_.ReadExact(window_);
+  windowStart_ = start;
+}
+
+}  // namespace velkor

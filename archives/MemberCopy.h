@@ -1,0 +1,54 @@
+#pragma once
+
+// Moving members' bytes between an archive and the members' files in few system calls.
+// Archives of many small members (a car's texts, thousands of little files) would
+// otherwise cost one kernel copy per member: small members go through one bounded buffer
+// instead, and large ones are still copied by the kernel (File::CopyRangeTo).
+
+#include <cstdint>
+#include <vector>
+
+#include "archives/VivDirectory.h"
+#include "base/Endian.h"
+#include "platform/File.h"
+
+namespace velkor {
+
+// Appends bytes and members' files to an output file, gathering small pieces into one
+// bounded buffer. Nothing is written by the destructor: call Flush at the end.
+class BatchedOutput {
+ public:
+  explicit BatchedOutput(File& out);
+
+  void Append(ByteView bytes);
+  // Appends the first `length` bytes of `member`, a file just opened for reading; raises
+  // FormatError ("truncated") when it is shorter, as File::CopyRangeTo does.
+  void AppendFileStart(File& member, std::uint64_t length);
+  void Flush();
+
+ private:
+  File& out_;
+  Bytes buffer_;
+};
+
+// Writes entries of an archive into files of their own. Runs of small entries that lie
+// one after the other in the archive are read together, once, into a bounded buffer; the
+// rest is copied by the kernel.
+class EntryReader {
+ public:
+  // `entries` were checked against the archive's length and outlive the reader.
+  EntryReader(File& archive, const std::vector<VivEntry>& entries);
+
+  // Appends the bytes of `entry`, one of the reader's entries, to `out`.
+  void CopyTo(const VivEntry& entry, File& out);
+
+ private:
+  void ReadRunFrom(std::size_t first);
+
+  File& archive_;
+  const std::vector<VivEntry>& entries_;
+  Bytes window_;
+  std::uint64_t windowStart_ = 0;
+};
+
+}  // namespace velkor

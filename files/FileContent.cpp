@@ -1,0 +1,47 @@
+#include "files/FileContent.h"
+
+#include <algorithm>
+
+namespace velkor {
+namespace {
+
+constexpr std::size_t kChunk = 64 * 1024;
+
+}  // namespace
+
+ContentComparison::ContentComparison(const std::string& path, std::uint64_t length)
+    : file_(File::OpenForReadingIfPossible(path)) {
+  if (file_ && file_->Length() != length) file_.reset();
+}
+
+void ContentComparison::Expect(ByteView expected) {
+  while (file_ && !expected.empty()) {
+    const std::size_t n = std::min(expected.size(), kChunk);
+    chunk_.resize(n);
+    if (file_->ReadSome(chunk_) != n || !std::equal(chunk_.begin(), chunk_.end(), expected.begin())) file_.reset();
+    expected = expected.subspan(n);
+  }
+}
+
+void ContentComparison::ExpectFrom(File& source, std::uint64_t length) {
+  while (file_ && length > 0) {
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(length, kChunk));
+    sourceChunk_.resize(n);
+    if (source.ReadSome(sourceChunk_) != n) {
+      file_.reset();
+      return;
+    }
+    Expect(sourceChunk_);
+    length -= n;
+  }
+}
+
+bool FileHolds(const std::string& path, std::span<const ByteView> parts) {
+  std::uint64_t total = 0;
+  for (const ByteView part : parts) total += part.size();
+  ContentComparison comparison(path, total);
+  for (const ByteView part : parts) comparison.Expect(part);
+  return comparison.Matches();
+}
+
+}  // namespace velkor

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "base/Endian.h"
+#include "platform/File.h"
+
+namespace velkor {
+
+// Compares a file's bytes, from its start, with bytes given piece by piece, through
+// bounded buffers: for writers that leave a file alone when it already holds what they
+// would write (rewriting it gains nothing and makes some file systems flush it to disk).
+class ContentComparison {
+ public:
+  // Opens `path` when it is a readable file of exactly `length` bytes; otherwise the
+  // comparison has failed from the start.
+  ContentComparison(const std::string& path, std::uint64_t length);
+
+  // True while every piece given so far matched.
+  bool Matches() const { return file_.has_value(); }
+  // The file's next bytes must be `expected`.
+  void Expect(ByteView expected);
+  // The file's next `length` bytes must be the next `length` bytes of `source`.
+  void ExpectFrom(File& source, std::uint64_t length);
+
+ private:
+  std::optional<File> file_;
+  Bytes chunk_;
+  Bytes sourceChunk_;
+};
+
+// True when `path` is a readable file holding exactly the bytes of `parts`, one after the
+// other: writing them to it would change nothing.
+bool FileHolds(const std::string& path, std::span<const ByteView> parts);
+
+}  // namespace velkor
