@@ -100,4 +100,15 @@ Command ParseCommandLine(const std::string& text) {
   return command;
 }
 
+bool PrintsOnStandardOutput(const Command& command) {
+  switch (command.action) {
+    case Action::Help:
+    case Action::Version:
+    case Action::List:
+    case Action::Setup:
+    case Action::Restore: return true;
+    default: return false;
+  }
+}
+
 }  // namespace velkor

@@ -43,6 +43,10 @@ struct Command {
   bool needsNoSettings = false;
 };
 
+// Whether the command prints its result on standard output (help, version, listing, the
+// setup report, a restoration), which a Windows program must first connect to a console.
+bool PrintsOnStandardOutput(const Command& command);
+
 // Reads the command-line text. "--notify" is accepted only as the first word, before
 // another command. Never raises: a text it cannot read becomes an Invalid
 // command, reported as a usage error only after the start-up work, which runs first.

@@ -16,7 +16,6 @@ namespace {
 
 // Help, version and listing: performed without the settings or the start-up work.
 void PerformWithoutSettings(const Command& command) {
-  if (command.action != Action::Invalid) platform::ConnectStandardOutput();
   switch (command.action) {
     case Action::Help: std::cout << kUsageText; return;
     case Action::Version: std::cout << "velkor " << VELKOR_VERSION << "\n"; return;
@@ -41,6 +40,7 @@ int main(int argc, char** argv) {
   Command command;
   try {
     command = ParseCommandLine(platform::CommandLineText(argc, argv));
+    if (PrintsOnStandardOutput(command)) platform::ConnectStandardOutput();
     if (command.needsNoSettings) {
       PerformWithoutSettings(command);
       return 0;

@@ -37,8 +37,14 @@ TEST(ArchiveCommands, PackingThenExtractingElsewhereGivesTheSameFiles) {
   for (const auto& [name, bytes] : members) EXPECT_EQ(test::ReadBytes(home / ("elsewhere/car/" + name)), bytes) << name;
   EXPECT_TRUE(test::PathExists(home / "elsewhere/car.viv"));
 
-  ASSERT_EQ(test::RunVelkor({"/p", home / "nothing"}, home.path()).exitStatus, 0);
-  EXPECT_EQ(test::ReadBytes(home / "nothing.viv"), test::BuildViv({}));
+  // An empty folder packs into an empty archive; a folder that is not there is an error.
+  test::MakeFolder(home / "empty");
+  ASSERT_EQ(test::RunVelkor({"/p", home / "empty"}, home.path()).exitStatus, 0);
+  EXPECT_EQ(test::ReadBytes(home / "empty.viv"), test::BuildViv({}));
+  const auto missing = test::RunVelkor({"/p", home / "nothing"}, home.path());
+  EXPECT_EQ(missing.exitStatus, 1);
+  EXPECT_EQ(missing.err, "velkor: cannot pack '" + (home / "nothing") + "': there is no such folder\n");
+  EXPECT_FALSE(test::PathExists(home / "nothing.viv"));
 }
 
 TEST(ArchiveCommands, ListingShowsTheDirectoryAndWritesNothing) {
