@@ -4,11 +4,13 @@
 #include <filesystem>
 
 #include "base/Errors.h"
+#include "base/Text.h"
 #include "desktop/CommandText.h"
 #include "desktop/EntryFiles.h"
 #include "desktop/MimeTypes.h"
 #include "desktop/ThunarActions.h"
 #include "files/AtomicOutput.h"
+#include "files/TextFile.h"
 #include "platform/File.h"
 #include "platform/Platform.h"
 #include "settings/UserFolders.h"
@@ -32,12 +34,8 @@ struct Places {
   std::string ThunarActions() const { return config + "/Thunar/uca.xml"; }
 };
 
-std::string ReadText(const std::string& path) {
-  File file(path, File::Mode::Read);
-  Bytes bytes(static_cast<std::size_t>(file.Length()));
-  file.ReadExact(bytes);
-  return std::string(bytes.begin(), bytes.end());
-}
+// A user's uca.xml holds a few actions; anything near this size is not one.
+constexpr std::uint64_t kLargestThunarFile = 16u << 20;
 
 // Writes one entry, creating its folder; false (with a warning) when it cannot.
 bool WriteEntry(const std::string& path, const std::string& text, bool executable,
@@ -65,8 +63,7 @@ void Remove(const std::string& path, std::vector<std::string>& removed) {
 void RemoveOwnEntries(const std::string& folder, const std::string& suffix, std::vector<std::string>& removed) {
   for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
     const std::string& name = entry.name;
-    if (!entry.isFolder && name.rfind("velkor-", 0) == 0 && name.size() > suffix.size() &&
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+    if (!entry.isFolder && name.rfind("velkor-", 0) == 0 && name.size() > suffix.size() && EndsWith(name, suffix))
       Remove(entry.fullPath, removed);
   }
 }
@@ -94,7 +91,7 @@ void Refresh(const std::string& program, const std::string& folder) {
 // The user's Thunar actions, or the system's defaults when the user has none yet: Thunar
 // reads only the user's file once it exists, so starting empty would hide the defaults.
 std::optional<std::string> ThunarActionsText(const std::string& path) {
-  if (File::CanOpenForReading(path)) return ReadText(path);
+  if (File::CanOpenForReading(path)) return ReadTextFile(path, kLargestThunarFile);
   if (platform::IsFolder(path) || platform::IsSymbolicLink(path)) return std::nullopt;
   const char* dirs = std::getenv("XDG_CONFIG_DIRS");
   const std::string folders = dirs && *dirs ? dirs : "/etc/xdg";
@@ -103,7 +100,7 @@ std::optional<std::string> ThunarActionsText(const std::string& path) {
     if (end == std::string::npos) end = folders.size();
     const std::string candidate = folders.substr(start, end - start) + "/Thunar/uca.xml";
     start = end + 1;
-    if (candidate.front() == '/' && File::CanOpenForReading(candidate)) return ReadText(candidate);
+    if (candidate.front() == '/' && File::CanOpenForReading(candidate)) return ReadTextFile(candidate, kLargestThunarFile);
   }
   return std::string();
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "base/Text.h"
+#include "files/TextFile.h"
 #include "platform/File.h"
 
 namespace velkor::desktop {
@@ -34,19 +35,8 @@ std::string CommentFor(const std::string& extension) {
   return extension == "fce" ? "Car model" : "Car front-end texts (" + extension + ")";
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  if (!File::CanOpenForReading(path)) return "";
-  try {
-    File file(path, File::Mode::Read);
-    const std::uint64_t length = file.Length();
-    if (length > 64 * 1024 * 1024) return "";  // no globs file is this large
-    Bytes bytes(static_cast<std::size_t>(length));
-    file.ReadExact(bytes);
-    return std::string(bytes.begin(), bytes.end());
-  } catch (const Error&) {
-    return "";
-  }
-}
+// No globs file of a real system comes near this size.
+constexpr std::uint64_t kLargestGlobsFile = 64u << 20;
 
 }  // namespace
 
@@ -82,7 +72,7 @@ std::string SystemGlobs() {
     if (end == std::string::npos) end = folders.size();
     const std::string folder = folders.substr(start, end - start);
     start = end + 1;
-    if (!folder.empty() && folder.front() == '/') globs += ReadWholeFile(folder + "/mime/globs2") + "\n";
+    if (!folder.empty() && folder.front() == '/') globs += ReadTextFileIfPossible(folder + "/mime/globs2", kLargestGlobsFile).value_or("") + "\n";
   }
   return globs;
 }

@@ -6,6 +6,7 @@
 
 #include "base/Errors.h"
 #include "base/Text.h"
+#include "files/TextFile.h"
 #include "platform/File.h"
 #include "platform/PathResolver.h"
 #include "platform/Platform.h"
@@ -20,19 +21,6 @@ namespace {
 // is not what it claims to be and is not read into memory.
 constexpr std::uint64_t kLargestRegistryFile = 256u << 20;
 constexpr std::uint64_t kLargestLutrisFile = 1u << 20;
-
-std::optional<std::string> ReadSmallFile(const std::string& path, std::uint64_t largest) {
-  if (!File::CanOpenForReading(path)) return std::nullopt;
-  try {
-    File file(path, File::Mode::Read);
-    if (file.Length() > largest) return std::nullopt;
-    Bytes bytes(static_cast<std::size_t>(file.Length()));
-    file.ReadExact(bytes);
-    return std::string(bytes.begin(), bytes.end());
-  } catch (const Error&) {
-    return std::nullopt;
-  }
-}
 
 // "C:\Games\NFS3" -> "<prefix>/dosdevices/c:/Games/NFS3", components matched ignoring case.
 std::optional<std::string> MapWindowsPath(const std::string& prefix, const std::string& windowsPath) {
@@ -50,7 +38,7 @@ std::optional<std::string> MapWindowsPath(const std::string& prefix, const std::
 
 // The game's folder in one prefix, when its system.reg names one that exists.
 std::optional<std::string> GameInPrefix(const std::string& prefix, const std::string& gameKey) {
-  const auto text = ReadSmallFile(prefix + "/system.reg", kLargestRegistryFile);
+  const auto text = ReadTextFileIfPossible(prefix + "/system.reg", kLargestRegistryFile);
   if (!text) return std::nullopt;
   const std::string wow = "Software\\Wow6432Node\\" + gameKey.substr(gameKey.find('\\') + 1);
   for (const std::string& key : {gameKey, wow}) {
@@ -94,7 +82,7 @@ std::vector<std::string> LutrisPrefixes(const std::string& folder) {
   std::sort(files.begin(), files.end());
   std::vector<std::string> prefixes;
   for (const auto& file : files) {
-    const auto text = ReadSmallFile(file, kLargestLutrisFile);
+    const auto text = ReadTextFileIfPossible(file, kLargestLutrisFile);
     if (!text) {
       platform::ReportWarning("passing over the Lutris game file '" + file + "': it cannot be read");
       continue;
