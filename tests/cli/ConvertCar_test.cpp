@@ -1,4 +1,4 @@
-// Whole cars through the real program. Each member's expected bytes come from the file
+// Cars, single files and archives through the real program. The expected bytes come from the file
 // conversions, which Model_test and Carp_test check byte for byte against the formats.
 
 #include <gtest/gtest.h>
@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <regex>
+#include <tuple>
 
 #include "carp/Carp3File.h"
 #include "carp/Carp4File.h"
@@ -29,7 +30,8 @@ using Names = std::vector<std::string>;
 Bytes FlipRows(const Bytes& tga) {
   const std::size_t row = (tga[12] | tga[13] << 8) * (tga[16] / 8), start = 18 + tga[0];
   Bytes out = test::Slice(tga, 0, start);
-  for (std::size_t r = tga[14] | tga[15] << 8; r > 0; --r) test::Append(out, test::Slice(tga, start + (r - 1) * row, row));
+  for (std::size_t r = tga[14] | tga[15] << 8; r > 0; --r)
+    test::Append(out, test::Slice(tga, start + (r - 1) * row, row));
   return out;
 }
 
@@ -59,7 +61,8 @@ std::vector<NamedBytes> Nfs4Car(int variants) {
     text.replace(text.find("7301"), 4, "730" + std::to_string(v));
     car.emplace_back("carp" + n + ".txt", test::ToBytes(text));
     car.emplace_back("car" + n + ".fce", model), car.back().second.back() = static_cast<std::uint8_t>(v);
-    car.emplace_back("car" + n + "00.tga", MemberOf(nfs3, "car00.tga")), car.back().second[18] = static_cast<std::uint8_t>(v);
+    car.emplace_back("car" + n + "00.tga", MemberOf(nfs3, "car00.tga"));
+    car.back().second[18] = static_cast<std::uint8_t>(v);
   }
   return car;
 }
@@ -94,7 +97,8 @@ TEST_F(ConvertCarTest, ToNfs4InstallsEveryMemberInOrderWithTheExpectedBytes) {
   }
   for (const auto& [name, bytes] : sample::Nfs4ReferenceCar()) EXPECT_EQ(MemberOf(out, name), bytes) << name;
   EXPECT_EQ(MemberOf(out, "fedata.fsh"), MemberOf(input, "fedata.fsh"));
-  for (const std::string name : {"fedata.eng", "fedata.ger"}) EXPECT_EQ(MemberOf(out, name), TextsTo4(MemberOf(input, name)));
+  for (const std::string name : {"fedata.eng", "fedata.ger"})
+    EXPECT_EQ(MemberOf(out, name), TextsTo4(MemberOf(input, name)));
   EXPECT_EQ(test::ReadBytes(archive), before);
   EXPECT_EQ(test::ListNames(home / "cars/Velkor Roadster"), Names{"car.viv"});
   EXPECT_EQ(test::ListNames(home.Nfs4Cars() + "/Velkor Roadster"), Names{"car.viv"});
@@ -123,15 +127,13 @@ TEST_F(ConvertCarTest, ToNfs3TakesTheHighestVariantKeepsTheFrontEndAndReplacesTh
   EXPECT_EQ(MemberOf(out, "fedata.ger"), TextsTo3(ger));
   for (const std::string name : {"dash.qfs", "careng.bnk", "ocareng.bnk", "scareng.bnk"})
     EXPECT_EQ(MemberOf(out, name), test::ReadBytes(home.Data() + "/" + name)) << name;
-}
 
-TEST_F(ConvertCarTest, ToNfs3WithoutNumberedModelsUsesThePlainFiles) {
-  const auto car = Nfs4Car(0);
-  const auto run = home.Run({"/ci3", PutCar("plain", car)});
-  ASSERT_EQ(run.exitStatus, 0) << run.err;
-  const auto out = test::ParseViv(test::ReadBytes(home.Nfs3Cars() + "/plain/car.viv"));
-  EXPECT_EQ(MemberOf(out, "carp.txt"), CarpTo3(MemberOf(car, "carp.txt")));
-  EXPECT_EQ(MemberOf(out, "car.fce"), FceTo3(MemberOf(car, "car.fce"), 0));
+  // Without numbered models the plain files are used.
+  const auto plain = Nfs4Car(0);
+  ASSERT_EQ(home.Run({"/ci3", PutCar("plain", plain)}).exitStatus, 0);
+  const auto installed = test::ParseViv(test::ReadBytes(home.Nfs3Cars() + "/plain/car.viv"));
+  EXPECT_EQ(MemberOf(installed, "carp.txt"), CarpTo3(MemberOf(plain, "carp.txt")));
+  EXPECT_EQ(MemberOf(installed, "car.fce"), FceTo3(MemberOf(plain, "car.fce"), 0));
   EXPECT_EQ(test::ListNames(home / "cars/plain"), Names{"car.viv"});
 }
 
@@ -172,76 +174,134 @@ TEST_F(ConvertCarTest, MissingReferenceFilesAndCarFoldersAreClearErrors) {
   EXPECT_EQ(test::ListNames(home / "nfs3"), Names{});
 }
 
+// Each kind goes to its own conversion, beside the input; nothing is installed.
+TEST_F(ConvertCarTest, EachSingleFileConvertsBesideItself) {
+  const Bytes fce3 = test::MakeFce3(5, 7, 2), fce4 = test::MakeFce4(5, 7, 2);
+  const Bytes texts3 = test::MakeFrontEnd(Bytes(47, 0), Names(40, "t"));
+  const Bytes texts4 = test::MakeFrontEnd(Bytes(960, 0), Names(41, "t"));
+  const Bytes carp3 = test::ToBytes("mass(2)\r\n1465\r\n"), carp4 = test::ToBytes("(80)\r\n1.5\r\n");
+  const std::vector<std::tuple<std::string, std::string, Bytes, std::string, Bytes>> cases = {
+      {"/c4", "car.fce", fce3, "car.fc4", FceTo4(fce3)}, {"/ci3", "x.fce", fce4, "x.fc3", FceTo3(fce4, 0)},
+      {"/ci4", "xfedata.eng", texts3, "xfedata.en4", TextsTo4(texts3)},
+      {"/c3", "fedata.swe", texts4, "fedata.sw3", TextsTo3(texts4)},
+      {"/c4", "carp3.txt", carp3, "carp3.tx4", CarpTo4(carp3)}, {"/c3", "carp.txt", carp4, "carp.tx3", CarpTo3(carp4)}};
+  test::MakeFolder(home / "work");
+  for (const auto& [sw, name, bytes, output, expected] : cases) {
+    test::WriteBytes(home / ("work/" + name), bytes);
+    const auto run = home.Run({sw, home / ("work/" + name)});
+    EXPECT_EQ(std::pair(run.exitStatus, run.err), std::pair(0, std::string())) << name;
+    EXPECT_EQ(test::ReadBytes(home / ("work/" + output)), expected) << output;
+  }
+  EXPECT_EQ(test::ListNames(home / "work").size(), 2 * cases.size());
+  EXPECT_TRUE(test::ListNames(home.Nfs3Cars()).empty() && test::ListNames(home.Nfs4Cars()).empty());
+}
+
 // Replaced installations: kept under <data>/replaced/NFS4/<car>, put back by --restore.
-class KeptCarTest : public ConvertCarTest {
- protected:
-  test::RunResult Restore(const std::string& path) { return home.Run({"--restore", path}); }
-  // The kept copies' contents, in name order.
-  std::vector<Bytes> KeptCopies() {
+TEST_F(ConvertCarTest, AReplacedArchiveIsKeptUnlessIdenticalAndRestoreSwapsItBack) {
+  auto car = sample::RoadsterCar();
+  const std::string archive = PutCar("Velkor Roadster", car), installed = home.Nfs4Cars() + "/Velkor Roadster/car.viv";
+  const std::string kept = home.Data() + "/replaced/NFS4/Velkor Roadster";
+  const auto keptCopies = [&] {
     std::vector<Bytes> copies;
     for (const auto& name : test::ListNames(kept)) copies.push_back(test::ReadBytes(kept + "/" + name));
     return copies;
-  }
-  std::vector<NamedBytes> car = sample::RoadsterCar();
-  const std::string archive = PutCar("Velkor Roadster", car);
-  const std::string installed = home / "nfs4/Data/Cars/Velkor Roadster/car.viv";
-  const std::string kept = home.Data() + "/replaced/NFS4/Velkor Roadster";
-};
-
-TEST_F(KeptCarTest, AReplacedArchiveIsKeptUnlessIdenticalAndRestoreSwapsItBack) {
+  };
+  const auto expectFailure = [&](const std::vector<std::string>& args, const std::string& message) {
+    const auto run = home.Run(args);
+    EXPECT_EQ(run.exitStatus, 1) << args[0];
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+  };
   ASSERT_EQ(home.Run({"/ci4", archive}).exitStatus, 0);
   const Bytes first = test::ReadBytes(installed);
+  expectFailure({"--restore", installed}, "'" + kept + "'");
+  expectFailure({"--restore", archive}, "not a car's archive in a game's car folder");
   ASSERT_EQ(home.Run({"/ci4", archive}).exitStatus, 0);
   EXPECT_FALSE(test::PathExists(kept)) << "an archive holding the new bytes is not kept";
 
+  // Another car by the same name: an old archive that cannot be kept is not replaced.
   std::erase_if(car, [](const NamedBytes& m) { return m.first == "fedata.ger"; });
   PutCar("Velkor Roadster", car);
+  test::WriteText(home.Data() + "/replaced", "a file where the folder belongs");
+  expectFailure({"/ci4", archive}, "nothing was replaced");
+  EXPECT_EQ(test::ReadBytes(installed), first);
+  EXPECT_EQ(test::ListNames(home.Nfs4Cars() + "/Velkor Roadster"), Names{"car.viv"});
+  std::filesystem::remove(home.Data() + "/replaced");
+
   ASSERT_EQ(home.Run({"/ci4", archive}).exitStatus, 0);
   const Bytes second = test::ReadBytes(installed);
   ASSERT_NE(second, first);
   const auto names = test::ListNames(kept);
   ASSERT_EQ(names.size(), 1u);
   EXPECT_TRUE(std::regex_match(names[0], std::regex(R"(\d{8}-\d{6}\.viv)"))) << names[0];
-  EXPECT_EQ(KeptCopies(), std::vector<Bytes>{first});
+  EXPECT_EQ(keptCopies(), std::vector<Bytes>{first});
 
-  auto run = Restore(installed);
+  auto run = home.Run({"--restore", installed});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(test::ReadBytes(installed), first);
-  EXPECT_EQ(test::ListNames(home / "nfs4/Data/Cars/Velkor Roadster"), Names{"car.viv"});
-  auto copies = KeptCopies();
+  EXPECT_EQ(test::ListNames(home.Nfs4Cars() + "/Velkor Roadster"), Names{"car.viv"});
+  const auto copies = keptCopies();
   ASSERT_EQ(copies.size(), 2u);
   EXPECT_EQ(std::count(copies.begin(), copies.end(), second), 1) << "the restoration kept what it replaced";
 
   // Again, through a path spelled in another case: the newest kept copy comes back.
-  run = Restore(home / "nfs4/data/cars/Velkor Roadster/CAR.VIV");
+  run = home.Run({"--restore", home / "nfs4/data/cars/Velkor Roadster/CAR.VIV"});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(test::ReadBytes(installed), second);
-  EXPECT_EQ(KeptCopies().size(), 3u) << "kept copies are never deleted";
+  EXPECT_EQ(keptCopies().size(), 3u) << "kept copies are never deleted";
 }
 
-TEST_F(KeptCarTest, RestoringNeedsAKeptCopyInAGamesCarFolder) {
-  ASSERT_EQ(home.Run({"/ci4", archive}).exitStatus, 0);
-  const Bytes first = test::ReadBytes(installed);
-  auto run = Restore(installed);
-  EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_NE(run.err.find("'" + kept + "'"), std::string::npos) << run.err;
-  run = Restore(archive);
-  EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_NE(run.err.find("not a car's archive in a game's car folder"), std::string::npos) << run.err;
-  EXPECT_EQ(test::ReadBytes(installed), first);
+TEST(ArchiveCommands, PackingThenExtractingElsewhereGivesTheSameFiles) {
+  test::TempDir home;
+  // An empty file, a blank and bytes 0x80-0xFF in names, a member its kind cannot read, data
+  // of every byte value; a sub-folder and a dot file are left out.
+  std::string all;
+  for (int i = 0; i < 256 * 3; ++i) all.push_back(static_cast<char>(i));
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"sub/inner", "x"}, {".hidden", "x"}, {"empty", ""}, {"with blank.txt", "blank"}, {"all.bin", all},
+      {"caf\xe9 \x80\xff.bin", "high"}, {"car00.tga", "not an image"}};
+  test::MakeFolder(home / "car/sub");
+  for (const auto& [name, content] : files) test::WriteText(home / ("car/" + name), content);
+  const std::vector<std::string> packed = {"all.bin", "caf\xe9 \x80\xff.bin", "car00.tga", "empty", "with blank.txt"};
+
+  const auto pack = test::RunVelkor({"/p", home / "car/"}, home.path());
+  ASSERT_EQ(pack.exitStatus, 0) << pack.err;
+  EXPECT_EQ(pack.out + pack.err, "");
+  std::vector<test::NamedBytes> members;
+  for (const auto& name : packed) members.emplace_back(name, test::ReadBytes(home / ("car/" + name)));
+  EXPECT_EQ(test::ReadBytes(home / "car.viv"), test::BuildViv(members)) << "members in name order";
+  test::MakeFolder(home / "elsewhere");
+  std::filesystem::rename(home / "car.viv", home / "elsewhere/car.viv");
+  const auto extract = test::RunVelkor({"/e", home / "elsewhere/car.viv"}, home.path());
+  ASSERT_EQ(extract.exitStatus, 0) << extract.err;
+  EXPECT_EQ(extract.out, "");
+  EXPECT_EQ(extract.err.rfind("velkor: warning: '" + (home / "elsewhere/car/car00.tga") + "'", 0), 0u) << extract.err;
+  EXPECT_EQ(test::ListNames(home / "elsewhere/car"), packed);
+  for (const auto& [name, bytes] : members) EXPECT_EQ(test::ReadBytes(home / ("elsewhere/car/" + name)), bytes) << name;
+  EXPECT_TRUE(test::PathExists(home / "elsewhere/car.viv"));
+
+  // An empty folder packs into an empty archive; a folder that is not there is an error.
+  test::MakeFolder(home / "empty");
+  ASSERT_EQ(test::RunVelkor({"/p", home / "empty"}, home.path()).exitStatus, 0);
+  EXPECT_EQ(test::ReadBytes(home / "empty.viv"), test::BuildViv({}));
+  const auto missing = test::RunVelkor({"/p", home / "nothing"}, home.path());
+  EXPECT_EQ(missing.exitStatus, 1);
+  EXPECT_EQ(missing.err, "velkor: cannot pack '" + (home / "nothing") + "': there is no such folder\n");
+  EXPECT_FALSE(test::PathExists(home / "nothing.viv"));
 }
 
-TEST_F(KeptCarTest, AnOldArchiveThatCannotBeKeptIsNotReplaced) {
-  ASSERT_EQ(home.Run({"/ci4", archive}).exitStatus, 0);
-  const Bytes first = test::ReadBytes(installed);
-  test::WriteText(home.Data() + "/replaced", "a file where the folder belongs");
-  std::erase_if(car, [](const NamedBytes& m) { return m.first == "fedata.ger"; });
-  PutCar("Velkor Roadster", car);
-  const auto run = home.Run({"/ci4", archive});
-  EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_NE(run.err.find("nothing was replaced"), std::string::npos) << run.err;
-  EXPECT_EQ(test::ReadBytes(installed), first);
-  EXPECT_EQ(test::ListNames(home / "nfs4/Data/Cars/Velkor Roadster"), Names{"car.viv"});
+TEST(ArchiveCommands, ListingShowsTheDirectoryAndWritesNothing) {
+  test::TempDir home;
+  test::WriteBytes(home / "car.viv", test::BuildViv({{"a b", {'x', 'y', 'z'}}, {"carp.txt", {'(', '8', '0', ')'}},
+                                                     {"e\x01", {}}}));
+  const auto list = test::RunVelkor({"--list", home / "car.viv"}, home.path());
+  ASSERT_EQ(list.exitStatus, 0) << list.err;
+  // 16 + (3 + 9) + (8 + 9) + (2 + 9) = 56.
+  EXPECT_EQ(list.out, home / "car.viv" + ": 3 entries, 63 bytes\n"
+                      "index      offset      length  kind     name\n"
+                      "    0          56           3  -        a b\n"
+                      "    1          59           4  CARP4    carp.txt\n"
+                      "    2          63           0  -        e\\x01\n");
+  EXPECT_EQ(test::ListNames(home.path()), std::vector<std::string>{"car.viv"});
 }
 
 }  // namespace

@@ -1,50 +1,40 @@
 // The user's files through the real program: a settings store that cannot be read is never
-// taken for an empty one; a full disk names the real output; FIFOs never make it hang.
+// taken for an empty one; a full disk names the real output; FIFOs never make it hang; a
+// conversion never works in a folder that exists already, and nothing follows a link out of
+// a working folder, whether deleting it or writing into it.
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "cli/RunVelkor.h"
+#include "sample/SampleCar.h"
 #include "support/TestSupport.h"
 #include "support/VivBuilder.h"
 
 namespace velkor {
 namespace {
 
-// Runs the program under `timeout`: a run that hangs ends with status 124.
-test::RunResult RunWithin10s(const std::vector<std::string>& args, const std::string& home) {
-  std::vector<std::string> all = {"10", VELKOR_EXE};
-  all.insert(all.end(), args.begin(), args.end());
-  return test::RunVelkor(all, home, {}, "/usr/bin/timeout");
-}
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 TEST(FileSafetyCli, AStoreThatCannotBeReadFailsTheRunAndStaysAsItWas) {
   if (::access("/usr/bin/setpriv", X_OK) != 0 && ::geteuid() == 0)
     GTEST_SKIP() << "needs setpriv to drop root's privileges";
   test::TempDir home;
-  const std::string folder = home / ".config/Velkor";
-  const std::string store = folder + "/registry.reg";
+  const std::string folder = home / ".config/Velkor", store = folder + "/registry.reg";
   test::MakeFolder(folder);
-  const std::string settings = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Mine]\n\"A\"=\"1\"\n";
+  const std::string settings =
+      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Mine]\n\"A\"=\"1\"\n";
   test::WriteText(store, settings);
   // Everyone may replace files in the folder: only reading the store itself is denied.
   ::chmod(folder.c_str(), 0777);
   ::chmod(store.c_str(), 0);
-
-  std::vector<std::string> args = {};
-  std::string runner = VELKOR_EXE;
-  if (::geteuid() == 0) {
-    args = {"--reuid=nobody", "--regid=nogroup", "--clear-groups", VELKOR_EXE};
-    runner = "/usr/bin/setpriv";
-  }
-  const auto run = test::RunVelkor(args, home.path(), {}, runner);
+  const auto run = test::RunUnprivileged({}, home.path());
   EXPECT_EQ(run.exitStatus, 1) << run.err;
   EXPECT_EQ(run.err.rfind("velkor: ", 0), 0u) << run.err;
-  EXPECT_TRUE(Contains(run.err, "'" + store + "'") && Contains(run.err, "Permission denied")) << run.err;
+  EXPECT_NE(run.err.find("'" + store + "'"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("Permission denied"), std::string::npos) << run.err;
   ::chmod(store.c_str(), 0600);
   EXPECT_EQ(test::ReadText(store), settings);
   EXPECT_EQ(test::ListNames(folder), std::vector<std::string>{"registry.reg"});
@@ -71,30 +61,87 @@ TEST(FileSafetyCli, PackingOntoAFullDiskNamesTheArchiveAndLeavesNoTemporaryFile)
 }
 
 TEST(FileSafetyCli, FifosNeverMakeTheProgramWait) {
-  test::TempDir home;
+  test::CliHome home;
+  const auto runWithin10s = [&](const std::string& command, const std::string& path) {  // a hang ends with 124
+    return test::RunVelkor({"10", home.Program(), command, path}, home.path(), {}, "/usr/bin/timeout");
+  };
   test::MakeFolder(home / "car");
   test::WriteText(home / "car/a.bin", "abc");
   ::mkfifo((home / "car/pipe").c_str(), 0600);
-  const auto pack = RunWithin10s({"/p", home / "car"}, home.path());
+  const auto pack = runWithin10s("/p", home / "car");
   EXPECT_EQ(pack.exitStatus, 0) << pack.err;
-  EXPECT_TRUE(Contains(pack.err, "velkor: warning: skipping '" + home / "car/pipe'")) << pack.err;
+  EXPECT_NE(pack.err.find("velkor: warning: skipping '" + home / "car/pipe'"), std::string::npos) << pack.err;
   EXPECT_EQ(test::ReadBytes(home / "car.viv"), test::BuildViv({{"a.bin", test::ToBytes("abc")}}));
 
   // A FIFO given as the input is refused.
-  test::MakeFolder(home / ".config/Velkor");
-  test::WriteText(home / ".config/Velkor/registry.reg",
-                  "[HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings]\n\"Installed\"=dword:00000001\n"
-                  "\"NFS4Path\"=\"" + home.path() + "/\"\n");
-  const std::vector<std::pair<std::string, std::string>> runs = {
-      {"/c4", "car.fce"}, {"/c4", "fedata.eng"}, {"/e", "in.viv"}, {"--list", "in.viv"}};
-  for (const auto& [command, name] : runs) {
+  for (const auto& [command, name] : std::vector<std::pair<std::string, std::string>>{
+           {"/c4", "car.fce"}, {"/c4", "fedata.eng"}, {"/e", "in.viv"}, {"--list", "in.viv"}}) {
     const std::string fifo = home / name;
     ::mkfifo(fifo.c_str(), 0600);
-    const auto run = RunWithin10s({command, fifo}, home.path());
+    const auto run = runWithin10s(command, fifo);
     EXPECT_EQ(run.exitStatus, 1) << command << " " << name;
-    EXPECT_TRUE(Contains(run.err, "'" + fifo + "'") && Contains(run.err, "not a regular file"))
-        << command << " " << name << ": " << run.err;
+    EXPECT_NE(run.err.find("'" + fifo + "': it is not a regular file"), std::string::npos) << run.err;
   }
+}
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+// A home with the sample car in cars/racer and a folder "outside" whose content must survive.
+struct LinkHome : test::CliHome {
+  LinkHome() {
+    test::MakeFolder(*this / "outside/deeper");
+    test::WriteText(*this / "outside/precious.txt", "precious");
+    test::MakeFolder(input);
+    test::WriteBytes(input + "/car.viv", test::BuildViv(sample::RoadsterCar()));
+  }
+  void ExpectOutsideIntact() const {
+    EXPECT_EQ(test::ReadText(*this / "outside/precious.txt"), "precious");
+    EXPECT_EQ(test::ListNames(*this / "outside"), (Names{"deeper", "precious.txt"}));
+  }
+  const std::string input = *this / "cars/racer";
+};
+
+TEST(DataLoss, AConversionRefusesToWorkInAFolderThatExists) {
+  LinkHome home;
+  const std::string installed = home.Nfs4Cars() + "/racer";
+  test::MakeFolder(home.input + "/car");
+  test::WriteText(home.input + "/car/notes.txt", "the user's own notes");
+  test::MakeFolder(installed + "/car");
+  test::WriteText(installed + "/car.viv", "the installed car");
+  const auto before = test::Snapshot(home.path());
+  for (const std::string command : {"/c4", "/ci4", "/c3", "/ci3"}) {
+    const auto run = home.Run({command, home.input + "/car.viv"});
+    EXPECT_EQ(run.exitStatus, 1) << command;
+    EXPECT_NE(run.err.find("'" + home.input + "/car' already exists"), std::string::npos) << run.err;
+    EXPECT_EQ(test::Snapshot(home.path()), before) << command;
+  }
+  // The installation's working folder alone is enough to refuse.
+  fs::remove_all(home.input + "/car");
+  const auto withoutInputFolder = test::Snapshot(home.path());
+  const auto run = home.Run({"/ci4", home.input + "/car.viv"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.err.find("'" + installed + "/car' already exists"), std::string::npos) << run.err;
+  EXPECT_EQ(test::Snapshot(home.path()), withoutInputFolder);
+}
+
+TEST(DataLoss, NothingIsWrittenThroughALinkInOrAsTheWorkingFolder) {
+  LinkHome home;
+  // Links named like a member and like the folder an FSH member unpacks into, then the folder itself a link.
+  test::MakeFolder(home.input + "/car");
+  fs::create_symlink(home / "outside/precious.txt", home.input + "/car/carp.txt");
+  fs::create_directory_symlink(home / "outside", home.input + "/car/fedata");
+  for (const std::string command : {"/e", "/e", "/c4", "/ci4"}) {
+    const auto run = home.Run({command, home.input + "/car.viv"});
+    EXPECT_EQ(run.exitStatus, 1) << command;
+    EXPECT_NE(run.err.find(command == "/e" ? "symbolic link" : "already exists"), std::string::npos) << run.err;
+    home.ExpectOutsideIntact();
+    if (fs::is_symlink(home.input + "/car")) continue;
+    EXPECT_EQ(test::ListNames(home.input + "/car"), (Names{"carp.txt", "fedata"}));
+    fs::remove_all(home.input + "/car");
+    fs::create_directory_symlink(home / "outside", home.input + "/car");
+  }
+  EXPECT_TRUE(fs::is_symlink(home.input + "/car"));
 }
 
 }  // namespace

@@ -9,43 +9,64 @@
 #include "cli/RunVelkor.h"
 #include "sample/SampleCar.h"
 #include "support/TestSupport.h"
+#include "support/VivBuilder.h"
 
 namespace velkor {
 namespace {
 
 namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
 
-void WriteReferenceCars(const std::string& nfs3, const std::string& nfs4) {
-  test::MakeFolder(nfs3 + "/gamedata/carmodel/fm50");
-  test::WriteBytes(nfs3 + "/gamedata/carmodel/fm50/car.viv", sample::PackArchive(sample::Nfs3ReferenceCar()));
-  test::MakeFolder(nfs4 + "/data/cars/fm50");
-  test::WriteBytes(nfs4 + "/data/cars/fm50/car.viv", sample::PackArchive(sample::Nfs4ReferenceCar()));
+TEST(Startup, ExitStatusesAndTheStoreOfAFirstStartInXdgConfigHome) {
+  test::TempDir home;
+  const auto velkor = [&](const Names& args) {
+    return test::RunVelkor(args, home.path(), {{"XDG_CONFIG_HOME", home / "cfg"}});
+  };
+  auto run = velkor({"--version"});
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.out.rfind("velkor ", 0), 0u);
+  EXPECT_EQ(test::ListNames(home.path()), Names{}) << "--version touches no settings";
+
+  run = velkor({});
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const std::string store = test::ReadText(home / "cfg/Velkor/registry.reg");
+  for (const char* line : {"[HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings]", "\"Installed\"=dword:00000001"})
+    EXPECT_NE(store.find(line), std::string::npos) << store;
+
+  for (const Names& args : {Names{"/x", "foo"}, Names{"/e"}, Names{"/C3", "car.viv"}, Names{"--list"}}) {
+    run = velkor(args);
+    EXPECT_EQ(run.exitStatus, 2) << args[0];
+    EXPECT_NE(run.err.find("usage: velkor"), std::string::npos) << run.err;
+  }
+  run = velkor({"/c4", "car.viv"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.err.rfind("velkor: cannot convert to NFS4", 0), 0u) << run.err;
+  for (const std::string sw : {"/e", "--list"}) {  // missing inputs are named
+    run = velkor({sw, home / "none.viv"});
+    EXPECT_EQ(run.exitStatus, 1) << sw;
+    EXPECT_NE(run.err.find("'" + (home / "none.viv") + "'"), std::string::npos) << run.err;
+  }
+  // The settings store and the file-manager entries of the first start; nothing else.
+  EXPECT_EQ(test::ListNames(home.path()), (Names{".local", "cfg"}));
+  EXPECT_EQ(test::ListNames(home / "cfg/Velkor"), Names{"registry.reg"});
 }
 
 TEST(FirstRun, AnInstalledProgramInAReadOnlyFolderServesAnUnprivilegedUser) {
   test::TempDir dir;
-  const std::string bin = dir / "usr/bin";
-  const std::string home = dir / "home";
+  const std::string bin = dir / "usr/bin", home = dir / "home", car = home + "/cars/Velkor Roadster/car.viv";
   test::MakeFolder(bin);
   fs::copy_file(VELKOR_EXE, bin + "/velkor");
-  WriteReferenceCars(home + "/nfs3", home + "/nfs4");
+  test::WriteReferenceCar(home + "/nfs3", false);
+  test::WriteReferenceCar(home + "/nfs4", true);
   test::MakeFolder(home + "/cars/Velkor Roadster");
-  const std::string car = home + "/cars/Velkor Roadster/car.viv";
   test::WriteBytes(car, sample::PackArchive(sample::RoadsterCar()));
   test::MakeFolder(home + "/.config/Velkor");
-  test::WriteText(home + "/.config/Velkor/registry.reg",
-                  "[HKEY_LOCAL_MACHINE\\Software\\Electronic Arts\\Need For Speed III]\n\"InstallPath\"=\"" + home +
-                      "/nfs3\"\n[HKEY_LOCAL_MACHINE\\Software\\Electronic Arts\\Need for Speed High Stakes]\n"
-                      "\"InstallPath\"=\"" + home + "/nfs4\"\n");
-  fs::permissions(bin + "/velkor", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-  fs::permissions(bin, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-
-  // As root, permissions do not apply: the program runs as nobody, in a home of its own.
-  std::vector<std::string> prefix;
-  std::string runner = bin + "/velkor";
-  if (::geteuid() == 0) {
+  test::WriteText(home + "/.config/Velkor/registry.reg", test::GamesStore(home + "/nfs3", home + "/nfs4"));
+  const auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  fs::permissions(bin + "/velkor", writable, fs::perm_options::remove);
+  fs::permissions(bin, writable, fs::perm_options::remove);
+  if (::geteuid() == 0) {  // the program runs as nobody, in a home of its own
     const passwd* nobody = ::getpwnam("nobody");
     const group* nogroup = ::getgrnam("nogroup");
     ASSERT_TRUE(nobody && nogroup && fs::exists("/usr/bin/setpriv"));
@@ -53,25 +74,18 @@ TEST(FirstRun, AnInstalledProgramInAReadOnlyFolderServesAnUnprivilegedUser) {
     for (const auto& entry : fs::recursive_directory_iterator(home))
       ASSERT_EQ(::lchown(entry.path().c_str(), nobody->pw_uid, nogroup->gr_gid), 0);
     ASSERT_EQ(::chown(home.c_str(), nobody->pw_uid, nogroup->gr_gid), 0);
-    prefix = {"--reuid=nobody", "--regid=nogroup", "--clear-groups", runner};
-    runner = "/usr/bin/setpriv";
   }
-  auto args = [&](std::vector<std::string> rest) {
-    rest.insert(rest.begin(), prefix.begin(), prefix.end());
-    return rest;
-  };
 
-  auto run = test::RunVelkor(args({}), home, {}, runner);
+  auto run = test::RunUnprivileged({}, home, bin + "/velkor");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(test::ListNames(home + "/.local/share/Velkor"),
-            (std::vector<std::string>{"careng.bnk", "careng.ctb", "careng.ltb", "dash.fce", "dash.fsh", "dash.qfs",
-                                      "dash00.tga", "ocar.bnk", "ocard.bnk", "ocareng.bnk", "scar.bnk",
-                                      "scareng.bnk"}));
-  run = test::RunVelkor(args({"/ci4", car}), home, {}, runner);
+            (Names{"careng.bnk", "careng.ctb", "careng.ltb", "dash.fce", "dash.fsh", "dash.qfs", "dash00.tga",
+                   "ocar.bnk", "ocard.bnk", "ocareng.bnk", "scar.bnk", "scareng.bnk"}));
+  run = test::RunUnprivileged({"/ci4", car}, home, bin + "/velkor");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_TRUE(test::PathExists(home + "/nfs4/data/cars/Velkor Roadster/car.viv"));
-  EXPECT_EQ(test::ListNames(bin), std::vector<std::string>{"velkor"});
+  EXPECT_EQ(test::ListNames(bin), Names{"velkor"});
   fs::permissions(bin, fs::perms::owner_write, fs::perm_options::add);  // so the test can clean up
 }
 
@@ -83,7 +97,7 @@ TEST(FirstRun, SetupFindsAGameInstalledAfterTheFirstStartAndReportsIt) {
 
   // The game appears in the Wine prefix that $WINEPREFIX names.
   const std::string prefix = home / ".wine";
-  WriteReferenceCars(home / "nfs3", prefix + "/drive_c/Games/NFS4");
+  test::WriteReferenceCar(prefix + "/drive_c/Games/NFS4", true);
   test::MakeFolder(prefix + "/dosdevices");
   fs::create_directory_symlink("../drive_c", prefix + "/dosdevices/c:");
   test::WriteText(prefix + "/system.reg",

@@ -42,18 +42,35 @@ RunResult RunVelkor(const std::vector<std::string>& args, const std::string& hom
   return result;
 }
 
+RunResult RunUnprivileged(const std::vector<std::string>& args, const std::string& home,
+                          const std::string& executable) {
+  if (::geteuid() != 0) return RunVelkor(args, home, {}, executable);
+  std::vector<std::string> all = {"--reuid=nobody", "--regid=nogroup", "--clear-groups", executable};
+  all.insert(all.end(), args.begin(), args.end());
+  return RunVelkor(all, home, {}, "/usr/bin/setpriv");
+}
+
+std::string GamesStore(const std::string& nfs3, const std::string& nfs4) {
+  std::string text;
+  for (const auto& [game, folder] : {std::pair{"Need For Speed III", nfs3}, {"Need for Speed High Stakes", nfs4}})
+    if (!folder.empty())
+      text += "[HKEY_LOCAL_MACHINE\\Software\\Electronic Arts\\" + std::string(game) + "]\n\"InstallPath\"=\"" +
+              folder + "\"\n";
+  return text;
+}
+
 CliHome::CliHome() {
-  MakeFolder(dir_ / "bin");
-  fs::copy_file(VELKOR_EXE, dir_ / "bin/velkor");
+  MakeFolder(dir_ / "bin dir");
+  fs::copy_file(VELKOR_EXE, Program());
   std::vector<sample::Member> references = sample::Nfs4ReferenceCar();
   for (const auto& member : sample::Nfs3ReferenceCar())
     if (member.first == "dash.qfs") references.push_back(member);
   MakeFolder(Data());
   for (const auto& [name, bytes] : references) WriteBytes(Data() + "/" + name, bytes);
   MakeFolder(Nfs3Cars()), MakeFolder(Nfs4Cars()), MakeFolder(dir_ / ".config/Velkor");
-  WriteText(dir_ / ".config/Velkor/registry.reg",
-            "[HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings]\n\"Installed\"=dword:00000001\n"
-            "\"NFS3Path\"=\"" + (dir_ / "nfs3/") + "\"\n\"NFS4Path\"=\"" + (dir_ / "nfs4/") + "\"\n");
+  WriteText(Store(), "[HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings]\n\"Installed\"=dword:00000001\n"
+                     "\"NFS3Path\"=\"" + (dir_ / "nfs3/") + "\"\n\"NFS4Path\"=\"" + (dir_ / "nfs4/") + "\"\n" +
+                     GamesStore(dir_ / "nfs3", dir_ / "nfs4"));
 }
 
 std::map<std::string, std::string> Snapshot(const std::string& root) {

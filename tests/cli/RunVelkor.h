@@ -22,18 +22,28 @@ RunResult RunVelkor(const std::vector<std::string>& args, const std::string& hom
                     const std::map<std::string, std::string>& environment = {},
                     const std::string& executable = VELKOR_EXE);
 
-// A home for the program: a copy of it in bin/, the reference files that car conversion adds
-// in the data folder, "Installed" and both game paths in the settings store, and the games'
-// car folders.
+// RunVelkor as the user nobody when the tests run as root, for whom permissions do not apply.
+RunResult RunUnprivileged(const std::vector<std::string>& args, const std::string& home,
+                          const std::string& executable = VELKOR_EXE);
+
+// Settings store text naming the games' folders as their installers do (HKEY_LOCAL_MACHINE
+// InstallPath); an empty path names none.
+std::string GamesStore(const std::string& nfs3, const std::string& nfs4);
+
+// A home for the program: a copy of it in "bin dir/", the reference files that car conversion
+// adds in the data folder, "Installed", both game paths and both games' InstallPath in the
+// settings store, and the games' car folders.
 class CliHome {
  public:
   CliHome();
   const std::string& path() const { return dir_.path(); }
   std::string operator/(const std::string& name) const { return dir_ / name; }
+  std::string Program() const { return dir_ / "bin dir/velkor"; }
+  std::string Store() const { return dir_ / ".config/Velkor/registry.reg"; }
   std::string Nfs3Cars() const { return dir_ / "nfs3/GameData/CarModel"; }
   std::string Nfs4Cars() const { return dir_ / "nfs4/Data/Cars"; }
   std::string Data() const { return dir_ / ".local/share/Velkor"; }
-  RunResult Run(const std::vector<std::string>& args) const { return RunVelkor(args, path(), {}, dir_ / "bin/velkor"); }
+  RunResult Run(const std::vector<std::string>& args) const { return RunVelkor(args, path(), {}, Program()); }
 
  private:
   TempDir dir_;

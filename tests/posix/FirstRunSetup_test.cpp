@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "app/Workflows.h"
 #include "settings/RegistryStore.h"
+#include "support/Environment.h"
 #include "support/TestSupport.h"
 #include "support/VivBuilder.h"
 
@@ -20,20 +20,10 @@ Bytes ReferenceCar(const Names& names) {
   return test::BuildViv(members);
 }
 
+// The file-manager entries and reference files go into the test's own home.
 class FirstRunSetupTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ::setenv("WINEPREFIX", (dir / "no-wine").c_str(), 1);
-    // The file-manager entries go here, not into the home of whoever runs the tests.
-    ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    ::setenv("HOME", dir.path().c_str(), 1);  // none of the machine's own Wine prefixes
-    test::MakeFolder(program);
-  }
-  void TearDown() override {
-    for (const char* name : {"WINEPREFIX", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) ::unsetenv(name);
-    ::setenv("HOME", home.c_str(), 1);
-  }
+  void SetUp() override { test::MakeFolder(program); }
   GamePaths Run() {
     report = FirstRunSetup(registry, settings, program);
     return report.paths;
@@ -44,13 +34,15 @@ class FirstRunSetupTest : public ::testing::Test {
     test::WriteBytes(folder + car + "/CAR.VIV", ReferenceCar(names));
     registry.WriteString(RegistryRoot::LocalMachine, key, "InstallPath", folder);
   }
-  std::optional<std::string> Classes(const std::string& key) { return registry.ReadString(RegistryRoot::ClassesRoot, key, ""); }
+  std::optional<std::string> Classes(const std::string& key) {
+    return registry.ReadString(RegistryRoot::ClassesRoot, key, "");
+  }
 
   test::TempDir dir;
+  test::ScopedEnvironment environment{test::HomeAt(dir.path())};
   std::string program = dir / "Program Files/Velkor/";
-  std::string reference = dir / "data/Velkor/";  // where the reference files are collected
+  std::string reference = dir / ".local/share/Velkor/";  // where the reference files are collected
   SetupReport report;
-  const std::string home = ::getenv("HOME") ? ::getenv("HOME") : "/";
   FileRegistry registry{dir / "registry.reg"};
   SettingsStore settings = [this] { SettingsStore s(registry, "velkor"); return s.SetRegistryKey("Velkor"), s; }();
 };
@@ -63,12 +55,14 @@ TEST_F(FirstRunSetupTest, EachGamesReferenceFilesAreCollectedAndNoWorkingFolderL
   const Row rows[] = {
       {kNfs3Key, "GameData/CarModel/FM50", {"DASH.QFS", "ocar.bnk", "Ocard.bnk", "scar.BNK"},
        {"dash.qfs", "ocar.bnk", "ocard.bnk", "scar.bnk"}},
-      {kNfs3Key, "gamedata/carmodel/fm50", {"dash.qfs", "ocard.bnk", "scar.bnk"}, {"dash.qfs", "ocard.bnk", "scar.bnk"}},
+      {kNfs3Key, "gamedata/carmodel/fm50", {"dash.qfs", "ocard.bnk", "scar.bnk"},
+       {"dash.qfs", "ocard.bnk", "scar.bnk"}},
       {kNfs4Key, "Data/Cars/FM50", nfs4, nfs4},
       {kNfs4Key, "data/cars/fm50", {"dash.fsh", "scareng.bnk"}, {"dash.fsh", "scareng.bnk"}}};
   for (const Row& row : rows) {
     test::TempDir games;
-    for (const auto& key : {kNfs3Key, kNfs4Key}) registry.WriteString(RegistryRoot::LocalMachine, key, "InstallPath", "");
+    for (const auto& key : {kNfs3Key, kNfs4Key})
+      registry.WriteString(RegistryRoot::LocalMachine, key, "InstallPath", "");
     Game(row.key, games / "game/", row.car, row.stored);
     Run();
     EXPECT_EQ(test::ListNames(reference), row.collected) << row.car;
@@ -106,10 +100,12 @@ TEST_F(FirstRunSetupTest, RegistersFiftyEightVerbValuesWithQuotedCommands) {
   // The keys below HKEY_CLASSES_ROOT in the store: 58, in the order written.
   const std::string store = test::ReadText(dir / "registry.reg");
   Names keys;
-  for (std::size_t at = store.find("[HKEY_CLASSES_ROOT\\"); at != std::string::npos; at = store.find("[HKEY_CLASSES_ROOT\\", at + 1))
+  const std::string classes = "[HKEY_CLASSES_ROOT\\";
+  for (std::size_t at = store.find(classes); at != std::string::npos; at = store.find(classes, at + 1))
     keys.push_back(store.substr(at + 19, store.find(']', at) - at - 19));
   ASSERT_EQ(keys.size(), 58u);
-  EXPECT_EQ(Names(keys.begin(), keys.begin() + 4), (Names{".txt", "Folder\\shell\\pack", "Folder\\shell\\pack\\command", ".viv"}));
+  EXPECT_EQ(Names(keys.begin(), keys.begin() + 4),
+            (Names{".txt", "Folder\\shell\\pack", "Folder\\shell\\pack\\command", ".viv"}));
   EXPECT_EQ(keys.back(), "txtfile\\shell\\convert4\\command");
 }
 
@@ -129,6 +125,25 @@ TEST_F(FirstRunSetupTest, UnusableReferenceCarsAreSkippedAndTheSetupCompletes) {
   EXPECT_EQ(test::ListNames(reference), Names{});
   EXPECT_EQ(test::ListNames(car + "/CAR"), Names{"my-work.txt"});
   EXPECT_EQ(test::ReadText(car + "/CAR/my-work.txt"), "precious");
+}
+
+TEST_F(FirstRunSetupTest, WarningsGiveTheFileAndTheReason) {
+  test::MakeFolder(reference + "dash.fsh");  // a folder where a reference file goes
+  const std::string store = dir / "missing/registry.reg", game = dir / "nfs4";
+  FileRegistry unwritable(store);
+  SettingsStore storeSettings(unwritable, "velkor");
+  storeSettings.SetRegistryKey("Velkor");
+  test::WriteReferenceCar(game, true);
+  unwritable.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", game);
+  testing::internal::CaptureStderr();
+  FirstRunSetup(unwritable, storeSettings, program);
+  const std::string err = testing::internal::GetCapturedStderr(), reason = ": No such file or directory\n";
+  for (const std::string& warning :
+       {"cannot write NFS3Path in HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings in " + store + reason,
+        "cannot write 58 shell verb values in " + store + reason,
+        "cannot copy the reference file '" + game + "/data/cars/fm50/car/dash.fsh' to '" + reference +
+            "dash.fsh': Is a directory\n"})
+    EXPECT_NE(err.find("velkor: warning: " + warning), std::string::npos) << err;
 }
 
 }  // namespace

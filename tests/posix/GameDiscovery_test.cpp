@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <optional>
@@ -10,6 +9,7 @@
 #include "settings/LutrisConfig.h"
 #include "settings/RegistryStore.h"
 #include "settings/WineRegistry.h"
+#include "support/Environment.h"
 #include "support/TestSupport.h"
 
 namespace velkor {
@@ -60,21 +60,6 @@ TEST(LutrisConfig, ReadsThePrefixOfTheGameMappingOnly) {
 // Wine prefixes of every kind in a scratch home, each with its own system.reg.
 class GameDiscoveryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (const char* name : {"HOME", "WINEPREFIX", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
-      saved_.emplace_back(name, ::getenv(name) ? std::optional<std::string>(::getenv(name)) : std::nullopt);
-    ::setenv("HOME", home.path().c_str(), 1);
-    ::unsetenv("WINEPREFIX");
-    ::unsetenv("XDG_CONFIG_HOME");
-    ::unsetenv("XDG_DATA_HOME");
-  }
-  void TearDown() override {
-    for (const auto& [name, value] : saved_) {
-      if (value) ::setenv(name.c_str(), value->c_str(), 1);
-      else ::unsetenv(name.c_str());
-    }
-  }
-
   // A prefix at `relative` below home whose registry names the game at C:\Games\<folder>,
   // with that folder present unless told otherwise. Returns the prefix's path.
   std::string MakePrefix(const std::string& relative, const std::string& folder = "NFS4", bool present = true,
@@ -96,10 +81,8 @@ class GameDiscoveryTest : public ::testing::Test {
   static std::string In(const std::string& prefix) { return prefix + "/dosdevices/c:/Games/NFS4"; }
 
   test::TempDir home;
+  test::ScopedEnvironment environment{test::HomeAt(home.path())};
   FileRegistry registry{home / "registry.reg"};
-
- private:
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 TEST_F(GameDiscoveryTest, TheStoreComesFirstAndTheKeyIsCreated) {
@@ -118,56 +101,31 @@ TEST_F(GameDiscoveryTest, TheStoreComesFirstAndTheKeyIsCreated) {
   EXPECT_NE(test::ReadText(home / "registry.reg").find("[HKEY_LOCAL_MACHINE\\" + nfs3Key + "]"), std::string::npos);
 }
 
-TEST_F(GameDiscoveryTest, EachKindOfPrefixIsFound) {
-  struct Case {
-    std::string prefix;      // below home
-    std::string lutrisFile;  // below home; empty when the prefix is not Lutris's
-    std::string kind;
-  };
-  const std::vector<Case> cases = {
-      {"custom", "", "WINEPREFIX"},
-      {".wine", "", "~/.wine"},
-      {"Games/a", ".config/lutris/games/nfs.yml", "Lutris"},
-      {"Games/b", ".local/share/lutris/games/nfs.yml", "Lutris"},
-      {"Games/c", ".var/app/net.lutris.Lutris/config/lutris/games/nfs.yml", "Lutris"},
-      {"Games/d", ".var/app/net.lutris.Lutris/data/lutris/games/nfs.yml", "Lutris"},
-      {".local/share/bottles/bottles/NFS", "", "Bottles"},
-      {".var/app/com.usebottles.bottles/data/bottles/bottles/NFS", "", "Bottles"},
-      {".PlayOnLinux/wineprefix/NFS", "", "PlayOnLinux"},
-      {".local/share/Steam/steamapps/compatdata/2310/pfx", "", "Steam"},
-      {".steam/steam/steamapps/compatdata/2310/pfx", "", "Steam"},
-      {"Games/Heroic/Prefixes/NFS", "", "Heroic"},
-  };
-  for (const Case& c : cases) {
-    fs::remove_all(home.path());
-    fs::create_directory(home.path());
-    const std::string prefix = MakePrefix(c.prefix);
-    if (c.kind == "WINEPREFIX") ::setenv("WINEPREFIX", prefix.c_str(), 1);
-    if (!c.lutrisFile.empty()) LutrisGame(c.lutrisFile, "'~/" + c.prefix + "'");
-    const GameLocation found = Find();
-    EXPECT_EQ(found.folder, In(prefix)) << c.prefix;
-    EXPECT_EQ(found.foundIn, "Wine prefix " + prefix + " (" + c.kind + ")") << c.prefix;
-    EXPECT_TRUE(found.searched.empty());
-    ::unsetenv("WINEPREFIX");
-  }
-}
-
-TEST_F(GameDiscoveryTest, PlacesAreTriedInOrderAndPrefixesWithoutTheGameArePassedOver) {
-  // One prefix with the game at every place; removing the winner each time shows the next.
-  std::vector<std::string> order = {MakePrefix("custom"), MakePrefix(".wine"), MakePrefix("Games/lutris")};
-  ::setenv("WINEPREFIX", order[0].c_str(), 1);
-  LutrisGame(".config/lutris/games/nfs.yml", order[2]);
+TEST_F(GameDiscoveryTest, EveryKindOfPlaceIsTriedInOrderAndPrefixesWithoutTheGameArePassedOver) {
+  // A prefix with the game at every place, in the order they are tried: removing the
+  // winner's registry each time shows the next.
+  const std::vector<std::pair<std::string, std::string>> places = {  // the prefix below home, its kind
+      {"custom", "WINEPREFIX"}, {".wine", "~/.wine"}, {"Games/a", "Lutris"}, {"Games/b", "Lutris"},
+      {"Games/c", "Lutris"}, {"Games/d", "Lutris"}, {".local/share/bottles/bottles/c", "Bottles"},
+      {".local/share/bottles/bottles/d", "Bottles"},
+      {".var/app/com.usebottles.bottles/data/bottles/bottles/x", "Bottles"},
+      {".PlayOnLinux/wineprefix/x", "PlayOnLinux"}, {".local/share/Steam/steamapps/compatdata/2310/pfx", "Steam"},
+      {".steam/steam/steamapps/compatdata/2310/pfx", "Steam"}, {"Games/Heroic/Prefixes/x", "Heroic"}};
+  for (const auto& [relative, kind] : places) MakePrefix(relative);
+  test::SetEnvironment("WINEPREFIX", home / "custom");
+  LutrisGame(".config/lutris/games/nfs.yml", "'~/Games/a'");
+  LutrisGame(".local/share/lutris/games/nfs.yml", home / "Games/b");
+  LutrisGame(".var/app/net.lutris.Lutris/config/lutris/games/nfs.yml", "~/Games/c");
+  LutrisGame(".var/app/net.lutris.Lutris/data/lutris/games/nfs.yml", home / "Games/d");
   // Bottles in name order: "a" names a folder that does not exist, "b" another game only.
   MakePrefix(".local/share/bottles/bottles/a", "NFS4", false);
   MakePrefix(".local/share/bottles/bottles/b", "NFS4", true, "Software\\\\Electronic Arts\\\\Need For Speed III");
-  order.push_back(MakePrefix(".local/share/bottles/bottles/c"));
-  order.push_back(MakePrefix(".local/share/bottles/bottles/d"));
-  order.push_back(MakePrefix(".PlayOnLinux/wineprefix/x"));
-  order.push_back(MakePrefix(".local/share/Steam/steamapps/compatdata/1/pfx"));
-  order.push_back(MakePrefix("Games/Heroic/Prefixes/x"));
-  for (const std::string& prefix : order) {
-    EXPECT_EQ(Find().folder, In(prefix));
-    fs::remove(prefix + "/system.reg");
+  for (const auto& [relative, kind] : places) {
+    const GameLocation found = Find();
+    EXPECT_EQ(found.folder, In(home / relative)) << relative;
+    EXPECT_EQ(found.foundIn, "Wine prefix " + home / relative + " (" + kind + ")");
+    EXPECT_TRUE(found.searched.empty());
+    fs::remove(home / relative + "/system.reg");
   }
   EXPECT_EQ(Find().folder, "");
 }

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "sample/SampleCar.h"
+#include "support/TestSupport.h"
 
 namespace velkor::test {
 
@@ -21,7 +22,8 @@ std::vector<NamedBytes> ParseViv(const Bytes& archive) {
     const std::size_t offset = be(at), length = be(at + 4);
     std::string name;
     for (at += 8; at < archive.size() && archive[at] != 0; ++at) name += static_cast<char>(archive[at]);
-    if (++at > archive.size() || offset + length > archive.size()) throw std::runtime_error("entry past the end: " + name);
+    if (++at > archive.size() || offset + length > archive.size())
+      throw std::runtime_error("entry past the end: " + name);
     members.emplace_back(name, Bytes(archive.begin() + offset, archive.begin() + offset + length));
   }
   if (at != be(12)) throw std::runtime_error("data start field disagrees with the directory");
@@ -32,6 +34,12 @@ const Bytes& MemberOf(const std::vector<NamedBytes>& members, const std::string&
   for (const auto& member : members)
     if (member.first == name) return member.second;
   throw std::runtime_error("no member " + name);
+}
+
+void WriteReferenceCar(const std::string& game, bool nfs4) {
+  const std::string folder = game + (nfs4 ? "/data/cars/fm50" : "/gamedata/carmodel/fm50");
+  MakeFolder(folder);
+  WriteBytes(folder + "/car.viv", BuildViv(nfs4 ? sample::Nfs4ReferenceCar() : sample::Nfs3ReferenceCar()));
 }
 
 }  // namespace velkor::test

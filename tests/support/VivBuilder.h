@@ -23,4 +23,8 @@ std::vector<NamedBytes> ParseViv(const Bytes& archive);
 // The bytes of the member called `name`; throws std::runtime_error when there is none.
 const Bytes& MemberOf(const std::vector<NamedBytes>& members, const std::string& name);
 
+// The game's reference car from the sample data, where the first start collects it:
+// <game>/gamedata/carmodel/fm50/car.viv (NFS3) or <game>/data/cars/fm50/car.viv (NFS4).
+void WriteReferenceCar(const std::string& game, bool nfs4);
+
 }  // namespace velkor::test

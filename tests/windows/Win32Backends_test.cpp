@@ -34,15 +34,16 @@ class ScratchKey {
   bool Query(const std::string& key, const std::string& name, DWORD& type, std::string& data) const {
     data.assign(64, '\0');
     DWORD size = 64;
-    if (::RegGetValueA(root_, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(), &size) != ERROR_SUCCESS)
-      return false;
-    return data.resize(size), true;
+    const LONG status = ::RegGetValueA(root_, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(),
+                                       &size);
+    return data.resize(size), status == ERROR_SUCCESS;
   }
 
   // False when the key cannot be written (below HKEY_LOCAL_MACHINE without an administrator).
   bool SetString(const std::string& name, const std::string& value) const {
     HKEY h = nullptr;
-    if (::RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &h, nullptr) != ERROR_SUCCESS)
+    const REGSAM access = KEY_ALL_ACCESS | view_;
+    if (::RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, access, nullptr, &h, nullptr) != ERROR_SUCCESS)
       return false;
     const LONG status = ::RegSetValueExA(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                          static_cast<DWORD>(value.size() + 1));
@@ -69,7 +70,8 @@ TEST(Win32Registry, WritesStringsWithTheirNulAndDwordsCreatesKeysAndReadsThemBac
   const auto cu = RegistryRoot::CurrentUser;
   EXPECT_EQ(registry->ReadString(cu, key, "NFS3Path"), std::nullopt);
   HKEY h = nullptr;
-  EXPECT_NE(::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h), ERROR_SUCCESS) << "reading creates nothing";
+  EXPECT_NE(::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h), ERROR_SUCCESS)
+      << "reading creates nothing";
   ASSERT_TRUE(registry->WriteString(cu, key, "NFS3Path", "C:\\Games\\NFS3\\"));
   ASSERT_TRUE(registry->WriteDword(cu, key, "Installed", 1));
   ASSERT_TRUE(registry->WriteString(cu, key, "", "default value"));
@@ -121,19 +123,15 @@ TEST(Win32Platform, CopiesReplaceOtherFilesAsWritableButNeverTheSourceUnderAnoth
   EXPECT_EQ(test::ReadText(dir / "old"), "image bytes");
   EXPECT_THROW(platform::CopyFileReplacing(dir / "missing", dir / "x"), FileError);
   EXPECT_THROW(platform::CopyFileReplacing(dir.path(), dir / "x"), FileError);
-}
 
-TEST(Win32Platform, ReadOnlyFilesCopyAsWritableAndCanBeRemoved) {
-  TempDir dir;
-  test::WriteText(dir / "dash.qfs", "from a disc");
-  ASSERT_TRUE(::SetFileAttributesA((dir / "dash.qfs").c_str(), FILE_ATTRIBUTE_READONLY));
-  ASSERT_NO_THROW(platform::CopyFileReplacing(dir / "dash.qfs", dir / "copy.qfs"));
-  EXPECT_EQ(::GetFileAttributesA((dir / "copy.qfs").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-  EXPECT_NO_THROW(platform::CopyFileReplacing(dir / "dash.qfs", dir / "copy.qfs")) << "a second copy replaces the first";
-
-  EXPECT_TRUE(platform::RemoveFile(dir / "dash.qfs"));
-  EXPECT_FALSE(test::PathExists(dir / "dash.qfs"));
-  EXPECT_FALSE(platform::RemoveFile(dir / "dash.qfs"));
+  // A read-only file (from a disc) copies as writable, twice over, and can be removed.
+  ASSERT_TRUE(::SetFileAttributesA((dir / "fedata.fsh").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_NO_THROW(platform::CopyFileReplacing(dir / "fedata.fsh", dir / "copy"));
+  EXPECT_EQ(::GetFileAttributesA((dir / "copy").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_NO_THROW(platform::CopyFileReplacing(dir / "fedata.fsh", dir / "copy"));
+  EXPECT_TRUE(platform::RemoveFile(dir / "fedata.fsh"));
+  EXPECT_FALSE(test::PathExists(dir / "fedata.fsh"));
+  EXPECT_FALSE(platform::RemoveFile(dir / "fedata.fsh"));
 }
 
 TEST(Win32Platform, ListsFoldersAndNamesTheExecutable) {

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# The Windows build under Wine, in a fresh prefix removed afterwards: the cross-built unit
-# tests, then Velkor.exe end to end (first start, settings and the 58 shell-verb values read
-# back with `reg query`, "/e" and "/p" round trip, the sample car converted with every
-# conversion verb as Explorer starts them, a replaced car kept and put back with "--restore", "--version" and "--help" on a redirected
-# stdout, a failing command reporting without a message box).
-#   tests/wine/run.sh [WINDOWS_BUILD (default build/windows)] [LINUX_BUILD]
+# The Windows build under Wine, in a fresh prefix removed afterwards: the cross-built unit tests,
+# then Velkor.exe end to end (first start, the 58 shell-verb values read back with `reg query`,
+# "/e" and "/p" round trip, the sample car converted by every conversion verb as Explorer starts
+# them, a replaced car kept and put back, --version and --help on a redirected stdout, a failure
+# reported without a message box).   tests/wine/run.sh [WINDOWS_BUILD] [LINUX_BUILD]
 # With LINUX_BUILD (holding velkor and velkor-sample) the Linux program converts the same car
 # and must give byte-identical archives. Switches (1 = on, the default): VELKOR_WINE_UNIT_TESTS,
 # VELKOR_WINE_FIRST_RUN, VELKOR_WINE_ARCHIVES, VELKOR_WINE_CONVERT_CAR.
@@ -129,20 +128,19 @@ if [ "$VELKOR_WINE_FIRST_RUN" = 1 ]; then
   # The 58 values of the classes table: extension, then per verb its label and command.
   expected="$work/verbs.expected"
   : >"$expected"
-  value() { printf 'hkey_classes_root\\%s|(Default)|REG_SZ|%s\n' "$(printf '%s' "$1" | tr 'A-Z' 'a-z')" "$2" >>"$expected"; }
+  value() {
+    printf 'hkey_classes_root\\%s|(Default)|REG_SZ|%s\n' "$(printf '%s' "$1" | tr 'A-Z' 'a-z')" "$2" >>"$expected"
+  }
+  declare -A label=([pack]='Pack to new VIV' [extract]='Extract to new folder' [convert3]='Convert to NFS3'
+    [convertinstall3]='Convert to NFS3 and install' [convert4]='Convert to NFS4'
+    [convertinstall4]='Convert to NFS4 and install')
+  declare -A switch=([pack]=/p [extract]=/e [convert3]=/c3 [convertinstall3]=/ci3 [convert4]=/c4 [convertinstall4]=/ci4)
   verbs() {  # verbs CLASS VERB...
     local class=$1 key
     shift
     for key in "$@"; do
-      case $key in
-        pack) value "$class\\shell\\pack" 'Pack to new VIV'; sw=/p ;;
-        extract) value "$class\\shell\\extract" 'Extract to new folder'; sw=/e ;;
-        convert3) value "$class\\shell\\convert3" 'Convert to NFS3'; sw=/c3 ;;
-        convertinstall3) value "$class\\shell\\convertinstall3" 'Convert to NFS3 and install'; sw=/ci3 ;;
-        convert4) value "$class\\shell\\convert4" 'Convert to NFS4'; sw=/c4 ;;
-        convertinstall4) value "$class\\shell\\convertinstall4" 'Convert to NFS4 and install'; sw=/ci4 ;;
-      esac
-      value "$class\\shell\\$key\\command" "\"${programFolder}Velkor.exe\" $sw \"%1\""
+      value "$class\\shell\\$key" "${label[$key]}"
+      value "$class\\shell\\$key\\command" "\"${programFolder}Velkor.exe\" ${switch[$key]} \"%1\""
     done
   }
   verbs Folder pack
@@ -189,7 +187,8 @@ if [ "$VELKOR_WINE_ARCHIVES" = 1 ]; then
   check '"/p" through the Explorer verb exits 0' test "$rc" = 0
   mv "$(c 'Work/round trip/car')" "$(c 'Work/round trip/first')"
   verb vivfile extract 'C:\Work\round trip\car.viv'
-  check "the packed archive unpacks to the same files" diff -r "$(c 'Work/round trip/first')" "$(c 'Work/round trip/car')"
+  check "the packed archive unpacks to the same files" \
+    diff -r "$(c 'Work/round trip/first')" "$(c 'Work/round trip/car')"
 fi
 
 if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
@@ -248,7 +247,8 @@ if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
   verb vivfile convertinstall4 "$car"
   kept=$(kept_dir)
   check '"/ci4" over another archive exits 0 and keeps it as YYYYMMDD-HHMMSS.viv' \
-    eval 'test "$rc" = 0 -a -n "$kept" && ls "$kept" | grep -qxE "[0-9]{8}-[0-9]{6}\.viv" && cmp "$kept"/*.viv "$(c "$car")"'
+    eval 'test "$rc" = 0 -a -n "$kept" && ls "$kept" | grep -qxE "[0-9]{8}-[0-9]{6}\.viv" &&
+      cmp "$kept"/*.viv "$(c "$car")"'
   check "and installs the converted car" cmp "$inst4" "$(c "$carFolder\\car.vi4")"
   run "$exe" --restore "$installed4"
   check '"--restore" exits 0 and puts the kept archive back' eval 'test "$rc" = 0 && cmp "$inst4" "$(c "$car")"'

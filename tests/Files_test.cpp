@@ -8,8 +8,10 @@
 #include "base/Errors.h"
 #include "carp/Carp3File.h"
 #include "files/AtomicOutput.h"
+#include "files/GameFile.h"
 #include "model/Fce3File.h"
 #include "model/FeData4File.h"
+#include "platform/Platform.h"
 #include "recogniser/OpenGameFile.h"
 #include "settings/RegistryStore.h"
 #include "support/ModelBuilder.h"
@@ -30,6 +32,15 @@ TEST(AtomicOutput, TheTargetChangesOnlyAtCommitAndAnAbandonedOutputLeavesNothing
     if (commit) out.Commit();
   }
   EXPECT_EQ(test::ReadText(target), "new and longer");
+  {  // Outputs to one target at once each write a temporary file of their own.
+    AtomicOutput first(target), second(target);
+    first.file().Write(test::ToBytes("first"));
+    second.file().Write(test::ToBytes("2nd"));
+    first.Commit();
+    EXPECT_EQ(test::ReadText(target), "first");
+    second.Commit();
+  }
+  EXPECT_EQ(test::ReadText(target), "2nd");
   EXPECT_EQ(test::ListNames(dir.path()), Names{"out.bin"});
   const std::string missing = dir / "no-such-folder/out.bin";
   EXPECT_NE(test::MessageOf<FileError>([&] { WriteFileAtomically(missing, test::ToBytes("x")); }).find(missing),
@@ -52,7 +63,8 @@ TEST(AtomicOutput, EveryWriterReplacesTheTargetAsAWholeAndNeverInPlace) {
       {"performance", [&](auto& to) { Carp3File f(dir / "in.txt"); f.Load(), f.SaveAs(to); }},
       {"performance conversion", [&](auto& to) { Carp3File f(dir / "in.txt"); f.Load(), f.ConvertTo4(to); }},
       {"texts", [](auto& to) { FeData4File texts(to); texts.Reset(), texts.Save(); }},
-      {"archive", [&](auto& to) { VivArchive archive(dir / "in.viv", &OpenGameFile); archive.Reset(), archive.SaveAs(to); }},
+      {"archive",
+       [&](auto& to) { VivArchive archive(dir / "in.viv", &OpenGameFile); archive.Reset(), archive.SaveAs(to); }},
       {"settings", [](auto& to) { FileRegistry(to).WriteString(RegistryRoot::CurrentUser, "Software\\A", "B", "C"); }}};
   const std::string target = dir / "target", alias = dir / "alias";
   for (const auto& [what, write] : writers) {
@@ -68,6 +80,57 @@ TEST(AtomicOutput, EveryWriterReplacesTheTargetAsAWholeAndNeverInPlace) {
     EXPECT_TRUE(std::filesystem::equivalent(target, alias)) << what << " replaced a file that held its bytes already";
     std::filesystem::remove(alias);
     EXPECT_EQ(test::ListNames(dir.path()), (Names{"in.fce", "in.tga", "in.txt", "target"})) << what;
+  }
+}
+
+TEST(GameFile, LoadRecordsTheLengthAndSaveWritesNothing) {
+  test::TempDir dir;
+  test::WriteText(dir / "empty", "");
+  test::WriteText(dir / "five", "12345");
+  GameFile empty(dir / "empty"), five(dir / "five"), missing(dir / "missing");
+  empty.size = 7;
+  empty.Load(), five.Load();
+  EXPECT_EQ(std::pair(empty.size, five.size), std::pair(0, 5));
+  EXPECT_NE(test::MessageOf<FileError>([&] { missing.Load(); }).find(dir / "missing"), std::string::npos);
+  EXPECT_EQ(missing.size, 0);
+  EXPECT_TRUE(FileExists(dir / "five"));
+  EXPECT_FALSE(FileExists(dir / "missing"));
+  EXPECT_FALSE(FileExists(dir.path())) << "a folder is no file";
+  five.Save(), five.SaveAs(dir / "other");
+  EXPECT_EQ(test::ReadText(dir / "five"), "12345");
+  EXPECT_EQ(test::ListNames(dir.path()), (std::vector<std::string>{"empty", "five"}));
+}
+
+TEST(GameFile, GetFileNameFollowsThePlatformsPathRules) {
+  EXPECT_EQ(GameFile("carp.txt").GetFileName(), "carp.txt");
+  EXPECT_EQ(GameFile("/games/car/carp.txt").GetFileName(), "carp.txt");
+  if (platform::kWindows) {
+    EXPECT_EQ(GameFile("c:\\games/car\\x\\carp.txt").GetFileName(), "carp.txt");
+    EXPECT_EQ(GameFile("c:carp.txt").GetFileName(), "carp.txt");
+  } else {
+    // "\" and ":" are ordinary name characters on POSIX.
+    EXPECT_EQ(GameFile("/games/odd\\name:1.txt").GetFileName(), "odd\\name:1.txt");
+  }
+}
+
+TEST(DeleteFolderTree, RemovesEverythingButFollowsNoLink) {
+  test::TempDir dir;
+  const bool links = !platform::kWindows;  // symbolic links need privileges on Windows
+  test::MakeFolder(dir / "outside");
+  test::WriteText(dir / "outside/precious", "keep me");
+  for (const bool trailing : {false, true}) {
+    const std::string tree = dir / "tree";
+    test::MakeFolder(tree + "/sub/deeper");
+    for (const char* name : {"a", ".hidden", "sub/.also", "sub/deeper/b"}) test::WriteText(tree + "/" + name, name);
+    if (links) std::filesystem::create_directory_symlink(dir / "outside", tree + "/sub/link-to-folder");
+    if (links) std::filesystem::create_symlink(dir / "outside/precious", tree + "/link-to-file");
+    DeleteFolderTree(trailing ? tree + platform::kPathSeparator : tree);
+    DeleteFolderTree(tree);  // a folder that does not exist is left alone
+    if (links) std::filesystem::create_directory_symlink(dir / "outside", dir / "linked-tree");
+    if (links) DeleteFolderTree(dir / "linked-tree");  // the link goes, its target stays
+    EXPECT_EQ(test::ListNames(dir.path()), std::vector<std::string>{"outside"}) << trailing;
+    EXPECT_EQ(test::ListNames(dir / "outside"), std::vector<std::string>{"precious"});
+    EXPECT_EQ(test::ReadText(dir / "outside/precious"), "keep me");
   }
 }
 

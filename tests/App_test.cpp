@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "app/CarName.h"
+#include "app/CommandLine.h"
+#include "app/ConverterApp.h"
+#include "app/KeptCars.h"
+#include "base/Errors.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "settings/RegistryStore.h"
+#include "support/Environment.h"
+#include "support/ModelBuilder.h"
+
+namespace velkor {
+namespace {
+
+const std::string kSettings = "Software\\Velkor\\velkor\\Settings";
+
+class ConverterAppTest : public ::testing::Test {
+ protected:
+  std::string Exe() const { return dir / "bin" + platform::kPathSeparator + "velkor"; }
+  void Start(const std::string& commandLine) {
+    ConverterApp(registry, Exe(), "velkor").InitInstance(ParseCommandLine(commandLine));
+  }
+  std::optional<std::string> Setting(const char* name) {
+    return registry.ReadString(RegistryRoot::CurrentUser, kSettings, name);
+  }
+  test::TempDir dir;
+  test::TempDir home;  // for the first start's file-manager entries
+  test::ScopedEnvironment environment{test::HomeAt(home.path())};
+  FileRegistry registry{dir / "registry.reg"};
+};
+
+TEST_F(ConverterAppTest, OnlyTheFirstStartRunsTheSetup) {
+  Start("");
+  EXPECT_EQ(registry.ReadDword(RegistryRoot::CurrentUser, kSettings, "Installed"), 1u);
+  for (const char* name : {"NFS3Path", "NFS4Path"}) EXPECT_EQ(Setting(name), "N/A");
+  EXPECT_EQ(test::ListNames(dir.path()), std::vector<std::string>{"registry.reg"});
+  registry.WriteString(RegistryRoot::LocalMachine, "Software\\Electronic Arts\\Need For Speed III", "InstallPath",
+                       dir.path());
+  registry.WriteString(RegistryRoot::ClassesRoot, ".txt", "", "mine");
+  Start("");
+  EXPECT_EQ(Setting("NFS3Path"), "N/A");
+  EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, ".txt", ""), "mine");
+  EXPECT_THROW(Start("/C3 car.viv"), UsageError) << "after the start-up work";
+}
+
+TEST_F(ConverterAppTest, StoredPathsDecideWhichConversionsRun) {
+  registry.WriteDword(RegistryRoot::CurrentUser, kSettings, "Installed", 1);
+  registry.WriteString(RegistryRoot::CurrentUser, kSettings, "NFS4Path", "N/A");
+  EXPECT_NE(test::MessageOf<CommandError>([&] { Start("/c4 car.viv"); }).find("cannot convert to NFS4"),
+            std::string::npos);
+  // NFS3Path is missing: empty text is not "N/A", so the command goes ahead. "CAR.VIV" does
+  // not end in ".viv" exactly, so it is taken for a loose file that no rule converts.
+  const std::string failure = test::MessageOf<CommandError>([&] { Start("/c3 CAR.VIV"); });
+  EXPECT_EQ(failure.find("N/A"), std::string::npos) << failure;
+  EXPECT_NE(failure.find("cannot convert 'CAR.VIV'"), std::string::npos) << failure;
+}
+
+TEST(KeptCars, CopiesAreNamedAfterTheTimeAndTheNewestGoesByTimeThenNumber) {
+  test::TempDir dir;
+  const std::string kept = KeptCarFolder(dir.path(), Game::Nfs3, "viper");
+  EXPECT_EQ(kept, platform::JoinPath(platform::JoinPath(dir.path(), "NFS3"), "viper"));
+  EXPECT_FALSE(NewestKeptCopy(kept));
+
+  test::WriteText(dir / "car.viv", "the old car");
+  const std::string first = KeepReplacedArchive(dir / "car.viv", kept);
+  const std::string second = KeepReplacedArchive(dir / "car.viv", kept);
+  EXPECT_TRUE(std::regex_match(platform::FileNameOf(first), std::regex(R"(\d{8}-\d{6}\.viv)"))) << first;
+  // Within the same second the name takes "-2"; a second later it is a plain one again.
+  EXPECT_TRUE(std::regex_match(platform::FileNameOf(second), std::regex(R"(\d{8}-\d{6}(-2)?\.viv)"))) << second;
+  EXPECT_NE(first, second);
+  EXPECT_EQ(test::ReadText(first), "the old car");
+  EXPECT_EQ(test::ReadText(second), "the old car");
+
+  const std::string other = dir / "other";
+  test::MakeFolder(other);
+  for (const char* name : {"20240101-120000.viv", "20240101-120000-2.viv", "20240101-120000-10.viv",
+                           "20231231-235959-11.viv", "29991231-235959.txt", "notes.viv", "29991231-235959-x.viv",
+                           ".29991231-235959.viv.velkor-1.tmp"})
+    test::WriteText(other + "/" + name, name);
+  test::MakeFolder(other + "/29991231-235959.viv");
+  EXPECT_EQ(NewestKeptCopy(other), platform::JoinPath(other, "20240101-120000-10.viv"));
+}
+
+TEST(CommandLine, SplitsAtTheFirstBlankAndRemovesTheQuotes) {
+  using Split = std::pair<std::string, std::string>;
+  // Further blanks belong to the path, nothing is trimmed; the quote rules are independent.
+  for (const auto& [text, want] : std::vector<std::pair<std::string, Split>>{
+           {"/p \"C:\\My Cars\\Fast One\"", {"/p", "C:\\My Cars\\Fast One"}}, {"/e car.viv", {"/e", "car.viv"}},
+           {"/c3  a b ", {"/c3", " a b "}}, {"/e \"car.viv", {"/e", "car.viv"}}, {"/e car.viv\"", {"/e", "car.viv"}},
+           {"/e", {"", ""}}}) {
+    const SplitText split = SplitCommandLine(text);
+    EXPECT_EQ(Split(split.commandSwitch, split.commandPath), want) << text;
+  }
+}
+
+TEST(CommandLine, NamesTheActionTargetInstallFlagAndNotify) {
+  using enum Action;
+  using Parsed = std::tuple<Action, Game, bool, std::string, bool, bool>;  // ... path, needs no settings, notify
+  for (const auto& [text, want] : std::vector<std::pair<std::string, Parsed>>{
+           {"/ci4 \"my car/car.viv\"", {Convert, Game::Nfs4, true, "my car/car.viv", false, false}},
+           {"/c3 a.fce", {Convert, Game::Nfs3, false, "a.fce", false, false}},
+           {"/ci3 x", {Convert, Game::Nfs3, true, "x", false, false}},
+           {"/c4 x", {Convert, Game::Nfs4, false, "x", false, false}},
+           {"/e x", {Extract, Game::Nfs3, false, "x", false, false}},
+           {"/p x", {Pack, Game::Nfs3, false, "x", false, false}},
+           {"", {None, Game::Nfs3, false, "", false, false}}, {"--list x", {List, Game::Nfs3, false, "x", true, false}},
+           {"--version", {Version, Game::Nfs3, false, "", true, false}},
+           {"--setup", {Setup, Game::Nfs3, false, "", false, false}},
+           {"--restore a/car.viv", {Restore, Game::Nfs3, false, "a/car.viv", false, false}},
+           {"--unregister", {Unregister, Game::Nfs3, false, "", false, false}},
+           {"--notify /ci4 my car/car.viv", {Convert, Game::Nfs4, true, "my car/car.viv", false, true}},
+           {"--notify /e \"a b.viv\"", {Extract, Game::Nfs3, false, "a b.viv", false, true}},
+           {"/e --notify", {Extract, Game::Nfs3, false, "--notify", false, false}}}) {
+    const Command c = ParseCommandLine(text);
+    EXPECT_EQ(Parsed(c.action, c.target, c.install, c.path, c.needsNoSettings, c.notify), want) << text;
+  }
+  // --notify comes first and needs a command; a failure of a command that asked for it notifies.
+  for (const auto& [text, notify] : std::vector<std::pair<const char*, bool>>{
+           {"/C3 car.viv", false}, {"/x foo", false}, {"/e", false}, {"/e \"\"", false}, {"/ci5 x", false},
+           {"--list", false}, {"--setup x", false}, {"--restore", false}, {"--notify", true}, {"--notify ", true},
+           {"--notify car.viv", true}, {"--notify --notify /e x", true}, {"--notifyx /e x", false}}) {
+    EXPECT_EQ(ParseCommandLine(text).action, Action::Invalid) << text;
+    EXPECT_EQ(ParseCommandLine(text).notify, notify) << text;
+  }
+  EXPECT_TRUE(ParseCommandLine("--list").needsNoSettings);
+}
+
+std::string Path(std::initializer_list<const char*> parts) {
+  std::string path = platform::kWindows ? "C:" : "";
+  for (const char* part : parts) path += platform::kPathSeparator + std::string(part);
+  return path;
+}
+
+TEST(CommandLine, TheCarIsNamedAfterTheArchivesFolderAndTheProgramFolderEndsWithASeparator) {
+  EXPECT_EQ(CarNameFromPath(Path({"games", "My Cars", "viper", "car.viv"})), "viper");
+  EXPECT_EQ(CarNameFromPath(Path({"cars", "viper", "viper-gts.viv"})), "viper");
+  EXPECT_EQ(CarNameFromPath(Path({"cars", "viper", ".", "car.viv"})), "viper");
+  EXPECT_THROW(CarNameFromPath(Path({"car.viv"})), CommandError);
+  EXPECT_THROW(CarNameFromPath(Path({"x", "..", "car.viv"})), CommandError);
+  EXPECT_EQ(ProgramFolderOf(Path({"opt", "velkor", "velkor"})), Path({"opt", "velkor", ""}));
+  EXPECT_EQ(ProgramFolderOf(Path({"velkor"})), Path({""}));
+}
+
+}  // namespace
+}  // namespace velkor
