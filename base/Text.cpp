@@ -28,6 +28,19 @@ std::string DropLastCharacters(const std::string& text, std::size_t n) {
   return text.size() > n ? text.substr(0, text.size() - n) : std::string();
 }
 
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   c = AsciiLower(c);

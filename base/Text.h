@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velkor {
 
@@ -23,6 +24,10 @@ bool EndsWith(std::string_view text, std::string_view tail);
 
 // `text` less its last n characters (empty when it is not longer than n).
 std::string DropLastCharacters(const std::string& text, std::size_t n);
+
+// The lines of a text split at "\n", each without a "\r" that ends it (CR LF files read
+// like LF ones); a text ending with a line break has no empty last line.
+std::vector<std::string_view> SplitLines(std::string_view text);
 
 // The value of one hexadecimal digit, or -1.
 int HexDigitValue(char c);

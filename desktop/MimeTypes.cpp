@@ -11,12 +11,8 @@ namespace {
 
 // The type that a globs2 text ("weight:type:glob[:flags]" lines) gives "*.<extension>".
 std::string TypeInGlobs(const std::string& globs, const std::string& extension) {
-  std::size_t start = 0;
-  while (start < globs.size()) {
-    std::size_t end = globs.find('\n', start);
-    if (end == std::string::npos) end = globs.size();
-    const std::string line = globs.substr(start, end - start);
-    start = end + 1;
+  for (const std::string_view lineView : SplitLines(globs)) {
+    const std::string line(lineView);
     const auto first = line.find(':');
     const auto second = first == std::string::npos ? first : line.find(':', first + 1);
     if (line.empty() || line.front() == '#' || second == std::string::npos) continue;

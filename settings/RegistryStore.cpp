@@ -31,14 +31,9 @@ bool ParseDword(const std::string& digits, std::uint32_t& value) {
 RegistryDocument RegistryDocument::Parse(const std::string& text) {
   RegistryDocument doc;
   std::vector<Item>* items = &doc.preamble_;
-  std::size_t start = 0;
   bool first = true;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  for (const std::string_view lineView : SplitLines(text)) {
+    const std::string line(lineView);
     const bool isFirst = std::exchange(first, false);
     if (isFirst && (line.rfind(kHeader, 0) == 0 || line.rfind("REGEDIT4", 0) == 0)) continue;
     if (line.find_first_not_of(" \t") == std::string::npos) continue;

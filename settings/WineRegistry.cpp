@@ -19,13 +19,8 @@ std::string UndoubleBackslashes(const std::string& text) {
 std::optional<std::string> FindWineRegistryString(const std::string& fileText, const std::string& key,
                                                   const std::string& name) {
   bool inKey = false;
-  std::size_t start = 0;
-  while (start < fileText.size()) {
-    std::size_t end = fileText.find('\n', start);
-    if (end == std::string::npos) end = fileText.size();
-    std::string line = fileText.substr(start, end - start);
-    start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  for (const std::string_view lineView : SplitLines(fileText)) {
+    const std::string line(lineView);
     if (line.empty()) continue;
     if (line.front() == '[') {
       const std::size_t close = line.rfind(']');
