@@ -11,23 +11,23 @@ std::string DoubleQuoted(const std::string& text) {
   return out + "\"";
 }
 
-std::string EscapePercent(const std::string& text) {
+namespace {
+
+// `text` with every `special` written twice, as formats that escape a character by doubling it.
+std::string Doubling(const std::string& text, char special) {
   std::string out;
   for (char c : text) {
     out += c;
-    if (c == '%') out += '%';
+    if (c == special) out += c;
   }
   return out;
 }
 
-std::string KeyFileValue(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    out += c;
-    if (c == '\\') out += '\\';
-  }
-  return out;
-}
+}  // namespace
+
+std::string EscapePercent(const std::string& text) { return Doubling(text, '%'); }
+
+std::string KeyFileValue(const std::string& text) { return Doubling(text, '\\'); }
 
 std::string ShellQuoted(const std::string& text) {
   std::string out = "'";
