@@ -14,6 +14,8 @@
 #include "base/Text.h"
 #include "carp/Carp3File.h"
 #include "carp/Carp4File.h"
+#include "files/AtomicOutput.h"
+#include "files/FileCopy.h"
 #include "files/GameFile.h"
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
@@ -102,7 +104,14 @@ class CarConversion {
   // Converts the car and writes the output archive; `beforeReplacing` runs just before an
   // existing archive with other bytes is replaced.
   void Run(std::function<void(const std::string&)> beforeReplacing) {
-    auto& input = objects_.Add(std::make_unique<VivArchive>(archivePath_, &OpenGameFile));
+    // Both working folders are deleted at the end, so the files written there need no
+    // temporary files (CheckBeforeStart made sure that neither existed).
+    const ScratchFolder inputScratch(inputFolder_);
+    const ScratchFolder outputScratch(outputFolder_);
+    // The conversion reads none of the input's plain members (sound banks and the like
+    // come from the reference files), nor the images of its FSH files: those stay packed.
+    auto& input = objects_.Add(std::make_unique<VivArchive>(archivePath_, &OpenGameFileLeavingImagesPacked));
+    input.leavePacked = &IsPlainByName;
     output_ = &objects_.Add(std::make_unique<VivArchive>(outputPath_, &OpenGameFile));
     input.Load();
     output_->Reset();
@@ -165,13 +174,20 @@ class CarConversion {
     return member;
   }
 
-  void AddReferenceCopy(const std::string& name) {
-    CopyFile(Reference(name), NewOut(name));
-    AddMember<GameFile>(name);
+  // A member `name` with the bytes of the file `original`, packed from there.
+  void AddCopy(const std::string& name, const std::string& original) {
+    GameFile& member = objects_.Add(std::make_unique<FileCopy>(Out(name), original));
+    member.Load();
+    output_->members.push_back(&member);
   }
+
+  // A reference file that the output holds as it is: packed straight from the reference
+  // folder.
+  void AddReferenceCopy(const std::string& name) { AddCopy(name, Reference(name)); }
 
   void AddFrontEndImages() {
     auto& images = objects_.Add(std::make_unique<FshFile>(Out("fedata.fsh")));
+    images.unpackImages = false;  // packed again byte for byte
     if (!FileExists(In("fedata.fsh"))) return;
     CopyFile(In("fedata.fsh"), images.path);
     images.Load();
@@ -234,24 +250,24 @@ class CarConversion {
     Carp3File& performance = objects_.Add(std::make_unique<Carp3File>(RequiredIn("carp.txt")));
     performance.Load();
     performance.ConvertTo4(NewOut("carp.txt"));
-    for (const char* copy : {"carp1.txt", "carp2.txt", "carp3.txt"}) CopyFile(Out("carp.txt"), NewOut(copy));
-    for (const char* name : {"carp.txt", "carp1.txt", "carp2.txt", "carp3.txt"}) AddMember<Carp4File>(name);
+    AddMember<Carp4File>("carp.txt");
+    for (const char* copy : {"carp1.txt", "carp2.txt", "carp3.txt"}) AddCopy(copy, Out("carp.txt"));
 
     auto& model = objects_.Add(std::make_unique<Fce3File>(RequiredIn("car.fce")));
     model.Load();
     model.ConvertTo4(NewOut("car.fce"));
-    for (const char* copy : {"car1.fce", "car2.fce", "car3.fce"}) CopyFile(Out("car.fce"), NewOut(copy));
-    for (const char* name : {"car.fce", "car1.fce", "car2.fce", "car3.fce"}) AddMember<Fce4File>(name);
+    AddMember<Fce4File>("car.fce");
+    for (const char* copy : {"car1.fce", "car2.fce", "car3.fce"}) AddCopy(copy, Out("car.fce"));
 
     auto& texture = objects_.Add(std::make_unique<TgaFile>(RequiredIn("car00.tga")));
     texture.Load();
     texture.FlipVertical();
     texture.SaveAs(NewOut("car00.tga"));
-    for (const char* copy : {"car100.tga", "car200.tga", "car300.tga"}) CopyFile(Out("car00.tga"), NewOut(copy));
-    for (const char* name : {"car00.tga", "car100.tga", "car200.tga", "car300.tga"}) AddMember<TgaFile>(name);
+    AddMember<TgaFile>("car00.tga");
+    for (const char* copy : {"car100.tga", "car200.tga", "car300.tga"}) AddCopy(copy, Out("car00.tga"));
 
-    CopyFile(Reference("dash.fsh"), NewOut("dash.fsh"));
-    AddMember<FshFile>("dash.fsh");
+    // An FSH file is packed byte for byte, never read for its images.
+    AddReferenceCopy("dash.fsh");
     CopyFile(Reference("dash.fce"), NewOut("dash.fce"));
     AddMember<Fce4File>("dash.fce");
     CopyFile(Reference("dash00.tga"), NewOut("dash00.tga"));

@@ -111,15 +111,15 @@ int VivArchive::SaveAs(std::string p) {
                          ", which VIV archives cannot hold safely");
   }
 
-  // The members' files in the working folder of this archive's own path, whatever p is.
-  // A member file that is missing or shorter than its entry fails the save; the archive
-  // then never appears. An archive that already holds exactly these bytes is left alone.
-  const std::string folder = WorkingFolder();
+  // Each entry's bytes are its member's content (ContentPath: the member's file in the
+  // working folder, or the original of a FileCopy), whatever p is. A member file that is
+  // missing or shorter than its entry fails the save; the archive then never appears. An
+  // archive that already holds exactly these bytes is left alone.
   ContentComparison existing(p, static_cast<std::uint64_t>(archiveSize));
   if (existing.Matches()) {
     ForEachDirectoryPiece([&](ByteView piece) { existing.Expect(piece); });
     for (std::size_t i = 0; i < entries.size() && existing.Matches(); ++i) {
-      File member(platform::JoinPath(folder, entries[i].name), File::Mode::Read);
+      File member(members[i]->ContentPath(), File::Mode::Read);
       existing.ExpectFrom(member, static_cast<std::uint64_t>(entries[i].length));
     }
     if (existing.Matches()) {
@@ -132,9 +132,9 @@ int VivArchive::SaveAs(std::string p) {
   out.BeforeReplacing(beforeReplacing);
   BatchedOutput batch(out.file());
   ForEachDirectoryPiece([&](ByteView piece) { batch.Append(piece); });
-  for (const VivEntry& entry : entries) {
-    File member(platform::JoinPath(folder, entry.name), File::Mode::Read);
-    batch.AppendFileStart(member, static_cast<std::uint64_t>(entry.length));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    File member(members[i]->ContentPath(), File::Mode::Read);
+    batch.AppendFileStart(member, static_cast<std::uint64_t>(entries[i].length));
   }
   batch.Flush();
   out.Commit();
@@ -196,7 +196,9 @@ int VivArchive::Load() {
 void VivArchive::Unpack(File& archive, const std::string& folder) {
   // A folder that existed before may hold links where members go: refused before the
   // first byte is written.
+  const auto unpacked = [&](const VivEntry& entry) { return !leavePacked || !leavePacked(entry.name); };
   for (const VivEntry& entry : entries) {
+    if (!unpacked(entry)) continue;
     const std::string memberPath = platform::JoinPath(folder, entry.name);
     RefuseLinkInTheWay(memberPath);
     const std::string lower = LowerCaseAscii(entry.name);
@@ -206,6 +208,7 @@ void VivArchive::Unpack(File& archive, const std::string& folder) {
   platform::Folder into(folder);
   EntryReader reader(archive, entries);
   for (const VivEntry& entry : entries) {
+    if (!unpacked(entry)) continue;
     const std::string memberPath = platform::JoinPath(folder, entry.name);
     {
       File out = into.CreateFileInside(entry.name);

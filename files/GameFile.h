@@ -31,6 +31,10 @@ class GameFile {
   // they go away; after this call they leave it in place. Other files have no folder.
   virtual void KeepUnpackedFolder() {}
 
+  // Where an archive that packs this file reads its bytes: its own path, except for a
+  // file that stands for a copy of another (FileCopy).
+  virtual const std::string& ContentPath() const { return path; }
+
   std::string typeTag;
   std::string path;
   std::int32_t size = 0;

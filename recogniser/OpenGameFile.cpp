@@ -123,7 +123,9 @@ FileKind RecogniseFileKind(const std::string& path, File& content, std::uint64_t
   return KindFor(RuleForName(LowerCaseAscii(path)), &content, offset, length);
 }
 
-std::unique_ptr<GameFile> OpenGameFile(std::string path) {
+namespace {
+
+std::unique_ptr<GameFile> Open(std::string path, bool unpackImages) {
   const NameRule rule = RuleForName(LowerCaseAscii(path));
   FileKind kind = FileKind::Plain;
   if (NeedsContent(rule)) {
@@ -133,8 +135,17 @@ std::unique_ptr<GameFile> OpenGameFile(std::string path) {
     kind = KindFor(rule, nullptr, 0, 0);
   }
   std::unique_ptr<GameFile> file = Construct(kind, std::move(path));
+  if (!unpackImages && kind == FileKind::Fsh) static_cast<FshFile&>(*file).unpackImages = false;
   file->Load();
   return file;
 }
+
+}  // namespace
+
+std::unique_ptr<GameFile> OpenGameFile(std::string path) { return Open(std::move(path), true); }
+
+std::unique_ptr<GameFile> OpenGameFileLeavingImagesPacked(std::string path) { return Open(std::move(path), false); }
+
+bool IsPlainByName(const std::string& path) { return RuleForName(LowerCaseAscii(path)) == NameRule::None; }
 
 }  // namespace velkor

@@ -29,4 +29,12 @@ FileKind RecogniseFileKind(const std::string& path, File& content, std::uint64_t
 // content test and of the kind's Load pass to the caller.
 std::unique_ptr<GameFile> OpenGameFile(std::string path);
 
+// As OpenGameFile, except that an FSH file leaves its images packed: for a workflow that
+// packs the FSH file again byte for byte and never looks at its images.
+std::unique_ptr<GameFile> OpenGameFileLeavingImagesPacked(std::string path);
+
+// True when a file named `path` is a plain file whatever it holds: no rule matches the
+// name, so opening it reads nothing and cannot fail.
+bool IsPlainByName(const std::string& path);
+
 }  // namespace velkor
