@@ -47,8 +47,12 @@ std::string FshFile::WorkingFolder() const { return DropLastCharacters(path, 4);
 
 int FshFile::Load() {
   images.clear();
-  if (!unpackImages) return GameFile::Load();
-  File fsh(path, File::Mode::Read);
+  if (!unpackImages) {
+    // Refused as unpacking would refuse it, so that no name fails only some workflows.
+    CheckWorkingFolderName(WorkingFolder(), path);
+    return GameFile::Load();
+  }
+  File fsh = OpenContent();
   const std::uint64_t length = fsh.Length();
   size = CheckedFileSize(path, length);
 

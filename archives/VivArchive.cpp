@@ -25,20 +25,21 @@ constexpr std::array<std::uint8_t, 4> kBigfMagic = {'B', 'I', 'G', 'F'};
 constexpr std::size_t kDirectoryChunk = 64 * 1024;
 constexpr std::int64_t kLargestArchive = std::numeric_limits<std::int32_t>::max();
 
-// Opens an unpacked member as an object of its kind. A member whose own kind cannot read
-// it (a broken image, model or text) stays a plain file: unpacking goes on, and a
+// Opens a member (unpacked, or left at `packedIn`) as an object of its kind. A member
+// whose own kind cannot read it (a broken image, model or text) stays a plain file: unpacking goes on, and a
 // workflow that needs the file fails when it reads it. Nested archives were checked with
 // their parent, so a format error from one is not expected and passes on.
 }  // namespace
 
-GameFile& VivArchive::OpenMember(const std::string& memberPath) {
+GameFile& VivArchive::OpenMember(const std::string& memberPath, const ContentRange* packedIn) {
   try {
-    return KeepUntilEndOfRun(openMember_(memberPath));
+    return KeepUntilEndOfRun(packedIn ? openPacked(memberPath, *packedIn) : openMember_(memberPath));
   } catch (const FormatError& e) {
     if (EndsWith(LowerCaseAscii(memberPath), ".viv")) throw;
     platform::ReportWarning(std::string(e.what()) + "; kept as a plain file");
   }
   auto plain = std::make_unique<GameFile>(memberPath);
+  if (packedIn) plain->packedIn = *packedIn;
   plain->Load();
   return KeepUntilEndOfRun(std::move(plain));
 }
@@ -111,15 +112,16 @@ int VivArchive::SaveAs(std::string p) {
                          ", which VIV archives cannot hold safely");
   }
 
-  // Each entry's bytes are its member's content (ContentPath: the member's file in the
-  // working folder, or the original of a FileCopy), whatever p is. A member file that is
+  // Each entry's bytes are its member's content (OpenContent: the member's file in the
+  // working folder, its range in another archive, or the original of a FileCopy),
+  // whatever p is. A member file that is
   // missing or shorter than its entry fails the save; the archive then never appears. An
   // archive that already holds exactly these bytes is left alone.
   ContentComparison existing(p, static_cast<std::uint64_t>(archiveSize));
   if (existing.Matches()) {
     ForEachDirectoryPiece([&](ByteView piece) { existing.Expect(piece); });
     for (std::size_t i = 0; i < entries.size() && existing.Matches(); ++i) {
-      File member(members[i]->ContentPath(), File::Mode::Read);
+      File member = members[i]->OpenContent();
       existing.ExpectFrom(member, static_cast<std::uint64_t>(entries[i].length));
     }
     if (existing.Matches()) {
@@ -133,7 +135,7 @@ int VivArchive::SaveAs(std::string p) {
   BatchedOutput batch(out.file());
   ForEachDirectoryPiece([&](ByteView piece) { batch.Append(piece); });
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    File member(members[i]->ContentPath(), File::Mode::Read);
+    File member = members[i]->OpenContent();
     batch.AppendFileStart(member, static_cast<std::uint64_t>(entries[i].length));
   }
   batch.Flush();
@@ -161,7 +163,7 @@ void VivArchive::ForEachDirectoryPiece(const std::function<void(ByteView)>& take
 }
 
 int VivArchive::Load() {
-  File archive(path, File::Mode::Read);
+  File archive = OpenContent();
   const std::uint64_t length = archive.Length();
   size = CheckedFileSize(path, length);
 
@@ -180,7 +182,11 @@ int VivArchive::Load() {
   const std::string folder = WorkingFolder();
   const bool created = ProvideWorkingFolder(folder, path);
   try {
-    Unpack(archive, folder);
+    if (openPacked) {
+      OpenPacked(folder);
+    } else {
+      Unpack(archive, folder);
+    }
   } catch (const std::exception&) {
     AbandonWorkingFolder(folder, created, removeFolder);
     throw;
@@ -196,9 +202,7 @@ int VivArchive::Load() {
 void VivArchive::Unpack(File& archive, const std::string& folder) {
   // A folder that existed before may hold links where members go: refused before the
   // first byte is written.
-  const auto unpacked = [&](const VivEntry& entry) { return !leavePacked || !leavePacked(entry.name); };
   for (const VivEntry& entry : entries) {
-    if (!unpacked(entry)) continue;
     const std::string memberPath = platform::JoinPath(folder, entry.name);
     RefuseLinkInTheWay(memberPath);
     const std::string lower = LowerCaseAscii(entry.name);
@@ -208,14 +212,25 @@ void VivArchive::Unpack(File& archive, const std::string& folder) {
   platform::Folder into(folder);
   EntryReader reader(archive, entries);
   for (const VivEntry& entry : entries) {
-    if (!unpacked(entry)) continue;
     const std::string memberPath = platform::JoinPath(folder, entry.name);
     {
       File out = into.CreateFileInside(entry.name);
       reader.CopyTo(entry, out);
       out.Close();
     }
-    members.push_back(&OpenMember(memberPath));
+    members.push_back(&OpenMember(memberPath, nullptr));
+  }
+}
+
+// Members left in the archive read their bytes from the file that holds it (which is
+// the archive itself, or, for a nested archive left packed too, the outer one).
+void VivArchive::OpenPacked(const std::string& folder) {
+  const ContentRange whole = packedIn ? *packedIn : ContentRange{path, 0, static_cast<std::uint64_t>(size)};
+  members.reserve(entries.size());
+  for (const VivEntry& entry : entries) {
+    const ContentRange range{whole.file, whole.offset + static_cast<std::uint64_t>(entry.offset),
+                             static_cast<std::uint64_t>(entry.length)};
+    members.push_back(&OpenMember(platform::JoinPath(folder, entry.name), &range));
   }
 }
 

@@ -7,7 +7,7 @@
 namespace velkor {
 
 // A byte-for-byte copy of another file under a name of its own, without the copy being
-// made: an archive that packs it reads the original's bytes (ContentPath). A conversion
+// made: an archive that packs it reads the original's bytes (OpenContent). A conversion
 // adds the same converted file or reference file under several names this way, instead
 // of writing copies into a working folder that is deleted at the end.
 class FileCopy : public GameFile {
@@ -19,7 +19,7 @@ class FileCopy : public GameFile {
   // Writes nothing: takes the original's length again, which a save of the original
   // (an archive saves its members in order) may have changed since Load.
   int SaveAs(std::string p) override;
-  const std::string& ContentPath() const override { return original_; }
+  File OpenContent() const override { return File(original_, File::Mode::Read); }
 
  private:
   std::string original_;

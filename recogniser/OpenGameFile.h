@@ -29,12 +29,9 @@ FileKind RecogniseFileKind(const std::string& path, File& content, std::uint64_t
 // content test and of the kind's Load pass to the caller.
 std::unique_ptr<GameFile> OpenGameFile(std::string path);
 
-// As OpenGameFile, except that an FSH file leaves its images packed: for a workflow that
-// packs the FSH file again byte for byte and never looks at its images.
-std::unique_ptr<GameFile> OpenGameFileLeavingImagesPacked(std::string path);
-
-// True when a file named `path` is a plain file whatever it holds: no rule matches the
-// name, so opening it reads nothing and cannot fail.
-bool IsPlainByName(const std::string& path);
+// As OpenGameFile for a file whose bytes lie at `packedIn` (a member left in its archive,
+// see VivArchive::openPacked), read from there. No file is written for it: an FSH file
+// leaves its images packed, and a nested archive its members.
+std::unique_ptr<GameFile> OpenPackedGameFile(std::string path, const ContentRange& packedIn);
 
 }  // namespace velkor

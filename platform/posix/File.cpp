@@ -56,13 +56,19 @@ File::~File() {
 }
 
 File::File(File&& other) noexcept
-    : path_(std::move(other.path_)), readLength_(other.readLength_), fd_(std::exchange(other.fd_, -1)) {}
+    : path_(std::move(other.path_)),
+      readLength_(other.readLength_),
+      ranged_(other.ranged_),
+      rangeStart_(other.rangeStart_),
+      fd_(std::exchange(other.fd_, -1)) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     if (fd_ >= 0) ::close(fd_);
     path_ = std::move(other.path_);
     readLength_ = other.readLength_;
+    ranged_ = other.ranged_;
+    rangeStart_ = other.rangeStart_;
     fd_ = std::exchange(other.fd_, -1);
   }
   return *this;
@@ -112,14 +118,15 @@ std::uint64_t File::Length() const {
 std::uint64_t File::Position() const {
   const off_t at = ::lseek(fd_, 0, SEEK_CUR);
   if (at < 0) throw FileError(path_, "seek in", Reason(errno));
-  return static_cast<std::uint64_t>(at);
+  return static_cast<std::uint64_t>(at) - rangeStart_;
 }
 
 void File::Seek(std::uint64_t offset) {
-  if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) throw FileError(path_, "seek in", Reason(errno));
+  if (::lseek(fd_, static_cast<off_t>(rangeStart_ + offset), SEEK_SET) < 0) throw FileError(path_, "seek in", Reason(errno));
 }
 
 std::size_t File::ReadSome(MutableByteView buffer) {
+  buffer = buffer.first(RoomInRange(buffer.size()));
   std::size_t done = 0;
   while (done < buffer.size()) {
     const ssize_t n = ::read(fd_, buffer.data() + done, buffer.size() - done);
@@ -150,7 +157,7 @@ void File::CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) {
     throw FormatError(path_, offset, "truncated: " + std::to_string(length) + " bytes expected");
 #ifdef __linux__
   {
-    loff_t in = static_cast<loff_t>(offset);
+    loff_t in = static_cast<loff_t>(rangeStart_ + offset);
     std::uint64_t left = length;
     while (left > 0) {
       const ssize_t n = ::copy_file_range(fd_, &in, out.fd_, nullptr, std::min<std::uint64_t>(left, 1u << 30), 0);

@@ -77,13 +77,19 @@ File::File(std::string path, NativeHandle handle, std::optional<std::uint64_t> r
 File::~File() { CloseQuietly(); }
 
 File::File(File&& other) noexcept
-    : path_(std::move(other.path_)), readLength_(other.readLength_), handle_(std::exchange(other.handle_, nullptr)) {}
+    : path_(std::move(other.path_)),
+      readLength_(other.readLength_),
+      ranged_(other.ranged_),
+      rangeStart_(other.rangeStart_),
+      handle_(std::exchange(other.handle_, nullptr)) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     CloseQuietly();
     path_ = std::move(other.path_);
     readLength_ = other.readLength_;
+    ranged_ = other.ranged_;
+    rangeStart_ = other.rangeStart_;
     handle_ = std::exchange(other.handle_, nullptr);
   }
   return *this;
@@ -136,17 +142,18 @@ std::uint64_t File::Position() const {
   LARGE_INTEGER zero{}, at{};
   if (!::SetFilePointerEx(AsHandle(handle_), zero, &at, FILE_CURRENT))
     throw FileError(path_, "seek in", platform::SystemMessage(::GetLastError()));
-  return static_cast<std::uint64_t>(at.QuadPart);
+  return static_cast<std::uint64_t>(at.QuadPart) - rangeStart_;
 }
 
 void File::Seek(std::uint64_t offset) {
   LARGE_INTEGER to{};
-  to.QuadPart = static_cast<LONGLONG>(offset);
+  to.QuadPart = static_cast<LONGLONG>(rangeStart_ + offset);
   if (!::SetFilePointerEx(AsHandle(handle_), to, nullptr, FILE_BEGIN))
     throw FileError(path_, "seek in", platform::SystemMessage(::GetLastError()));
 }
 
 std::size_t File::ReadSome(MutableByteView buffer) {
+  buffer = buffer.first(RoomInRange(buffer.size()));
   std::size_t done = 0;
   while (done < buffer.size()) {
     const auto want = static_cast<DWORD>(std::min(buffer.size() - done, kMaxTransfer));
