@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "archives/TgaFile.h"
 #include "archives/VivArchive.h"
@@ -34,6 +35,33 @@ TEST(AtomicOutput, TheTargetChangesOnlyAtCommitAndAnAbandonedOutputLeavesNothing
   const std::string missing = dir / "no-such-folder/out.bin";
   EXPECT_NE(test::MessageOf<FileError>([&] { WriteFileAtomically(missing, test::ToBytes("x")); }).find(missing),
             std::string::npos);
+}
+
+// In a scratch folder a new file is written in its place (an unfinished one is removed);
+// an existing file is still replaced only at Commit, and outside the folder's lifetime
+// nothing changes.
+TEST(AtomicOutput, AScratchFolderTakesNewFilesDirectly) {
+  test::TempDir dir;
+  const std::string target = dir / "new.bin";
+  for (const bool scratch : {true, false}) {
+    for (const bool commit : {false, true}) {
+      std::filesystem::remove(target);
+      std::optional<ScratchFolder> folder;
+      if (scratch) folder.emplace(dir.path() + "/");
+      AtomicOutput out(target);
+      out.file().Write(test::ToBytes("new"));
+      EXPECT_EQ(test::PathExists(target), scratch) << scratch;
+      if (commit) out.Commit();
+    }
+    EXPECT_EQ(test::ReadText(target), "new");
+    EXPECT_EQ(test::ListNames(dir.path()), Names{"new.bin"});
+  }
+  const ScratchFolder folder(dir.path());
+  AtomicOutput out(target);
+  out.file().Write(test::ToBytes("newer"));
+  EXPECT_EQ(test::ReadText(target), "new");
+  out.Commit();
+  EXPECT_EQ(test::ReadText(target), "newer");
 }
 
 // Every writer puts a new file in the target's place: a second name of the old file (a hard

@@ -61,5 +61,34 @@ TEST(DeleteFolderTree, RemovesEverythingButFollowsNoLink) {
   }
 }
 
+// A range of a file reads as a file of its own: positions count from its start, reads
+// stop at its end, and messages name it as shown.
+TEST(GameFile, ARangeOfAFileReadsAsAFileOfItsOwn) {
+  test::TempDir dir;
+  test::WriteText(dir / "whole", "0123456789");
+  File range = File::OpenRange(dir / "whole", 3, 4, "shown");
+  EXPECT_EQ(range.Length(), 4u);
+  EXPECT_EQ(test::ToText(range.ReadAtMost(1, 5)), std::string("456\0\0", 5));
+  range.Seek(2);
+  Bytes two(2);
+  range.ReadExact(two);
+  EXPECT_EQ(std::pair(test::ToText(two), range.Position()), std::pair(std::string("56"), std::uint64_t{4}));
+  EXPECT_NE(test::MessageOf<FormatError>([&] { range.ReadExact(two); }).find("shown"), std::string::npos);
+  {
+    File out(dir / "out", File::Mode::CreateTruncate);
+    range.CopyRangeTo(out, 1, 2);
+    EXPECT_THROW(range.CopyRangeTo(out, 3, 2), FormatError);
+  }
+  EXPECT_EQ(test::ReadText(dir / "out"), "45");
+  EXPECT_THROW(File::OpenRange(dir / "whole", 8, 3, "shown"), FormatError);
+
+  // A game file left inside another loads from there and takes the range's length.
+  GameFile packed(dir / "nowhere");
+  packed.packedIn = ContentRange{dir / "whole", 3, 4};
+  packed.Load();
+  EXPECT_EQ(packed.size, 4);
+  EXPECT_EQ(test::ToText(packed.OpenContent().ReadAtMost(0, 4)), "3456");
+}
+
 }  // namespace
 }  // namespace velkor
