@@ -185,7 +185,7 @@ int VivArchive::Load() {
     if (openPacked) {
       OpenPacked(folder);
     } else {
-      Unpack(archive, folder);
+      Unpack(archive, folder, created);
     }
   } catch (const std::exception&) {
     AbandonWorkingFolder(folder, created, removeFolder);
@@ -199,10 +199,12 @@ int VivArchive::Load() {
 // once (small members that lie together are read in one go, larger ones are copied by the
 // kernel where it can); what the member's kind reads of it afterwards is all that is read
 // again.
-void VivArchive::Unpack(File& archive, const std::string& folder) {
+void VivArchive::Unpack(File& archive, const std::string& folder, bool newFolder) {
   // A folder that existed before may hold links where members go: refused before the
-  // first byte is written.
+  // first byte is written. (A folder made just now holds nothing, and a link put there
+  // meanwhile is still never written through: files are created without following one.)
   for (const VivEntry& entry : entries) {
+    if (newFolder) break;
     const std::string memberPath = platform::JoinPath(folder, entry.name);
     RefuseLinkInTheWay(memberPath);
     const std::string lower = LowerCaseAscii(entry.name);

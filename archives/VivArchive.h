@@ -66,7 +66,7 @@ class VivArchive : public GameFile {
 
  private:
   void ForEachDirectoryPiece(const std::function<void(ByteView)>& take) const;
-  void Unpack(File& archive, const std::string& folder);
+  void Unpack(File& archive, const std::string& folder, bool newFolder);
   void OpenPacked(const std::string& folder);
   GameFile& OpenMember(const std::string& memberPath, const ContentRange* packedIn);
 

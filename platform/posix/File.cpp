@@ -34,7 +34,9 @@ Opened OpenRegular(const std::string& path, int flags) {
     ::close(fd);
     return {-1, error, error == ENXIO ? kNotRegular : Reason(error), 0};
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // F_SETFL changes only the status flags (O_NONBLOCK among them) and ignores the access
+  // mode and creation flags: `flags` as opened, less O_NONBLOCK, without asking for them.
+  ::fcntl(fd, F_SETFL, flags);
   return {fd, 0, {}, static_cast<std::uint64_t>(st.st_size)};
 }
 
