@@ -78,18 +78,22 @@ int VivArchive::BuildDirectory() {
   if (members.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
     throw CommandError("cannot pack '" + path + "': too many members for a VIV archive");
 
+  std::vector<VivEntry> built(members.size());
   std::int64_t directoryEnd = kVivHeaderSize;
-  for (const GameFile* member : members) directoryEnd += static_cast<std::int64_t>(member->GetFileName().size()) + 9;
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    built[i].name = members[i]->GetFileName();
+    directoryEnd += static_cast<std::int64_t>(built[i].name.size()) + 9;
+  }
 
-  std::vector<VivEntry> built;
-  built.reserve(members.size());
   std::int64_t next = directoryEnd;
-  for (GameFile* member : members) {
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    GameFile* member = members[i];
     member->SaveAs(member->path);
     if (next > kLargestArchive)
       throw CommandError("cannot pack '" + path + "': the archive would be larger than the " +
                          std::to_string(kLargestArchive) + " bytes a VIV archive can address");
-    built.push_back({static_cast<std::int32_t>(next), member->size, member->GetFileName()});
+    built[i].offset = static_cast<std::int32_t>(next);
+    built[i].length = member->size;
     next += member->size;
   }
   if (next > kLargestArchive)
@@ -114,9 +118,9 @@ int VivArchive::SaveAs(std::string p) {
 
   // Each entry's bytes are its member's content (OpenContent: the member's file in the
   // working folder, its range in another archive, or the original of a FileCopy),
-  // whatever p is. A member file that is
-  // missing or shorter than its entry fails the save; the archive then never appears. An
-  // archive that already holds exactly these bytes is left alone.
+  // whatever p is. A member file that is missing or shorter than its entry fails the
+  // save; the archive then never appears. An archive that already holds exactly these
+  // bytes is left alone.
   ContentComparison existing(p, static_cast<std::uint64_t>(archiveSize));
   if (existing.Matches()) {
     ForEachDirectoryPiece([&](ByteView piece) { existing.Expect(piece); });

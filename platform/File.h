@@ -10,6 +10,7 @@ namespace velkor {
 
 namespace platform {
 class Folder;
+class FolderFiles;
 }
 
 // An open file, closed when the object goes away. Every failure raises FileError naming
@@ -73,6 +74,7 @@ class File {
 
  private:
   friend class platform::Folder;
+  friend class platform::FolderFiles;
 #ifdef _WIN32
   using NativeHandle = void*;
 #else

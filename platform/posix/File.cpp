@@ -9,6 +9,9 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/FolderFiles.h"
+#include "platform/Paths.h"
+
 namespace velkor {
 namespace {
 
@@ -23,10 +26,11 @@ struct Opened {
   std::uint64_t length = 0;
 };
 
-// Opens `path` with `flags`. O_NONBLOCK keeps a FIFO without a writer (or reader) from
-// blocking the open; anything that turns out not to be a regular file is closed again.
-Opened OpenRegular(const std::string& path, int flags) {
-  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+// Opens `path` (relative to the folder `at`) with `flags`. O_NONBLOCK keeps a FIFO without
+// a writer (or reader) from blocking the open; anything that turns out not to be a regular
+// file is closed again.
+Opened OpenRegular(const std::string& path, int flags, int at = AT_FDCWD) {
+  const int fd = ::openat(at, path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) return {-1, errno, errno == ENXIO ? kNotRegular : Reason(errno), 0};
   struct stat st {};
   const int error = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
@@ -102,12 +106,48 @@ std::optional<File> File::OpenForReadingIfPossible(const std::string& path) {
   return File(path, opened.fd, opened.length);
 }
 
-std::uint64_t File::LengthOf(const std::string& path) {
+namespace {
+
+// File::LengthOf of `name` relative to the folder `at`; messages name the path that
+// `shownAs()` gives, which is only worked out for a message.
+template <class ShownAs>
+std::uint64_t LengthAt(int at, const std::string& name, const ShownAs& shownAs) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) throw FileError(path, "open", Reason(errno));
-  if (S_ISDIR(st.st_mode)) throw FileError(path, "open", Reason(EISDIR));
-  if (!S_ISREG(st.st_mode)) throw FileError(path, "open", kNotRegular);
+  if (::fstatat(at, name.c_str(), &st, 0) != 0) {
+    const int error = errno;
+    throw FileError(shownAs(), "open", Reason(error));
+  }
+  if (S_ISDIR(st.st_mode)) throw FileError(shownAs(), "open", Reason(EISDIR));
+  if (!S_ISREG(st.st_mode)) throw FileError(shownAs(), "open", kNotRegular);
   return static_cast<std::uint64_t>(st.st_size);
+}
+
+}  // namespace
+
+std::uint64_t File::LengthOf(const std::string& path) {
+  return LengthAt(AT_FDCWD, path, [&] { return path; });
+}
+
+platform::FolderFiles::FolderFiles(std::string folder)
+    : folder_(std::move(folder)), fd_(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+platform::FolderFiles::~FolderFiles() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::string platform::FolderFiles::PathOf(const std::string& name) const { return JoinPath(folder_, name); }
+
+std::uint64_t platform::FolderFiles::LengthOf(const std::string& name) const {
+  if (fd_ < 0) return File::LengthOf(PathOf(name));
+  return LengthAt(fd_, name, [&] { return PathOf(name); });
+}
+
+File platform::FolderFiles::Open(const std::string& name) const {
+  if (fd_ < 0) return File(PathOf(name), File::Mode::Read);
+  std::string path = PathOf(name);
+  const Opened opened = OpenRegular(name, O_RDONLY, fd_);
+  if (opened.fd < 0) throw FileError(path, "open", opened.reason);
+  return File(std::move(path), opened.fd, opened.length);
 }
 
 std::uint64_t File::Length() const {

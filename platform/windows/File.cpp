@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "base/Errors.h"
+#include "platform/FolderFiles.h"
+#include "platform/Paths.h"
 #include "platform/windows/Win32.h"
 
 namespace velkor {
@@ -129,6 +131,16 @@ std::optional<File> File::OpenForReadingIfPossible(const std::string& path) {
 }
 
 std::uint64_t File::LengthOf(const std::string& path) { return File(path, Mode::Read).Length(); }
+
+platform::FolderFiles::FolderFiles(std::string folder) : folder_(std::move(folder)) {}
+
+platform::FolderFiles::~FolderFiles() = default;
+
+std::string platform::FolderFiles::PathOf(const std::string& name) const { return JoinPath(folder_, name); }
+
+std::uint64_t platform::FolderFiles::LengthOf(const std::string& name) const { return File::LengthOf(PathOf(name)); }
+
+File platform::FolderFiles::Open(const std::string& name) const { return File(PathOf(name), File::Mode::Read); }
 
 std::uint64_t File::Length() const {
   if (readLength_) return *readLength_;
