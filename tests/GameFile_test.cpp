@@ -82,6 +82,20 @@ TEST(GameFile, ARangeOfAFileReadsAsAFileOfItsOwn) {
   EXPECT_EQ(test::ReadText(dir / "out"), "45");
   EXPECT_THROW(File::OpenRange(dir / "whole", 8, 3, "shown"), FormatError);
 
+  // Big copies from anywhere in a range, whatever way the kernel is asked to copy.
+  Bytes big(1100000);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 7 % 251);
+  test::WriteBytes(dir / "big", big);
+  for (const std::uint64_t from : {0, 4093}) {  // from 3 and from 4096 in the file
+    File source = File::OpenRange(dir / "big", 3, big.size() - 3, "big");
+    {
+      File out(dir / "out", File::Mode::CreateTruncate);
+      source.CopyRangeTo(out, from, big.size() - 3 - from);
+    }
+    EXPECT_EQ(test::ReadBytes(dir / "out"), Bytes(big.begin() + 3 + static_cast<std::ptrdiff_t>(from), big.end()))
+        << from;
+  }
+
   // A game file left inside another loads from there and takes the range's length.
   GameFile packed(dir / "nowhere");
   packed.packedIn = ContentRange{dir / "whole", 3, 4};
