@@ -52,21 +52,21 @@ void PackFolder(const std::string& folderPath) {
   // byte order, so packing the same folder twice gives the same archive on every system.
   // The entries are sorted through pointers: moving the entries themselves (two names each)
   // cost more than all the rest of packing a folder of small files.
-  const std::vector<platform::FolderEntry> listing = platform::ListFolder(folder);
+  std::vector<platform::FolderEntry> listing = platform::ListFolder(folder);
   const auto files = std::make_shared<const platform::FolderFiles>(folder);
-  std::vector<const platform::FolderEntry*> sorted;
+  std::vector<platform::FolderEntry*> sorted;
   sorted.reserve(listing.size());
-  for (const auto& entry : listing) sorted.push_back(&entry);
+  for (auto& entry : listing) sorted.push_back(&entry);
   std::sort(sorted.begin(), sorted.end(), [](const auto* a, const auto* b) { return a->name < b->name; });
-  for (const platform::FolderEntry* listed : sorted) {
-    const platform::FolderEntry& entry = *listed;
+  for (platform::FolderEntry* listed : sorted) {
+    platform::FolderEntry& entry = *listed;
     if (entry.isFolder || entry.name.front() == '.') continue;
     // Reading a FIFO would wait for a writer, a device might never end.
     if (entry.isSpecial) {
       platform::ReportWarning("skipping '" + entry.fullPath + "': it is not a regular file (a FIFO, socket or device)");
       continue;
     }
-    auto member = std::make_unique<FolderMember>(files, entry.name, entry.fullPath);
+    auto member = std::make_unique<FolderMember>(files, std::move(entry.name), std::move(entry.fullPath));
     member->Load();
     archive.members.push_back(&KeepUntilEndOfRun(std::move(member)));
   }
