@@ -3,6 +3,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "archives/MemberCopy.h"
@@ -220,7 +221,10 @@ void VivArchive::Unpack(File& archive, const std::string& folder, bool newFolder
   for (const VivEntry& entry : entries) {
     const std::string memberPath = platform::JoinPath(folder, entry.name);
     {
-      File out = into.CreateFileInside(entry.name);
+      // In a folder made just now a member is a new file (unless an earlier entry had its
+      // name), which needs none of the checks that a name found in the way does.
+      std::optional<File> created = newFolder ? into.CreateNewFileInside(entry.name) : std::nullopt;
+      File out = created ? std::move(*created) : into.CreateFileInside(entry.name);
       reader.CopyTo(entry, out);
       out.Close();
     }

@@ -27,6 +27,17 @@ Folder::~Folder() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+std::optional<File> Folder::CreateNewFileInside(const std::string& name) {
+  const std::string path = JoinPath(path_, name);
+  if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+    throw FileError(path, "create", "it is not a plain file name");
+  // O_EXCL: never an existing file, FIFO or link (a link of that name counts as existing).
+  const int fd = ::openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd >= 0) return File(path, fd, std::nullopt);
+  if (errno == EEXIST) return std::nullopt;
+  throw FileError(path, "create", std::strerror(errno));
+}
+
 File Folder::CreateFileInside(const std::string& name) {
   const std::string path = JoinPath(path_, name);
   if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
