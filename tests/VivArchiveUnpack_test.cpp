@@ -122,6 +122,11 @@ TEST(VivArchiveUnpack, AFailingUnpackRemovesTheFolderItMadeAndLeavesAFileInTheWa
   test::WriteBytes(dir / "car.viv", BuildViv({{"a", ToBytes("1")}}));
   EXPECT_THROW(VivArchive(dir / "car.viv", &OpenGameFile).Load(), FileError);
   EXPECT_EQ(test::ReadText(dir / "car"), "mine");
+  // In a folder of its own making too, a later entry of the same name wins.
+  test::WriteBytes(dir / "two.viv", BuildViv({{"a", ToBytes("1")}, {"a", ToBytes("22")}}));
+  VivArchive two(dir / "two.viv", &OpenGameFile);
+  two.Load();
+  EXPECT_EQ(test::ReadText(dir / "two/a"), "22");
 }
 
 }  // namespace
