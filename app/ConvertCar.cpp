@@ -14,6 +14,8 @@
 #include "base/Text.h"
 #include "carp/Carp3File.h"
 #include "carp/Carp4File.h"
+#include "files/AtomicOutput.h"
+#include "files/FileCopy.h"
 #include "files/GameFile.h"
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
@@ -102,7 +104,15 @@ class CarConversion {
   // Converts the car and writes the output archive; `beforeReplacing` runs just before an
   // existing archive with other bytes is replaced.
   void Run(std::function<void(const std::string&)> beforeReplacing) {
+    // Both working folders are deleted at the end, so the files written there need no
+    // temporary files (CheckBeforeStart made sure that neither existed).
+    const ScratchFolder inputScratch(inputFolder_);
+    const ScratchFolder outputScratch(outputFolder_);
+    // The input's members are only read: they stay in the input archive, and are read
+    // from there (each is still opened as its kind, with the same warnings).
     auto& input = objects_.Add(std::make_unique<VivArchive>(archivePath_, &OpenGameFile));
+    input.openPacked = &OpenPackedGameFile;
+    input_ = &input;
     output_ = &objects_.Add(std::make_unique<VivArchive>(outputPath_, &OpenGameFile));
     input.Load();
     output_->Reset();
@@ -136,26 +146,34 @@ class CarConversion {
     return path;
   }
 
-  // An unpacked input file; on POSIX its name is matched ignoring case.
-  std::string In(const std::string& name) const {
-    return platform::ResolveInGameFolder(inputFolder_ + platform::kPathSeparator, name);
+  // The input's member `name`, or nullptr. The member that unpacking would have left
+  // under that name: the last of that name; when there is none, the last whose name
+  // differs only in case (which the file system of Windows, or the name matching
+  // on POSIX, would have found).
+  const GameFile* In(const std::string& name) const {
+    const auto& members = input_->members;
+    if (!platform::kWindows) {
+      for (auto at = members.rbegin(); at != members.rend(); ++at)
+        if ((*at)->GetFileName() == name) return *at;
+    }
+    for (auto at = members.rbegin(); at != members.rend(); ++at)
+      if (SameIgnoringCase((*at)->GetFileName(), name)) return *at;
+    return nullptr;
   }
-  std::string RequiredIn(const std::string& name) const {
-    const std::string path = In(name);
-    if (!FileExists(path)) throw CommandError("the car '" + archivePath_ + "' has no " + name + ", which a car needs");
-    return path;
+
+  // An object of class T on the input's member `name`, which a car needs, loaded from
+  // the input archive.
+  template <class T>
+  T& LoadRequiredIn(const std::string& name) {
+    const GameFile* member = In(name);
+    if (member == nullptr) throw CommandError("the car '" + archivePath_ + "' has no " + name + ", which a car needs");
+    T& object = objects_.Add(std::make_unique<T>(member->path));
+    object.packedIn = member->packedIn;
+    object.Load();
+    return object;
   }
+
   std::string Out(const std::string& name) const { return platform::JoinPath(outputFolder_, name); }
-  // Out(name), for a file about to be written from bytes already in memory or from a file
-  // elsewhere. The input and output archives share their working folder when their names
-  // differ only in the last character, so an unpacked input file may be there: it is
-  // removed first, because replacing a file that holds data makes some file systems write
-  // the new one to disk at once, although the whole folder is deleted at the end.
-  std::string NewOut(const std::string& name) const {
-    const std::string path = Out(name);
-    platform::RemoveFile(path);
-    return path;
-  }
 
   template <class T>
   T& AddMember(const std::string& name) {
@@ -165,15 +183,24 @@ class CarConversion {
     return member;
   }
 
-  void AddReferenceCopy(const std::string& name) {
-    CopyFile(Reference(name), NewOut(name));
-    AddMember<GameFile>(name);
+  // A member `name` with the bytes of the file `original`, packed from there.
+  void AddCopy(const std::string& name, const std::string& original) {
+    GameFile& member = objects_.Add(std::make_unique<FileCopy>(Out(name), original));
+    member.Load();
+    output_->members.push_back(&member);
   }
 
+  // A reference file that the output holds as it is: packed straight from the reference
+  // folder.
+  void AddReferenceCopy(const std::string& name) { AddCopy(name, Reference(name)); }
+
+  // The input's images, packed byte for byte from the input archive.
   void AddFrontEndImages() {
     auto& images = objects_.Add(std::make_unique<FshFile>(Out("fedata.fsh")));
-    if (!FileExists(In("fedata.fsh"))) return;
-    CopyFile(In("fedata.fsh"), images.path);
+    images.unpackImages = false;
+    const GameFile* input = In("fedata.fsh");
+    if (input == nullptr) return;
+    images.packedIn = input->packedIn;
     images.Load();
     output_->members.push_back(&images);
   }
@@ -185,14 +212,16 @@ class CarConversion {
     for (std::string_view language : kFrontEndLanguages) {
       const std::string name = FrontEndFileName(language);
       auto& converted = objects_.Add(std::make_unique<Target>(Out(name)));
-      if (!FileExists(In(name))) continue;
+      const GameFile* input = In(name);
+      if (input == nullptr) continue;
       {
-        Source source(In(name));
+        Source source(input->path);
+        source.packedIn = input->packedIn;
         source.Load();
         if constexpr (std::is_same_v<Target, FeData3File>) {
-          source.ConvertTo3(NewOut(name));
+          source.ConvertTo3(Out(name));
         } else {
-          source.ConvertTo4(NewOut(name));
+          source.ConvertTo4(Out(name));
         }
       }
       converted.Load();
@@ -203,25 +232,22 @@ class CarConversion {
   void ToNfs3() {
     int variant = 0;
     for (int n = 3; n >= 1 && variant == 0; --n)
-      if (FileExists(In("car" + std::to_string(n) + ".fce"))) variant = n;
+      if (In("car" + std::to_string(n) + ".fce") != nullptr) variant = n;
     const std::string suffix = variant == 0 ? "" : std::to_string(variant);
 
-    auto& performance = objects_.Add(std::make_unique<Carp4File>(RequiredIn("carp" + suffix + ".txt")));
-    performance.Load();
-    performance.ConvertTo3(NewOut("carp.txt"));
+    auto& performance = LoadRequiredIn<Carp4File>("carp" + suffix + ".txt");
+    performance.ConvertTo3(Out("carp.txt"));
     AddMember<Carp3File>("carp.txt");
 
-    auto& model = objects_.Add(std::make_unique<Fce4File>(RequiredIn("car" + suffix + ".fce")));
-    model.Load();
-    model.ConvertTo3(NewOut("car.fce"), 0);
-    model.ConvertTo3(NewOut("card.fce"), 1);
+    auto& model = LoadRequiredIn<Fce4File>("car" + suffix + ".fce");
+    model.ConvertTo3(Out("car.fce"), 0);
+    model.ConvertTo3(Out("card.fce"), 1);
     AddMember<Fce3File>("car.fce");
     AddMember<Fce3File>("card.fce");
 
-    auto& texture = objects_.Add(std::make_unique<TgaFile>(RequiredIn("car" + suffix + "00.tga")));
-    texture.Load();
+    auto& texture = LoadRequiredIn<TgaFile>("car" + suffix + "00.tga");
     texture.FlipVertical();
-    texture.SaveAs(NewOut("car00.tga"));
+    texture.SaveAs(Out("car00.tga"));
     AddMember<TgaFile>("car00.tga");
 
     AddReferenceCopy("dash.qfs");
@@ -231,30 +257,27 @@ class CarConversion {
   }
 
   void ToNfs4() {
-    Carp3File& performance = objects_.Add(std::make_unique<Carp3File>(RequiredIn("carp.txt")));
-    performance.Load();
-    performance.ConvertTo4(NewOut("carp.txt"));
-    for (const char* copy : {"carp1.txt", "carp2.txt", "carp3.txt"}) CopyFile(Out("carp.txt"), NewOut(copy));
-    for (const char* name : {"carp.txt", "carp1.txt", "carp2.txt", "carp3.txt"}) AddMember<Carp4File>(name);
+    auto& performance = LoadRequiredIn<Carp3File>("carp.txt");
+    performance.ConvertTo4(Out("carp.txt"));
+    AddMember<Carp4File>("carp.txt");
+    for (const char* copy : {"carp1.txt", "carp2.txt", "carp3.txt"}) AddCopy(copy, Out("carp.txt"));
 
-    auto& model = objects_.Add(std::make_unique<Fce3File>(RequiredIn("car.fce")));
-    model.Load();
-    model.ConvertTo4(NewOut("car.fce"));
-    for (const char* copy : {"car1.fce", "car2.fce", "car3.fce"}) CopyFile(Out("car.fce"), NewOut(copy));
-    for (const char* name : {"car.fce", "car1.fce", "car2.fce", "car3.fce"}) AddMember<Fce4File>(name);
+    auto& model = LoadRequiredIn<Fce3File>("car.fce");
+    model.ConvertTo4(Out("car.fce"));
+    AddMember<Fce4File>("car.fce");
+    for (const char* copy : {"car1.fce", "car2.fce", "car3.fce"}) AddCopy(copy, Out("car.fce"));
 
-    auto& texture = objects_.Add(std::make_unique<TgaFile>(RequiredIn("car00.tga")));
-    texture.Load();
+    auto& texture = LoadRequiredIn<TgaFile>("car00.tga");
     texture.FlipVertical();
-    texture.SaveAs(NewOut("car00.tga"));
-    for (const char* copy : {"car100.tga", "car200.tga", "car300.tga"}) CopyFile(Out("car00.tga"), NewOut(copy));
-    for (const char* name : {"car00.tga", "car100.tga", "car200.tga", "car300.tga"}) AddMember<TgaFile>(name);
+    texture.SaveAs(Out("car00.tga"));
+    AddMember<TgaFile>("car00.tga");
+    for (const char* copy : {"car100.tga", "car200.tga", "car300.tga"}) AddCopy(copy, Out("car00.tga"));
 
-    CopyFile(Reference("dash.fsh"), NewOut("dash.fsh"));
-    AddMember<FshFile>("dash.fsh");
-    CopyFile(Reference("dash.fce"), NewOut("dash.fce"));
+    // An FSH file is packed byte for byte, never read for its images.
+    AddReferenceCopy("dash.fsh");
+    CopyFile(Reference("dash.fce"), Out("dash.fce"));
     AddMember<Fce4File>("dash.fce");
-    CopyFile(Reference("dash00.tga"), NewOut("dash00.tga"));
+    CopyFile(Reference("dash00.tga"), Out("dash00.tga"));
     AddMember<TgaFile>("dash00.tga");
 
     AddFrontEndImages();
@@ -270,6 +293,7 @@ class CarConversion {
   std::string outputPath_;
   std::string referenceFolder_;
   ObjectStack objects_;
+  VivArchive* input_ = nullptr;
   VivArchive* output_ = nullptr;
 };
 

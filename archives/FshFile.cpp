@@ -40,16 +40,21 @@ FshFile::FshFile(std::string p) : GameFile(std::move(p)) { typeTag = "FSH"; }
 
 FshFile::~FshFile() {
   const std::string folder = WorkingFolder();
-  if (removeFolder && IsUsableWorkingFolder(folder)) DeleteFolderTree(folder);
+  if (unpackImages && removeFolder && IsUsableWorkingFolder(folder)) DeleteFolderTree(folder);
 }
 
 std::string FshFile::WorkingFolder() const { return DropLastCharacters(path, 4); }
 
 int FshFile::Load() {
-  File fsh(path, File::Mode::Read);
+  images.clear();
+  if (!unpackImages) {
+    // Refused as unpacking would refuse it, so that no name fails only some workflows.
+    CheckWorkingFolderName(WorkingFolder(), path);
+    return GameFile::Load();
+  }
+  File fsh = OpenContent();
   const std::uint64_t length = fsh.Length();
   size = CheckedFileSize(path, length);
-  images.clear();
 
   const std::string folder = WorkingFolder();
   const bool created = ProvideWorkingFolder(folder, path);

@@ -38,7 +38,8 @@ class FshImage : public GameFile {
 class FshFile : public GameFile {
  public:
   explicit FshFile(std::string path);
-  // Deletes the working folder with everything in it while `removeFolder` is true.
+  // Deletes the working folder with everything in it while `removeFolder` and
+  // `unpackImages` are true.
   ~FshFile() override;
 
   int Load() override;
@@ -47,6 +48,9 @@ class FshFile : public GameFile {
 
   // Not owned: the images live until the end of the run.
   std::vector<FshImage*> images;
+  // When false, Load only takes the file's length: no folder, no images (for a workflow
+  // that packs the file again as it is and never looks at its images).
+  bool unpackImages = true;
   bool removeFolder = true;
   void KeepUnpackedFolder() override { removeFolder = false; }
 

@@ -23,13 +23,18 @@ std::uint64_t EndOf(const VivEntry& entry) {
 
 BatchedOutput::BatchedOutput(File& out) : out_(out) {}
 
+std::uint8_t* BatchedOutput::Room() {
+  if (!buffer_) buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize);
+  return buffer_.get() + used_;
+}
+
 void BatchedOutput::Append(ByteView bytes) {
-  if (buffer_.size() + bytes.size() > kBufferSize) Flush();
+  if (used_ + bytes.size() > kBufferSize) Flush();
   if (bytes.size() > kBufferSize) {
     out_.Write(bytes);
   } else {
-    if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize);
-    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+    std::copy(bytes.begin(), bytes.end(), Room());
+    used_ += bytes.size();
   }
 }
 
@@ -41,17 +46,15 @@ void BatchedOutput::AppendFileStart(File& member, std::uint64_t length) {
   }
   if (length > member.Length())
     throw FormatError(member.Path(), 0, "truncated: " + std::to_string(length) + " bytes expected");
-  if (buffer_.size() + length > kBufferSize) Flush();
-  if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize);
-  const std::size_t at = buffer_.size();
-  buffer_.resize(at + static_cast<std::size_t>(length));
-  member.ReadExact(MutableByteView(buffer_.data() + at, static_cast<std::size_t>(length)));
+  if (used_ + length > kBufferSize) Flush();
+  member.ReadExact(MutableByteView(Room(), static_cast<std::size_t>(length)));
+  used_ += static_cast<std::size_t>(length);
 }
 
 void BatchedOutput::Flush() {
-  if (buffer_.empty()) return;
-  out_.Write(buffer_);
-  buffer_.clear();
+  if (used_ == 0) return;
+  out_.Write(ByteView(buffer_.get(), used_));
+  used_ = 0;
 }
 
 EntryReader::EntryReader(File& archive, const std::vector<VivEntry>& entries) : archive_(archive), entries_(entries) {}

@@ -6,6 +6,7 @@
 // instead, and large ones are still copied by the kernel (File::CopyRangeTo).
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "archives/VivDirectory.h"
@@ -27,8 +28,12 @@ class BatchedOutput {
   void Flush();
 
  private:
+  std::uint8_t* Room();  // the buffer's free part, the buffer made on first use
+
   File& out_;
-  Bytes buffer_;
+  // Not zeroed when made: every byte is read or copied into it before it is written out.
+  std::unique_ptr<std::uint8_t[]> buffer_;
+  std::size_t used_ = 0;
 };
 
 // Writes entries of an archive into files of their own. Runs of small entries that lie

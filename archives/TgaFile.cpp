@@ -30,7 +30,7 @@ int TgaFile::Reset() {
 }
 
 int TgaFile::Load() {
-  File file(path, File::Mode::Read);
+  File file = OpenContent();
   const std::uint64_t length = file.Length();
   const std::int32_t fileSize = CheckedFileSize(path, length);
 

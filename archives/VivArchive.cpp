@@ -3,6 +3,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "archives/MemberCopy.h"
@@ -25,20 +26,21 @@ constexpr std::array<std::uint8_t, 4> kBigfMagic = {'B', 'I', 'G', 'F'};
 constexpr std::size_t kDirectoryChunk = 64 * 1024;
 constexpr std::int64_t kLargestArchive = std::numeric_limits<std::int32_t>::max();
 
-// Opens an unpacked member as an object of its kind. A member whose own kind cannot read
-// it (a broken image, model or text) stays a plain file: unpacking goes on, and a
+// Opens a member (unpacked, or left at `packedIn`) as an object of its kind. A member
+// whose own kind cannot read it (a broken image, model or text) stays a plain file: unpacking goes on, and a
 // workflow that needs the file fails when it reads it. Nested archives were checked with
 // their parent, so a format error from one is not expected and passes on.
 }  // namespace
 
-GameFile& VivArchive::OpenMember(const std::string& memberPath) {
+GameFile& VivArchive::OpenMember(const std::string& memberPath, const ContentRange* packedIn) {
   try {
-    return KeepUntilEndOfRun(openMember_(memberPath));
+    return KeepUntilEndOfRun(packedIn ? openPacked(memberPath, *packedIn) : openMember_(memberPath));
   } catch (const FormatError& e) {
     if (EndsWith(LowerCaseAscii(memberPath), ".viv")) throw;
     platform::ReportWarning(std::string(e.what()) + "; kept as a plain file");
   }
   auto plain = std::make_unique<GameFile>(memberPath);
+  if (packedIn) plain->packedIn = *packedIn;
   plain->Load();
   return KeepUntilEndOfRun(std::move(plain));
 }
@@ -77,18 +79,22 @@ int VivArchive::BuildDirectory() {
   if (members.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
     throw CommandError("cannot pack '" + path + "': too many members for a VIV archive");
 
+  std::vector<VivEntry> built(members.size());
   std::int64_t directoryEnd = kVivHeaderSize;
-  for (const GameFile* member : members) directoryEnd += static_cast<std::int64_t>(member->GetFileName().size()) + 9;
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    built[i].name = members[i]->GetFileName();
+    directoryEnd += static_cast<std::int64_t>(built[i].name.size()) + 9;
+  }
 
-  std::vector<VivEntry> built;
-  built.reserve(members.size());
   std::int64_t next = directoryEnd;
-  for (GameFile* member : members) {
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    GameFile* member = members[i];
     member->SaveAs(member->path);
     if (next > kLargestArchive)
       throw CommandError("cannot pack '" + path + "': the archive would be larger than the " +
                          std::to_string(kLargestArchive) + " bytes a VIV archive can address");
-    built.push_back({static_cast<std::int32_t>(next), member->size, member->GetFileName()});
+    built[i].offset = static_cast<std::int32_t>(next);
+    built[i].length = member->size;
     next += member->size;
   }
   if (next > kLargestArchive)
@@ -111,15 +117,16 @@ int VivArchive::SaveAs(std::string p) {
                          ", which VIV archives cannot hold safely");
   }
 
-  // The members' files in the working folder of this archive's own path, whatever p is.
-  // A member file that is missing or shorter than its entry fails the save; the archive
-  // then never appears. An archive that already holds exactly these bytes is left alone.
-  const std::string folder = WorkingFolder();
+  // Each entry's bytes are its member's content (OpenContent: the member's file in the
+  // working folder, its range in another archive, or the original of a FileCopy),
+  // whatever p is. A member file that is missing or shorter than its entry fails the
+  // save; the archive then never appears. An archive that already holds exactly these
+  // bytes is left alone.
   ContentComparison existing(p, static_cast<std::uint64_t>(archiveSize));
   if (existing.Matches()) {
     ForEachDirectoryPiece([&](ByteView piece) { existing.Expect(piece); });
     for (std::size_t i = 0; i < entries.size() && existing.Matches(); ++i) {
-      File member(platform::JoinPath(folder, entries[i].name), File::Mode::Read);
+      File member = members[i]->OpenContent();
       existing.ExpectFrom(member, static_cast<std::uint64_t>(entries[i].length));
     }
     if (existing.Matches()) {
@@ -132,9 +139,9 @@ int VivArchive::SaveAs(std::string p) {
   out.BeforeReplacing(beforeReplacing);
   BatchedOutput batch(out.file());
   ForEachDirectoryPiece([&](ByteView piece) { batch.Append(piece); });
-  for (const VivEntry& entry : entries) {
-    File member(platform::JoinPath(folder, entry.name), File::Mode::Read);
-    batch.AppendFileStart(member, static_cast<std::uint64_t>(entry.length));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    File member = members[i]->OpenContent();
+    batch.AppendFileStart(member, static_cast<std::uint64_t>(entries[i].length));
   }
   batch.Flush();
   out.Commit();
@@ -161,7 +168,7 @@ void VivArchive::ForEachDirectoryPiece(const std::function<void(ByteView)>& take
 }
 
 int VivArchive::Load() {
-  File archive(path, File::Mode::Read);
+  File archive = OpenContent();
   const std::uint64_t length = archive.Length();
   size = CheckedFileSize(path, length);
 
@@ -180,7 +187,11 @@ int VivArchive::Load() {
   const std::string folder = WorkingFolder();
   const bool created = ProvideWorkingFolder(folder, path);
   try {
-    Unpack(archive, folder);
+    if (openPacked) {
+      OpenPacked(folder);
+    } else {
+      Unpack(archive, folder, created);
+    }
   } catch (const std::exception&) {
     AbandonWorkingFolder(folder, created, removeFolder);
     throw;
@@ -193,10 +204,12 @@ int VivArchive::Load() {
 // once (small members that lie together are read in one go, larger ones are copied by the
 // kernel where it can); what the member's kind reads of it afterwards is all that is read
 // again.
-void VivArchive::Unpack(File& archive, const std::string& folder) {
+void VivArchive::Unpack(File& archive, const std::string& folder, bool newFolder) {
   // A folder that existed before may hold links where members go: refused before the
-  // first byte is written.
+  // first byte is written. (A folder made just now holds nothing, and a link put there
+  // meanwhile is still never written through: files are created without following one.)
   for (const VivEntry& entry : entries) {
+    if (newFolder) break;
     const std::string memberPath = platform::JoinPath(folder, entry.name);
     RefuseLinkInTheWay(memberPath);
     const std::string lower = LowerCaseAscii(entry.name);
@@ -208,11 +221,26 @@ void VivArchive::Unpack(File& archive, const std::string& folder) {
   for (const VivEntry& entry : entries) {
     const std::string memberPath = platform::JoinPath(folder, entry.name);
     {
-      File out = into.CreateFileInside(entry.name);
+      // In a folder made just now a member is a new file (unless an earlier entry had its
+      // name), which needs none of the checks that a name found in the way does.
+      std::optional<File> created = newFolder ? into.CreateNewFileInside(entry.name) : std::nullopt;
+      File out = created ? std::move(*created) : into.CreateFileInside(entry.name);
       reader.CopyTo(entry, out);
       out.Close();
     }
-    members.push_back(&OpenMember(memberPath));
+    members.push_back(&OpenMember(memberPath, nullptr));
+  }
+}
+
+// Members left in the archive read their bytes from the file that holds it (which is
+// the archive itself, or, for a nested archive left packed too, the outer one).
+void VivArchive::OpenPacked(const std::string& folder) {
+  const ContentRange whole = packedIn ? *packedIn : ContentRange{path, 0, static_cast<std::uint64_t>(size)};
+  members.reserve(entries.size());
+  for (const VivEntry& entry : entries) {
+    const ContentRange range{whole.file, whole.offset + static_cast<std::uint64_t>(entry.offset),
+                             static_cast<std::uint64_t>(entry.length)};
+    members.push_back(&OpenMember(platform::JoinPath(folder, entry.name), &range));
   }
 }
 

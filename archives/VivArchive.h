@@ -12,10 +12,14 @@
 
 namespace velkor {
 
+// Makes the object of the right kind for a file whose bytes lie at `packedIn` (a member
+// left in its archive) and loads it from there.
+using PackedFileOpener = std::unique_ptr<GameFile> (*)(std::string path, const ContentRange& packedIn);
+
 // A VIV archive: a 16-byte header, a directory of named entries and the entries' bytes,
 // all integers big-endian. The archive is never edited in place: Load unpacks it into
 // its working folder (the path less its last four characters) and SaveAs packs the
-// members' files from there.
+// members' files.
 class VivArchive : public GameFile {
  public:
   // `openMember` makes the object of each member that Load unpacks.
@@ -26,12 +30,12 @@ class VivArchive : public GameFile {
   // An empty archive: "BIGF", no entries, 16 bytes.
   int Reset() override;
   // Checks the whole archive, nested archives included, then unpacks every entry into
-  // the working folder and opens each unpacked file as an object of its own kind, which
+  // the working folder (or leaves them packed, see `openPacked`) and opens each unpacked file as an object of its own kind, which
   // lives until the end of the run and is appended to `members`. A member whose own kind
   // cannot read it stays a plain file, with a warning. A refused archive writes nothing.
   int Load() override;
-  // Saves every member, then writes archive p (atomically) from the members' files in
-  // the working folder of this archive's own path.
+  // Saves every member, then writes archive p (atomically) from the members' files
+  // (OpenContent: a member's file in the working folder, or where its bytes lie).
   int SaveAs(std::string p) override;
 
   // Rebuilds the directory from `members`, saving each member first: names are the
@@ -46,6 +50,11 @@ class VivArchive : public GameFile {
   std::int32_t fileCount = 0;
   std::int32_t dataStart = 0;
   std::vector<VivEntry> entries;
+  // When set, Load writes no member files: it opens every member with this straight
+  // from the archive, with the same warnings; each object's `packedIn` says where its
+  // bytes lie and its path is where unpacking would have put it. The working folder is
+  // still made. For a workflow that only reads the members.
+  PackedFileOpener openPacked = nullptr;
   // Not owned: members appended by a caller belong to it; those that Load creates live
   // until the end of the run. Each must outlive the archive's SaveAs.
   std::vector<GameFile*> members;
@@ -57,8 +66,9 @@ class VivArchive : public GameFile {
 
  private:
   void ForEachDirectoryPiece(const std::function<void(ByteView)>& take) const;
-  void Unpack(File& archive, const std::string& folder);
-  GameFile& OpenMember(const std::string& memberPath);
+  void Unpack(File& archive, const std::string& folder, bool newFolder);
+  void OpenPacked(const std::string& folder);
+  GameFile& OpenMember(const std::string& memberPath, const ContentRange* packedIn);
 
   GameFileOpener openMember_;
 };

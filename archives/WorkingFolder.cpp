@@ -19,10 +19,14 @@ void RefuseLinkInTheWay(const std::string& path) {
     throw FileError(path, "unpack to", "a symbolic link is in the way, and unpacking never writes through links");
 }
 
-bool ProvideWorkingFolder(const std::string& folder, const std::string& archivePath) {
+void CheckWorkingFolderName(const std::string& folder, const std::string& archivePath) {
   if (!IsUsableWorkingFolder(folder))
     throw CommandError("cannot unpack '" + archivePath + "': its name leaves no folder name to unpack into ('" +
                        folder + "')");
+}
+
+bool ProvideWorkingFolder(const std::string& folder, const std::string& archivePath) {
+  CheckWorkingFolderName(folder, archivePath);
   RefuseLinkInTheWay(folder);
   if (platform::IsFolder(folder)) return false;
   if (FileExists(folder))

@@ -9,6 +9,10 @@ namespace velkor {
 // it deletes only what the archive unpacked.
 bool IsUsableWorkingFolder(const std::string& folder);
 
+// Raises CommandError unless `folder` can serve as the working folder of `archivePath`
+// (see IsUsableWorkingFolder).
+void CheckWorkingFolderName(const std::string& folder, const std::string& archivePath);
+
 // Raises FileError when `path` is a symbolic link. Unpacking writes only files and folders
 // of its own: a link standing where one of them goes (in a folder that existed before) is
 // never written through.

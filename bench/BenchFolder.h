@@ -1,10 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <random>
 #include <string>
 #include <system_error>
-
-#include "platform/Platform.h"
 
 namespace velkor::bench {
 
@@ -13,7 +12,7 @@ class BenchFolder {
  public:
   explicit BenchFolder(const std::string& name)
       : path_(std::filesystem::temp_directory_path() /
-              ("velkor-" + name + "-" + std::to_string(platform::ProcessId()))) {
+              ("velkor-" + name + "-" + std::to_string(std::random_device{}()))) {
     std::filesystem::create_directories(path_);
   }
   ~BenchFolder() {

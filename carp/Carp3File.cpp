@@ -21,7 +21,7 @@ constexpr std::array<int, kNfs3ParameterCount> kNfs3EntryOrder = [] {
 Carp3File::Carp3File(std::string p) : GameFile(std::move(p)) { typeTag = "CARP3"; }
 
 int Carp3File::Load() {
-  size = LoadPerformanceValues(path, values);
+  size = LoadPerformanceValues(OpenContent(), values);
   return 1;
 }
 

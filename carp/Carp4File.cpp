@@ -24,7 +24,7 @@ constexpr std::array<int, kNfs4ParameterCount> kNfs4EntryOrder = [] {
 Carp4File::Carp4File(std::string p) : GameFile(std::move(p)) { typeTag = "CARP4"; }
 
 int Carp4File::Load() {
-  size = LoadPerformanceValues(path, values);
+  size = LoadPerformanceValues(OpenContent(), values);
   return 1;
 }
 

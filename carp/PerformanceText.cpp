@@ -42,9 +42,8 @@ std::vector<std::size_t> FirstLabelEnds(std::string_view text, std::size_t count
 
 }  // namespace
 
-std::string ReadPerformanceText(const std::string& path) {
-  File file(path, File::Mode::Read);
-  const std::int32_t length = CheckedFileSize(path, file.Length());
+std::string ReadPerformanceText(File file) {
+  const std::int32_t length = CheckedFileSize(file.Path(), file.Length());
   std::string text(static_cast<std::size_t>(length), '\0');
   file.ReadExact(MutableByteView(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
   return text;

@@ -10,10 +10,12 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/File.h"
+
 namespace velkor {
 
-// The whole file at `path` as one text. Its length is checked before anything is allocated.
-std::string ReadPerformanceText(const std::string& path);
+// The whole of `file` as one text. Its length is checked before anything is allocated.
+std::string ReadPerformanceText(File file);
 
 // values[n] becomes the bytes between "(n)" plus the two characters after it and the next
 // CR, taken from the first occurrence of "(n)" in `text`. A label that does not occur, or
@@ -21,11 +23,11 @@ std::string ReadPerformanceText(const std::string& path);
 // are ignored.
 void ExtractPerformanceValues(std::string_view text, std::span<std::string> values);
 
-// Fills `values` from the file at `path` (all of them, or none when reading fails) and
-// returns the file's length.
+// Fills `values` from `file` (all of them, or none when reading fails) and returns the
+// file's length.
 template <std::size_t N>
-std::int32_t LoadPerformanceValues(const std::string& path, std::array<std::string, N>& values) {
-  const std::string text = ReadPerformanceText(path);
+std::int32_t LoadPerformanceValues(File file, std::array<std::string, N>& values) {
+  const std::string text = ReadPerformanceText(std::move(file));
   std::array<std::string, N> loaded;
   ExtractPerformanceValues(text, loaded);
   values = std::move(loaded);

@@ -77,11 +77,12 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # The libraries the binary links (the C++ runtime, and libsystemd when notifications are
-  # built in) become the package's dependencies (dpkg-shlibdeps, package dpkg-dev).
+  # The libraries the binary links (the C++ runtime, pugixml) become the package's
+  # dependencies (dpkg-shlibdeps, package dpkg-dev).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  # The first-run setup refreshes the desktop's MIME and application databases with these.
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils")
+  # The first-run setup refreshes the desktop's MIME and application databases with these;
+  # --notify loads libsystemd when it shows a notification (without it: stderr only).
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, libsystemd0")
 endif()
 
 include(CPack)

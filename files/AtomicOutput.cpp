@@ -1,8 +1,11 @@
 #include "files/AtomicOutput.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <random>
 #include <utility>
+#include <vector>
 
 #include "base/Errors.h"
 #include "files/FileContent.h"
@@ -32,7 +35,35 @@ File CreateTemporary(const std::string& target, std::string& temporary) {
   throw FileError(target, "create a temporary file beside", "every name tried was taken");
 }
 
+std::vector<std::string>& ScratchFolders() {
+  static std::vector<std::string> folders;
+  return folders;
+}
+
+bool InScratchFolder(const std::string& target) {
+  const std::string folder = platform::WithoutTrailingSeparators(platform::FolderPartOf(target));
+  const auto& folders = ScratchFolders();
+  return !folder.empty() && std::find(folders.begin(), folders.end(), folder) != folders.end();
+}
+
+// The target itself, created new, when it lies in a scratch folder and does not exist;
+// nothing otherwise.
+std::optional<File> CreateDirectly(const std::string& target) {
+  if (!InScratchFolder(target)) return std::nullopt;
+  return File::CreateNew(target, target);
+}
+
 }  // namespace
+
+ScratchFolder::ScratchFolder(const std::string& folder) : folder_(platform::WithoutTrailingSeparators(folder)) {
+  ScratchFolders().push_back(folder_);
+}
+
+ScratchFolder::~ScratchFolder() {
+  auto& folders = ScratchFolders();
+  const auto at = std::find(folders.rbegin(), folders.rend(), folder_);
+  if (at != folders.rend()) folders.erase(std::next(at).base());
+}
 
 bool FilesHoldSameBytes(const std::string& candidate, const std::string& target) {
   if (!File::CanOpenForReading(target) || !File::CanOpenForReading(candidate)) return false;
@@ -42,13 +73,20 @@ bool FilesHoldSameBytes(const std::string& candidate, const std::string& target)
   return existing.Matches();
 }
 
-AtomicOutput::AtomicOutput(std::string target)
-    : target_(std::move(target)), file_(CreateTemporary(target_, temporary_)) {}
+AtomicOutput::AtomicOutput(std::string target) : target_(std::move(target)), file_(Open()) {}
+
+File AtomicOutput::Open() {
+  if (std::optional<File> direct = CreateDirectly(target_)) {
+    direct_ = true;
+    return std::move(*direct);
+  }
+  return CreateTemporary(target_, temporary_);
+}
 
 AtomicOutput::~AtomicOutput() {
   if (!committed_) {
     file_.CloseQuietly();  // Windows cannot delete a file that is still open
-    platform::RemoveFile(temporary_);
+    platform::RemoveFile(direct_ ? target_ : temporary_);
   }
 }
 
@@ -57,6 +95,10 @@ void AtomicOutput::Commit() {
     file_.Close();
   } catch (const FileError& e) {
     throw FileError(target_, "write", e.reason());
+  }
+  if (direct_) {
+    committed_ = true;
+    return;
   }
   // Rewriting a file with the bytes it already holds (an archive saving members that were
   // just written) leaves it alone: replacing a file makes some file systems flush it to disk.

@@ -10,7 +10,8 @@ namespace velkor {
 
 // Writes a file so that it appears whole or not at all: the bytes go to a temporary file
 // beside the target, which Commit() renames over the target. Without Commit() the
-// temporary file is removed and the target is left as it was.
+// temporary file is removed and the target is left as it was. In a scratch folder (see
+// ScratchFolder) a target that does not exist yet is written directly instead.
 class AtomicOutput {
  public:
   explicit AtomicOutput(std::string target);
@@ -26,11 +27,30 @@ class AtomicOutput {
   void Commit();
 
  private:
+  File Open();
+
   std::string target_;
   std::string temporary_;
+  bool direct_ = false;  // writing the new target itself, in a scratch folder (set by Open)
   File file_;
   std::function<void(const std::string&)> beforeReplacing_;
   bool committed_ = false;
+};
+
+// While an object of this class lives, `folder` is a scratch folder: a command's working
+// folder that is deleted, with everything in it, when the command ends, whether it
+// succeeds or fails. A new file written there through AtomicOutput needs no temporary
+// file and rename (an unfinished one is removed, and the folder goes anyway); files that
+// exist are still replaced atomically.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& folder);
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+ private:
+  std::string folder_;
 };
 
 // True when both paths are readable files holding exactly the same bytes.

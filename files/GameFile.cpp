@@ -17,8 +17,13 @@ GameFile::~GameFile() = default;
 int GameFile::Reset() { return 1; }
 
 int GameFile::Load() {
-  size = CheckedFileSize(path, File::LengthOf(path));
+  size = CheckedFileSize(path, packedIn ? packedIn->length : File::LengthOf(path));
   return 1;
+}
+
+File GameFile::OpenContent() const {
+  if (packedIn) return File::OpenRange(packedIn->file, packedIn->offset, packedIn->length, path);
+  return File(path, File::Mode::Read);
 }
 
 int GameFile::Save() { return SaveAs(path); }

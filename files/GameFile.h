@@ -2,9 +2,20 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/File.h"
+
 namespace velkor {
+
+// Where the bytes of a file that was never written out lie: `length` bytes of the file
+// `file` from `offset` (a member left packed in its archive).
+struct ContentRange {
+  std::string file;
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+};
 
 // Base of every kind of game file. On its own it stands for a file of unrecognised kind:
 // it knows its path and length, and an archive packs it by copying its bytes.
@@ -17,7 +28,7 @@ class GameFile {
 
   // Puts the object into the state of a new, empty file of its kind.
   virtual int Reset();
-  // Reads the file at `path`; sets `size` to its length.
+  // Reads the file at `path` (or the range `packedIn`); sets `size` to its length.
   virtual int Load();
   // SaveAs with the object's own path.
   virtual int Save();
@@ -31,9 +42,17 @@ class GameFile {
   // they go away; after this call they leave it in place. Other files have no folder.
   virtual void KeepUnpackedFolder() {}
 
+  // Opens the file's bytes for reading, for Load and for an archive that packs the file:
+  // the file at `path`, or the range `packedIn` (messages still name `path`). A file
+  // that stands for a copy of another (FileCopy) opens the original.
+  virtual File OpenContent() const;
+
   std::string typeTag;
   std::string path;
   std::int32_t size = 0;
+  // Set for a file whose bytes were left inside another file: loading and packing read
+  // them from there, and nothing exists at `path`.
+  std::optional<ContentRange> packedIn;
 };
 
 // Makes the object of the right kind for a file and loads it (see OpenGameFile). Archives

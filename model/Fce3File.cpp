@@ -17,7 +17,7 @@ int Fce3File::Reset() {
 }
 
 int Fce3File::Load() {
-  size = model.Load(path);
+  size = model.Load(OpenContent());
   return 1;
 }
 

@@ -17,7 +17,7 @@ int Fce4File::Reset() {
 }
 
 int Fce4File::Load() {
-  size = model.Load(path);
+  size = model.Load(OpenContent());
   return 1;
 }
 

@@ -56,9 +56,9 @@ const BlockBytes& FceModel::block(std::size_t number) const {
   return blocks_[number - 1];
 }
 
-std::int32_t FceModel::Load(const std::string& path) {
+std::int32_t FceModel::Load(File file) {
   const Layout& layout = header.layout();
-  File file(path, File::Mode::Read);
+  const std::string& path = file.Path();
   const std::uint64_t fileLength = file.Length();
   const std::int32_t size = CheckedFileSize(path, fileLength);
   if (fileLength < layout.headerSize) {

@@ -10,6 +10,7 @@
 
 #include "base/Endian.h"
 #include "model/FceHeader.h"
+#include "platform/File.h"
 
 namespace velkor::fce {
 
@@ -43,9 +44,9 @@ class FceModel {
   // An empty model of the version: header all zero but the signature, every block empty.
   void Reset();
 
-  // Reads and checks the file; returns its length. Counts and offsets are checked
-  // against the file's real length before anything is allocated from them.
-  std::int32_t Load(const std::string& path);
+  // Reads and checks the file (messages name file.Path()); returns its length. Counts and
+  // offsets are checked against the file's real length before anything is allocated.
+  std::int32_t Load(File file);
 
   // Writes the header and then every block in block order without gaps, atomically. The
   // header's block offsets are set to that layout first. Returns the length written.

@@ -25,7 +25,7 @@ int FeData3File::Reset() {
 }
 
 int FeData3File::Load() {
-  size = fedata::LoadFile(path, "an NFS3 front-end file", header, textOffsets, texts);
+  size = fedata::LoadFile(OpenContent(), "an NFS3 front-end file", header, textOffsets, texts);
   return 1;
 }
 

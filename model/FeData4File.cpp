@@ -22,7 +22,7 @@ int FeData4File::Reset() {
 }
 
 int FeData4File::Load() {
-  size = fedata::LoadFile(path, "an NFS4 front-end file", header, textOffsets, texts);
+  size = fedata::LoadFile(OpenContent(), "an NFS4 front-end file", header, textOffsets, texts);
   return 1;
 }
 

@@ -32,10 +32,10 @@ std::string ReadText(File& file, std::uint64_t fileLength, std::uint32_t offset)
 
 }  // namespace
 
-std::int32_t LoadFile(const std::string& path, const char* kind, MutableByteView header,
-                      std::span<std::uint32_t> offsets, std::span<std::string> texts) {
+std::int32_t LoadFile(File file, const char* kind, MutableByteView header, std::span<std::uint32_t> offsets,
+                      std::span<std::string> texts) {
   if (offsets.size() != texts.size()) throw InternalError("front-end offsets and texts differ in number");
-  File file(path, File::Mode::Read);
+  const std::string& path = file.Path();
   const std::uint64_t fileLength = file.Length();
   const std::int32_t size = CheckedFileSize(path, fileLength);
   const std::size_t fixedSize = header.size() + 4 * offsets.size();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/Endian.h"
+#include "platform/File.h"
 
 namespace velkor::fedata {
 
@@ -37,13 +38,13 @@ inline constexpr std::size_t kInsertedText = 17;
 // A text takes at most this many bytes in a file, up to its first NUL.
 inline constexpr std::size_t kMaxTextLength = 256;
 
-// Reads a front-end file into `header`, `offsets` and `texts` (whose sizes give the layout)
+// Reads a front-end file (messages name file.Path()) into `header`, `offsets` and `texts` (whose sizes give the layout)
 // and returns the file's length. A file shorter than its header and offset table is a
 // format error naming `kind`. Each text is read up to its first NUL, at most
 // kMaxTextLength bytes; an offset at or past the end of the file gives an empty text, and
 // a text without NUL ends with the file. Nothing is changed when reading fails.
-std::int32_t LoadFile(const std::string& path, const char* kind, MutableByteView header,
-                      std::span<std::uint32_t> offsets, std::span<std::string> texts);
+std::int32_t LoadFile(File file, const char* kind, MutableByteView header, std::span<std::uint32_t> offsets,
+                      std::span<std::string> texts);
 
 // Header, offset table and texts, each text followed by NUL, packed in index order. Fills
 // `offsets` with the offsets of that layout.

@@ -1,6 +1,7 @@
 #include "platform/File.h"
 
 #include <algorithm>
+#include <utility>
 
 // The parts of File that are the same on every system, built on its system-specific reads,
 // writes and seeks.
@@ -18,6 +19,24 @@ Bytes File::ReadAtMost(std::uint64_t offset, std::size_t length) {
   Seek(offset);
   ReadSome(bytes);
   return bytes;
+}
+
+File File::OpenRange(const std::string& path, std::uint64_t offset, std::uint64_t length, std::string shownAs) {
+  File file(path, Mode::Read);
+  if (offset > file.Length() || length > file.Length() - offset)
+    throw FormatError(path, offset, "truncated: " + std::to_string(length) + " bytes expected");
+  file.path_ = std::move(shownAs);
+  file.ranged_ = true;
+  file.rangeStart_ = offset;
+  file.readLength_ = length;
+  file.Seek(0);
+  return file;
+}
+
+std::size_t File::RoomInRange(std::size_t wanted) const {
+  if (!ranged_) return wanted;
+  const std::uint64_t at = Position();
+  return at >= *readLength_ ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(wanted, *readLength_ - at));
 }
 
 void File::Write(const std::string& text) {

@@ -10,6 +10,7 @@ namespace velkor {
 
 namespace platform {
 class Folder;
+class FolderFiles;
 }
 
 // An open file, closed when the object goes away. Every failure raises FileError naming
@@ -42,6 +43,11 @@ class File {
   // The length of the file at `path`, raising FileError ("open") as opening it would for
   // a missing file or a folder. Where the system can, it does not open the file.
   static std::uint64_t LengthOf(const std::string& path);
+  // Opens `length` bytes of the file at `path` from `offset` for reading as a file of
+  // their own (a member inside an archive): positions and Length count from `offset`,
+  // reads end at the range's end, and messages name `shownAs`. Raises FormatError
+  // ("truncated") when the range does not fit the file.
+  static File OpenRange(const std::string& path, std::uint64_t offset, std::uint64_t length, std::string shownAs);
 
   const std::string& Path() const { return path_; }
   std::uint64_t Length() const;
@@ -68,6 +74,7 @@ class File {
 
  private:
   friend class platform::Folder;
+  friend class platform::FolderFiles;
 #ifdef _WIN32
   using NativeHandle = void*;
 #else
@@ -79,8 +86,14 @@ class File {
   // CopyRangeTo through a bounded buffer of this process.
   void CopyRangeByReading(File& out, std::uint64_t offset, std::uint64_t length);
 
+  // The most that a read may take from the current position: all of `wanted`, except
+  // near the end of a range.
+  std::size_t RoomInRange(std::size_t wanted) const;
+
   std::string path_;
   std::optional<std::uint64_t> readLength_;  // known for files opened for reading
+  bool ranged_ = false;                      // opened by OpenRange
+  std::uint64_t rangeStart_ = 0;             // where position 0 lies in the real file
 #ifdef _WIN32
   void* handle_ = nullptr;
 #else

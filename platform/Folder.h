@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/File.h"
@@ -23,6 +24,10 @@ class Folder {
   // of that name. Raises FileError when a link, a folder or anything but a regular file
   // has that name.
   File CreateFileInside(const std::string& name);
+  // Creates the file `name` only when nothing of that name exists (then it is a new, empty
+  // regular file, with no check to make); nothing otherwise. Other failures raise as
+  // CreateFileInside does.
+  std::optional<File> CreateNewFileInside(const std::string& name);
 
  private:
   std::string path_;

@@ -123,18 +123,34 @@ FileKind RecogniseFileKind(const std::string& path, File& content, std::uint64_t
   return KindFor(RuleForName(LowerCaseAscii(path)), &content, offset, length);
 }
 
-std::unique_ptr<GameFile> OpenGameFile(std::string path) {
+namespace {
+
+std::unique_ptr<GameFile> Open(std::string path, const ContentRange* packedIn) {
   const NameRule rule = RuleForName(LowerCaseAscii(path));
   FileKind kind = FileKind::Plain;
   if (NeedsContent(rule)) {
-    File content(path, File::Mode::Read);
+    File content = packedIn ? File::OpenRange(packedIn->file, packedIn->offset, packedIn->length, path)
+                            : File(path, File::Mode::Read);
     kind = KindFor(rule, &content, 0, content.Length());
   } else {
     kind = KindFor(rule, nullptr, 0, 0);
   }
   std::unique_ptr<GameFile> file = Construct(kind, std::move(path));
+  if (packedIn) {
+    file->packedIn = *packedIn;
+    if (kind == FileKind::Fsh) static_cast<FshFile&>(*file).unpackImages = false;
+    if (kind == FileKind::Viv) static_cast<VivArchive&>(*file).openPacked = &OpenPackedGameFile;
+  }
   file->Load();
   return file;
+}
+
+}  // namespace
+
+std::unique_ptr<GameFile> OpenGameFile(std::string path) { return Open(std::move(path), nullptr); }
+
+std::unique_ptr<GameFile> OpenPackedGameFile(std::string path, const ContentRange& packedIn) {
+  return Open(std::move(path), &packedIn);
 }
 
 }  // namespace velkor

@@ -29,4 +29,9 @@ FileKind RecogniseFileKind(const std::string& path, File& content, std::uint64_t
 // content test and of the kind's Load pass to the caller.
 std::unique_ptr<GameFile> OpenGameFile(std::string path);
 
+// As OpenGameFile for a file whose bytes lie at `packedIn` (a member left in its archive,
+// see VivArchive::openPacked), read from there. No file is written for it: an FSH file
+// leaves its images packed, and a nested archive its members.
+std::unique_ptr<GameFile> OpenPackedGameFile(std::string path, const ContentRange& packedIn);
+
 }  // namespace velkor

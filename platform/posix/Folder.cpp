@@ -27,12 +27,24 @@ Folder::~Folder() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+std::optional<File> Folder::CreateNewFileInside(const std::string& name) {
+  const std::string path = JoinPath(path_, name);
+  if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+    throw FileError(path, "create", "it is not a plain file name");
+  // O_EXCL: never an existing file, FIFO or link (a link of that name counts as existing).
+  const int fd = ::openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd >= 0) return File(path, fd, std::nullopt);
+  if (errno == EEXIST) return std::nullopt;
+  throw FileError(path, "create", std::strerror(errno));
+}
+
 File Folder::CreateFileInside(const std::string& name) {
   const std::string path = JoinPath(path_, name);
   if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
     throw FileError(path, "create", "it is not a plain file name");
   // O_NONBLOCK: a FIFO of that name must not block the open; it is refused below.
-  const int fd = ::openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  constexpr int kFlags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
+  const int fd = ::openat(fd_, name.c_str(), kFlags | O_NONBLOCK, 0666);
   if (fd < 0) {
     const int error = errno;
     const char* reason = error == ELOOP ? kLinkInTheWay : error == ENXIO ? "it is not a regular file" : std::strerror(error);
@@ -42,7 +54,7 @@ File Folder::CreateFileInside(const std::string& name) {
   struct stat st {};
   if (::fstat(fd, &st) != 0) throw FileError(path, "create", std::strerror(errno));
   if (!S_ISREG(st.st_mode)) throw FileError(path, "create", "it is not a regular file");
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  ::fcntl(fd, F_SETFL, kFlags);  // clears O_NONBLOCK (see OpenRegular in File.cpp)
   return file;
 }
 

@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "base/Errors.h"
+#include "platform/FolderFiles.h"
+#include "platform/Paths.h"
 #include "platform/windows/Win32.h"
 
 namespace velkor {
@@ -77,13 +79,19 @@ File::File(std::string path, NativeHandle handle, std::optional<std::uint64_t> r
 File::~File() { CloseQuietly(); }
 
 File::File(File&& other) noexcept
-    : path_(std::move(other.path_)), readLength_(other.readLength_), handle_(std::exchange(other.handle_, nullptr)) {}
+    : path_(std::move(other.path_)),
+      readLength_(other.readLength_),
+      ranged_(other.ranged_),
+      rangeStart_(other.rangeStart_),
+      handle_(std::exchange(other.handle_, nullptr)) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     CloseQuietly();
     path_ = std::move(other.path_);
     readLength_ = other.readLength_;
+    ranged_ = other.ranged_;
+    rangeStart_ = other.rangeStart_;
     handle_ = std::exchange(other.handle_, nullptr);
   }
   return *this;
@@ -124,6 +132,16 @@ std::optional<File> File::OpenForReadingIfPossible(const std::string& path) {
 
 std::uint64_t File::LengthOf(const std::string& path) { return File(path, Mode::Read).Length(); }
 
+platform::FolderFiles::FolderFiles(std::string folder) : folder_(std::move(folder)) {}
+
+platform::FolderFiles::~FolderFiles() = default;
+
+std::string platform::FolderFiles::PathOf(const std::string& name) const { return JoinPath(folder_, name); }
+
+std::uint64_t platform::FolderFiles::LengthOf(const std::string& name) const { return File::LengthOf(PathOf(name)); }
+
+File platform::FolderFiles::Open(const std::string& name) const { return File(PathOf(name), File::Mode::Read); }
+
 std::uint64_t File::Length() const {
   if (readLength_) return *readLength_;
   LARGE_INTEGER size{};
@@ -136,17 +154,18 @@ std::uint64_t File::Position() const {
   LARGE_INTEGER zero{}, at{};
   if (!::SetFilePointerEx(AsHandle(handle_), zero, &at, FILE_CURRENT))
     throw FileError(path_, "seek in", platform::SystemMessage(::GetLastError()));
-  return static_cast<std::uint64_t>(at.QuadPart);
+  return static_cast<std::uint64_t>(at.QuadPart) - rangeStart_;
 }
 
 void File::Seek(std::uint64_t offset) {
   LARGE_INTEGER to{};
-  to.QuadPart = static_cast<LONGLONG>(offset);
+  to.QuadPart = static_cast<LONGLONG>(rangeStart_ + offset);
   if (!::SetFilePointerEx(AsHandle(handle_), to, nullptr, FILE_BEGIN))
     throw FileError(path_, "seek in", platform::SystemMessage(::GetLastError()));
 }
 
 std::size_t File::ReadSome(MutableByteView buffer) {
+  buffer = buffer.first(RoomInRange(buffer.size()));
   std::size_t done = 0;
   while (done < buffer.size()) {
     const auto want = static_cast<DWORD>(std::min(buffer.size() - done, kMaxTransfer));

@@ -43,6 +43,19 @@ Folder::~Folder() {
 
 // Opens without truncating and without following a reparse point (truncating through
 // CreateFileA would reach a link's target), checks what was opened, then empties it.
+std::optional<File> Folder::CreateNewFileInside(const std::string& name) {
+  const std::string path = JoinPath(path_, name);
+  if (name.empty() || name == "." || name == ".." || name.find_first_of("\\/:") != std::string::npos)
+    throw FileError(path, "create", "it is not a plain file name");
+  // CREATE_NEW never opens an existing file or follows a reparse point of that name.
+  const HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h != INVALID_HANDLE_VALUE) return File(path, h, std::nullopt);
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return std::nullopt;
+  throw FileError(path, "create", SystemMessage(error));
+}
+
 File Folder::CreateFileInside(const std::string& name) {
   const std::string path = JoinPath(path_, name);
   if (name.empty() || name == "." || name == ".." || name.find_first_of("\\/:") != std::string::npos)
