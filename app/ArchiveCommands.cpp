@@ -1,10 +1,12 @@
 #include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "app/Workflows.h"
 #include "archives/VivArchive.h"
 #include "base/Errors.h"
-#include "files/RunLifetime.h"
 #include "platform/FolderFiles.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -31,6 +33,42 @@ class FolderMember : public GameFile {
   std::string name_;
 };
 
+// A listed entry with the 8 bytes of its name that follow the prefix all names share, high
+// byte first and zero-padded: comparing those keys orders the names by their bytes (a name
+// never holds a zero byte), and the names themselves are compared only when keys tie.
+struct SortedName {
+  std::uint64_t key;
+  platform::FolderEntry* entry;
+};
+
+std::vector<SortedName> InByteOrder(std::vector<platform::FolderEntry>& listing) {
+  std::size_t shared = listing.empty() ? 0 : listing.front().name.size();
+  for (const platform::FolderEntry& entry : listing) {
+    const std::string& first = listing.front().name;
+    shared = std::min(shared, entry.name.size());
+    shared = static_cast<std::size_t>(
+        std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(shared), entry.name.begin()).first -
+        first.begin());
+  }
+  std::vector<SortedName> sorted;
+  sorted.reserve(listing.size());
+  for (platform::FolderEntry& entry : listing) {
+    std::uint64_t key = 0;
+    for (std::size_t i = shared; i < shared + 8; ++i)
+      key = (key << 8) | (i < entry.name.size() ? static_cast<unsigned char>(entry.name[i]) : 0u);
+    sorted.push_back({key, &entry});
+  }
+  const std::size_t keyEnd = shared + 8;
+  std::sort(sorted.begin(), sorted.end(), [keyEnd](const SortedName& a, const SortedName& b) {
+    if (a.key != b.key) return a.key < b.key;
+    const std::string& x = a.entry->name;
+    const std::string& y = b.entry->name;
+    if (x.size() <= keyEnd || y.size() <= keyEnd) return x.size() < y.size();
+    return std::string_view(x).substr(keyEnd) < std::string_view(y).substr(keyEnd);
+  });
+  return sorted;
+}
+
 }  // namespace
 
 void ExtractArchive(const std::string& archivePath) {
@@ -47,6 +85,9 @@ void PackFolder(const std::string& folderPath) {
   // A mistyped name must not give an empty archive.
   if (!platform::IsFolder(folder)) throw FileError(folder, "pack", "there is no such folder");
 
+  // The members live here, in one block, until the archive (declared after them, so
+  // destroyed first) is written: one allocation for all of them rather than one each.
+  std::vector<std::optional<FolderMember>> members;
   VivArchive archive(folder + ".viv", &OpenGameFile);
   archive.removeFolder = false;
   archive.Reset();
@@ -54,16 +95,12 @@ void PackFolder(const std::string& folderPath) {
   // One level; sub-folders, names starting with "." and special files are left out. Names
   // are taken in byte order, so packing the same folder twice gives the same archive on
   // every system.
-  // The entries are sorted through pointers: moving the entries themselves (two names each)
-  // cost more than all the rest of packing a folder of small files.
   std::vector<platform::FolderEntry> listing = platform::ListFolder(folder);
   const auto files = std::make_shared<const platform::FolderFiles>(folder);
-  std::vector<platform::FolderEntry*> sorted;
-  sorted.reserve(listing.size());
-  for (auto& entry : listing) sorted.push_back(&entry);
-  std::sort(sorted.begin(), sorted.end(), [](const auto* a, const auto* b) { return a->name < b->name; });
-  for (platform::FolderEntry* listed : sorted) {
-    platform::FolderEntry& entry = *listed;
+  members = std::vector<std::optional<FolderMember>>(listing.size());
+  std::size_t used = 0;
+  for (const SortedName& sorted : InByteOrder(listing)) {
+    platform::FolderEntry& entry = *sorted.entry;
     if (entry.isFolder || entry.name.front() == '.') continue;
     // Reading a FIFO would wait for a writer, a device might never end.
     if (entry.isSpecial) {
@@ -71,9 +108,9 @@ void PackFolder(const std::string& folderPath) {
                               "': it is not a regular file (a FIFO, socket or device)");
       continue;
     }
-    auto member = std::make_unique<FolderMember>(files, std::move(entry.name), std::move(entry.fullPath));
-    member->Load();
-    archive.members.push_back(&KeepUntilEndOfRun(std::move(member)));
+    FolderMember& member = members[used++].emplace(files, std::move(entry.name), std::move(entry.fullPath));
+    member.Load();
+    archive.members.push_back(&member);
   }
   archive.Save();
 }
