@@ -106,9 +106,13 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
   std::string base = folder;
   if (!base.empty() && base.back() != '/') base += '/';
   while (const dirent* e = ::readdir(dir.get())) {
-    const std::string name = e->d_name;
-    if (name == "." || name == "..") continue;
-    FolderEntry entry{name, base + name, false, false, false};
+    const char* name = e->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    // Built in place: one allocation for the path, none for a short name.
+    FolderEntry& entry = entries.emplace_back();
+    entry.name = name;
+    entry.fullPath.reserve(base.size() + entry.name.size());
+    entry.fullPath.append(base).append(entry.name);
     // The entry's type comes with the listing on most file systems; only links (to learn
     // what they lead to) and entries of unreported type cost a call of their own.
     unsigned char type = e->d_type;
@@ -130,7 +134,6 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
       entry.isFolder = type == DT_DIR;
       entry.isSpecial = type != DT_DIR && type != DT_REG && type != DT_UNKNOWN;
     }
-    entries.push_back(std::move(entry));
   }
   return entries;
 }
