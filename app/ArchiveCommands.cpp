@@ -95,22 +95,24 @@ void PackFolder(const std::string& folderPath) {
   // One level; sub-folders, names starting with "." and special files are left out. Names
   // are taken in byte order, so packing the same folder twice gives the same archive on
   // every system.
-  std::vector<platform::FolderEntry> listing = platform::ListFolder(folder);
   const auto files = std::make_shared<const platform::FolderFiles>(folder);
-  members = std::vector<std::optional<FolderMember>>(listing.size());
-  std::size_t used = 0;
-  for (const SortedName& sorted : InByteOrder(listing)) {
-    platform::FolderEntry& entry = *sorted.entry;
-    if (entry.isFolder || entry.name.front() == '.') continue;
-    // Reading a FIFO would wait for a writer, a device might never end.
-    if (entry.isSpecial) {
-      platform::ReportWarning("skipping '" + entry.fullPath +
-                              "': it is not a regular file (a FIFO, socket or device)");
-      continue;
+  {  // the listing is freed before the archive is built, which reuses its memory
+    std::vector<platform::FolderEntry> listing = platform::ListFolder(folder);
+    members = std::vector<std::optional<FolderMember>>(listing.size());
+    std::size_t used = 0;
+    for (const SortedName& sorted : InByteOrder(listing)) {
+      platform::FolderEntry& entry = *sorted.entry;
+      if (entry.isFolder || entry.name.front() == '.') continue;
+      // Reading a FIFO would wait for a writer, a device might never end.
+      if (entry.isSpecial) {
+        platform::ReportWarning("skipping '" + entry.fullPath +
+                                "': it is not a regular file (a FIFO, socket or device)");
+        continue;
+      }
+      FolderMember& member = members[used++].emplace(files, std::move(entry.name), std::move(entry.fullPath));
+      member.Load();
+      archive.members.push_back(&member);
     }
-    FolderMember& member = members[used++].emplace(files, std::move(entry.name), std::move(entry.fullPath));
-    member.Load();
-    archive.members.push_back(&member);
   }
   archive.Save();
 }
