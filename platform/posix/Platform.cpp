@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -103,6 +104,12 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
   std::vector<FolderEntry> entries;
   std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
   if (!dir) return entries;
+  // Room for as many entries as the folder's size allows for (at least 12 bytes each on
+  // ext4, 20 on tmpfs), so that a big listing is not copied as it grows. Only the part
+  // filled is ever touched; the guess is capped, and a folder that holds more grows as usual.
+  struct stat folderStat {};
+  if (::fstat(::dirfd(dir.get()), &folderStat) == 0 && folderStat.st_size > 0)
+    entries.reserve(static_cast<std::size_t>(std::min<off_t>(folderStat.st_size / 12, 65536)));
   std::string base = folder;
   if (!base.empty() && base.back() != '/') base += '/';
   while (const dirent* e = ::readdir(dir.get())) {
