@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -19,18 +18,22 @@ namespace {
 // GameFile on its path otherwise.
 class FolderMember : public GameFile {
  public:
-  FolderMember(std::shared_ptr<const platform::FolderFiles> folder, std::string name, std::string path)
-      : GameFile(std::move(path)), folder_(std::move(folder)), name_(std::move(name)) {}
+  // `path` is the folder's path followed by `name`; the folder outlives the member.
+  FolderMember(const platform::FolderFiles& folder, const std::string& name, std::string path)
+      : GameFile(std::move(path)), folder_(&folder), nameLength_(name.size()) {}
 
   int Load() override {
-    size = CheckedFileSize(path, folder_->LengthOf(name_));
+    size = CheckedFileSize(path, folder_->LengthOf(Name()));
     return 1;
   }
-  File OpenContent() const override { return folder_->Open(name_); }
+  File OpenContent() const override { return folder_->Open(Name()); }
 
  private:
-  std::shared_ptr<const platform::FolderFiles> folder_;
-  std::string name_;
+  // Thousands of members are alive at once: the name is kept as the end of the path.
+  std::string Name() const { return path.substr(path.size() - nameLength_); }
+
+  const platform::FolderFiles* folder_;
+  std::size_t nameLength_;
 };
 
 // A listed entry with the 8 bytes of its name that follow the prefix all names share, high
@@ -85,6 +88,7 @@ void PackFolder(const std::string& folderPath) {
   // A mistyped name must not give an empty archive.
   if (!platform::IsFolder(folder)) throw FileError(folder, "pack", "there is no such folder");
 
+  const platform::FolderFiles files(folder);
   // The members live here, in one block, until the archive (declared after them, so
   // destroyed first) is written: one allocation for all of them rather than one each.
   std::vector<std::optional<FolderMember>> members;
@@ -95,7 +99,6 @@ void PackFolder(const std::string& folderPath) {
   // One level; sub-folders, names starting with "." and special files are left out. Names
   // are taken in byte order, so packing the same folder twice gives the same archive on
   // every system.
-  const auto files = std::make_shared<const platform::FolderFiles>(folder);
   {  // the listing is freed before the archive is built, which reuses its memory
     std::vector<platform::FolderEntry> listing = platform::ListFolder(folder);
     members = std::vector<std::optional<FolderMember>>(listing.size());
@@ -109,7 +112,7 @@ void PackFolder(const std::string& folderPath) {
                                 "': it is not a regular file (a FIFO, socket or device)");
         continue;
       }
-      FolderMember& member = members[used++].emplace(files, std::move(entry.name), std::move(entry.fullPath));
+      FolderMember& member = members[used++].emplace(files, entry.name, std::move(entry.fullPath));
       member.Load();
       archive.members.push_back(&member);
     }
