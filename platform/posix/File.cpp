@@ -39,9 +39,12 @@ Opened OpenRegular(const std::string& path, int flags, int at = AT_FDCWD) {
     ::close(fd);
     return {-1, error, error == ENXIO ? kNotRegular : Reason(error), 0};
   }
-  // F_SETFL changes only the status flags (O_NONBLOCK among them) and ignores the access
-  // mode and creation flags: `flags` as opened, less O_NONBLOCK, without asking for them.
-  ::fcntl(fd, F_SETFL, flags);
+  // Reading a regular file never waits, whatever O_NONBLOCK says, so a file opened for
+  // reading keeps it: one system call less for each of the thousands of files a folder
+  // can hold. A file opened for writing has it cleared. F_SETFL changes only the status
+  // flags (O_NONBLOCK among them) and ignores the access mode and creation flags: `flags`
+  // as opened, less O_NONBLOCK, without asking for them.
+  if ((flags & O_ACCMODE) != O_RDONLY) ::fcntl(fd, F_SETFL, flags);
   return {fd, 0, {}, static_cast<std::uint64_t>(st.st_size)};
 }
 
