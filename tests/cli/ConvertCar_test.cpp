@@ -289,6 +289,21 @@ TEST(ArchiveCommands, PackingThenExtractingElsewhereGivesTheSameFiles) {
   EXPECT_FALSE(test::PathExists(home / "nothing.viv"));
 }
 
+TEST(ArchiveCommands, NamesThatShareLongBeginningsArePackedInByteOrder) {
+  test::TempDir home;
+  // In byte order: a name before the longer names it begins, then by the first byte that
+  // differs, however far in.
+  const std::vector<std::string> ordered = {"same_start_01234567",    "same_start_0123456789",
+                                            "same_start_01234567890", "same_start_0123456789a",
+                                            "same_start_0123456789b", "same_start_1"};
+  test::MakeFolder(home / "many");
+  for (const std::size_t i : {4, 1, 5, 0, 3, 2}) test::WriteText(home / ("many/" + ordered[i]), ordered[i]);
+  ASSERT_EQ(test::RunVelkor({"/p", home / "many"}, home.path()).exitStatus, 0);
+  std::vector<test::NamedBytes> members;
+  for (const auto& name : ordered) members.emplace_back(name, test::ToBytes(name));
+  EXPECT_EQ(test::ReadBytes(home / "many.viv"), test::BuildViv(members));
+}
+
 TEST(ArchiveCommands, ListingShowsTheDirectoryAndWritesNothing) {
   test::TempDir home;
   test::WriteBytes(home / "car.viv", test::BuildViv({{"a b", {'x', 'y', 'z'}}, {"carp.txt", {'(', '8', '0', ')'}},
