@@ -22,8 +22,9 @@ command -v hyperfine >/dev/null || { echo "needs hyperfine" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/velkor-archive-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-# Velkor keeps its settings under HOME; give it one of its own, set up before timing.
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
+# Velkor keeps its settings, data and file-manager entries under HOME; give it one of its
+# own, set up before timing.
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
 mkdir -p "$HOME"
 "$velkor" >/dev/null
 
