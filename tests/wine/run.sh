@@ -21,8 +21,9 @@ command -v wine >/dev/null || { echo "run.sh: wine is not installed" >&2; exit 2
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/velkor-wine.XXXXXX")
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win64
-# No display: nothing can open a window, and Wine offers no add-on downloads.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No display: nothing can open a window, and Wine offers no add-on downloads. Without its
+# menu builder, Wine adds no menu entries or MIME types to the user's own folders.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
