@@ -65,14 +65,6 @@ ScratchFolder::~ScratchFolder() {
   if (at != folders.rend()) folders.erase(std::next(at).base());
 }
 
-bool FilesHoldSameBytes(const std::string& candidate, const std::string& target) {
-  if (!File::CanOpenForReading(target) || !File::CanOpenForReading(candidate)) return false;
-  File a(candidate, File::Mode::Read);
-  ContentComparison existing(target, a.Length());
-  existing.ExpectFrom(a, a.Length());
-  return existing.Matches();
-}
-
 AtomicOutput::AtomicOutput(std::string target) : target_(std::move(target)), file_(Open()) {}
 
 File AtomicOutput::Open() {

@@ -53,9 +53,6 @@ class ScratchFolder {
   std::string folder_;
 };
 
-// True when both paths are readable files holding exactly the same bytes.
-bool FilesHoldSameBytes(const std::string& a, const std::string& b);
-
 // The whole of `bytes` as the file `target`, atomically.
 void WriteFileAtomically(const std::string& target, ByteView bytes);
 

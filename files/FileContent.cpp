@@ -44,4 +44,12 @@ bool FileHolds(const std::string& path, std::span<const ByteView> parts) {
   return comparison.Matches();
 }
 
+bool FilesHoldSameBytes(const std::string& a, const std::string& b) {
+  std::optional<File> first = File::OpenForReadingIfPossible(a);
+  if (!first) return false;
+  ContentComparison second(b, first->Length());
+  second.ExpectFrom(*first, first->Length());
+  return second.Matches();
+}
+
 }  // namespace velkor

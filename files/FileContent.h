@@ -36,4 +36,7 @@ class ContentComparison {
 // other: writing them to it would change nothing.
 bool FileHolds(const std::string& path, std::span<const ByteView> parts);
 
+// True when both paths are readable files holding exactly the same bytes.
+bool FilesHoldSameBytes(const std::string& a, const std::string& b);
+
 }  // namespace velkor
