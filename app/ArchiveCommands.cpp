@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 #include "app/Workflows.h"
 #include "archives/VivArchive.h"
+#include "archives/VivWriter.h"
 #include "base/Errors.h"
 #include "platform/FolderFiles.h"
 #include "platform/Paths.h"
@@ -13,28 +13,6 @@
 
 namespace velkor {
 namespace {
-
-// A file of the folder being packed, looked up inside that folder (see FolderFiles); as a
-// GameFile on its path otherwise.
-class FolderMember : public GameFile {
- public:
-  // `path` is the folder's path followed by `name`; the folder outlives the member.
-  FolderMember(const platform::FolderFiles& folder, const std::string& name, std::string path)
-      : GameFile(std::move(path)), folder_(&folder), nameLength_(name.size()) {}
-
-  int Load() override {
-    size = CheckedFileSize(path, folder_->LengthOf(Name()));
-    return 1;
-  }
-  File OpenContent() const override { return folder_->Open(Name()); }
-
- private:
-  // Thousands of members are alive at once: the name is kept as the end of the path.
-  std::string Name() const { return path.substr(path.size() - nameLength_); }
-
-  const platform::FolderFiles* folder_;
-  std::size_t nameLength_;
-};
 
 // A listed entry with the 8 bytes of its name that follow the prefix all names share, high
 // byte first and zero-padded: comparing those keys orders the names by their bytes (a name
@@ -88,21 +66,14 @@ void PackFolder(const std::string& folderPath) {
   // A mistyped name must not give an empty archive.
   if (!platform::IsFolder(folder)) throw FileError(folder, "pack", "there is no such folder");
 
-  const platform::FolderFiles files(folder);
-  // The members live here, in one block, until the archive (declared after them, so
-  // destroyed first) is written: one allocation for all of them rather than one each.
-  std::vector<std::optional<FolderMember>> members;
-  VivArchive archive(folder + ".viv", &OpenGameFile);
-  archive.removeFolder = false;
-  archive.Reset();
-
   // One level; sub-folders, names starting with "." and special files are left out. Names
   // are taken in byte order, so packing the same folder twice gives the same archive on
   // every system.
-  {  // the listing is freed before the archive is built, which reuses its memory
+  VivDirectory directory;
+  directory.magic = kVivMagic;
+  {
     std::vector<platform::FolderEntry> listing = platform::ListFolder(folder);
-    members = std::vector<std::optional<FolderMember>>(listing.size());
-    std::size_t used = 0;
+    directory.entries.reserve(listing.size());
     for (const SortedName& sorted : InByteOrder(listing)) {
       platform::FolderEntry& entry = *sorted.entry;
       if (entry.isFolder || entry.name.front() == '.') continue;
@@ -112,12 +83,19 @@ void PackFolder(const std::string& folderPath) {
                                 "': it is not a regular file (a FIFO, socket or device)");
         continue;
       }
-      FolderMember& member = members[used++].emplace(files, entry.name, std::move(entry.fullPath));
-      member.Load();
-      archive.members.push_back(&member);
+      directory.entries.push_back({0, 0, std::move(entry.name)});
     }
   }
-  archive.Save();
+  // Each file is looked up inside the open folder and read whole, as long as it is now.
+  const platform::FolderFiles files(folder);
+  WriteVivArchive(
+      folder + ".viv", directory,
+      [&](std::size_t i) {
+        File file = files.Open(directory.entries[i].name);
+        const std::uint64_t length = file.Length();
+        return VivMemberContent{std::move(file), length};
+      },
+      nullptr);
 }
 
 }  // namespace velkor

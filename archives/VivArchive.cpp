@@ -1,18 +1,15 @@
 #include "archives/VivArchive.h"
 
-#include <functional>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <utility>
 
 #include "archives/MemberCopy.h"
+#include "archives/VivWriter.h"
 #include "archives/WorkingFolder.h"
 #include "base/Endian.h"
 #include "base/Errors.h"
 #include "base/Text.h"
-#include "files/AtomicOutput.h"
-#include "files/FileContent.h"
 #include "files/RunLifetime.h"
 #include "platform/File.h"
 #include "platform/Folder.h"
@@ -20,18 +17,11 @@
 #include "platform/Platform.h"
 
 namespace velkor {
-namespace {
-
-constexpr std::array<std::uint8_t, 4> kBigfMagic = {'B', 'I', 'G', 'F'};
-constexpr std::size_t kDirectoryChunk = 64 * 1024;
-constexpr std::int64_t kLargestArchive = std::numeric_limits<std::int32_t>::max();
 
 // Opens a member (unpacked, or left at `packedIn`) as an object of its kind. A member
 // whose own kind cannot read it (a broken image, model or text) stays a plain file: unpacking goes on, and a
 // workflow that needs the file fails when it reads it. Nested archives were checked with
 // their parent, so a format error from one is not expected and passes on.
-}  // namespace
-
 GameFile& VivArchive::OpenMember(const std::string& memberPath, const ContentRange* packedIn) {
   try {
     return KeepUntilEndOfRun(packedIn ? openPacked(memberPath, *packedIn) : openMember_(memberPath));
@@ -45,17 +35,6 @@ GameFile& VivArchive::OpenMember(const std::string& memberPath, const ContentRan
   return KeepUntilEndOfRun(std::move(plain));
 }
 
-namespace {
-
-void AppendDirectoryEntry(Bytes& out, const VivEntry& entry) {
-  AppendU32BE(out, static_cast<std::uint32_t>(entry.offset));
-  AppendU32BE(out, static_cast<std::uint32_t>(entry.length));
-  out.insert(out.end(), entry.name.begin(), entry.name.end());
-  out.push_back(0);
-}
-
-}  // namespace
-
 VivArchive::VivArchive(std::string p, GameFileOpener openMember) : GameFile(std::move(p)), openMember_(openMember) {
   typeTag = "VIV";
 }
@@ -68,7 +47,7 @@ VivArchive::~VivArchive() {
 std::string VivArchive::WorkingFolder() const { return DropLastCharacters(path, 4); }
 
 int VivArchive::Reset() {
-  magic = kBigfMagic;
+  magic = kVivMagic;
   BuildDirectory();
   size = archiveSize;
   return 1;
@@ -76,31 +55,22 @@ int VivArchive::Reset() {
 
 int VivArchive::BuildDirectory() {
   entries.clear();
-  if (members.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-    throw CommandError("cannot pack '" + path + "': too many members for a VIV archive");
+  CheckVivEntryCount(path, members.size());
 
   std::vector<VivEntry> built(members.size());
-  std::int64_t directoryEnd = kVivHeaderSize;
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    built[i].name = members[i]->GetFileName();
-    directoryEnd += static_cast<std::int64_t>(built[i].name.size()) + 9;
-  }
+  for (std::size_t i = 0; i < members.size(); ++i) built[i].name = members[i]->GetFileName();
+  const std::int64_t directoryEnd = VivDataStart(built);
 
   std::int64_t next = directoryEnd;
   for (std::size_t i = 0; i < members.size(); ++i) {
     GameFile* member = members[i];
     member->SaveAs(member->path);
-    if (next > kLargestArchive)
-      throw CommandError("cannot pack '" + path + "': the archive would be larger than the " +
-                         std::to_string(kLargestArchive) + " bytes a VIV archive can address");
+    CheckVivOffset(path, next, false);
     built[i].offset = static_cast<std::int32_t>(next);
     built[i].length = member->size;
     next += member->size;
   }
-  if (next > kLargestArchive)
-    throw CommandError("cannot pack '" + path + "': the archive would be " + std::to_string(next) +
-                       " bytes, more than the " + std::to_string(kLargestArchive) +
-                       " bytes a VIV archive can address");
+  CheckVivOffset(path, next, true);
 
   entries = std::move(built);
   fileCount = static_cast<std::int32_t>(entries.size());
@@ -109,62 +79,21 @@ int VivArchive::BuildDirectory() {
   return 1;
 }
 
+// Each entry's bytes are its member's content (OpenContent: the member's file in the
+// working folder, its range in another archive, or the original of a FileCopy), whatever
+// p is. A member file that is missing or shorter than its entry fails the save; the
+// archive then never appears.
 int VivArchive::SaveAs(std::string p) {
   BuildDirectory();
-  for (const VivEntry& entry : entries) {
-    if (const std::string reason = UnsafeEntryNameReason(entry.name); !reason.empty())
-      throw CommandError("cannot pack '" + PrintableName(entry.name) + "' into '" + p + "': it has " + reason +
-                         ", which VIV archives cannot hold safely");
-  }
-
-  // Each entry's bytes are its member's content (OpenContent: the member's file in the
-  // working folder, its range in another archive, or the original of a FileCopy),
-  // whatever p is. A member file that is missing or shorter than its entry fails the
-  // save; the archive then never appears. An archive that already holds exactly these
-  // bytes is left alone.
-  ContentComparison existing(p, static_cast<std::uint64_t>(archiveSize));
-  if (existing.Matches()) {
-    ForEachDirectoryPiece([&](ByteView piece) { existing.Expect(piece); });
-    for (std::size_t i = 0; i < entries.size() && existing.Matches(); ++i) {
-      File member = members[i]->OpenContent();
-      existing.ExpectFrom(member, static_cast<std::uint64_t>(entries[i].length));
-    }
-    if (existing.Matches()) {
-      size = archiveSize;
-      return 1;
-    }
-  }
-
-  AtomicOutput out(p);
-  out.BeforeReplacing(beforeReplacing);
-  BatchedOutput batch(out.file());
-  ForEachDirectoryPiece([&](ByteView piece) { batch.Append(piece); });
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    File member = members[i]->OpenContent();
-    batch.AppendFileStart(member, static_cast<std::uint64_t>(entries[i].length));
-  }
-  batch.Flush();
-  out.Commit();
+  VivDirectory directory{magic, archiveSize, fileCount, dataStart, entries};
+  WriteVivArchive(
+      p, directory,
+      [&](std::size_t i) {
+        return VivMemberContent{members[i]->OpenContent(), static_cast<std::uint64_t>(entries[i].length)};
+      },
+      beforeReplacing);
   size = archiveSize;
   return 1;
-}
-
-// The header and the directory as stored, in pieces of about kDirectoryChunk bytes.
-void VivArchive::ForEachDirectoryPiece(const std::function<void(ByteView)>& take) const {
-  Bytes buffer;
-  buffer.reserve(kDirectoryChunk + kVivHeaderSize + kVivMaxNameLength + 9);
-  buffer.insert(buffer.end(), magic.begin(), magic.end());
-  AppendU32BE(buffer, static_cast<std::uint32_t>(archiveSize));
-  AppendU32BE(buffer, static_cast<std::uint32_t>(fileCount));
-  AppendU32BE(buffer, static_cast<std::uint32_t>(dataStart));
-  for (const VivEntry& entry : entries) {
-    AppendDirectoryEntry(buffer, entry);
-    if (buffer.size() >= kDirectoryChunk) {
-      take(buffer);
-      buffer.clear();
-    }
-  }
-  take(buffer);
 }
 
 int VivArchive::Load() {

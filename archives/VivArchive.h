@@ -65,7 +65,6 @@ class VivArchive : public GameFile {
   std::function<void(const std::string&)> beforeReplacing;
 
  private:
-  void ForEachDirectoryPiece(const std::function<void(ByteView)>& take) const;
   void Unpack(File& archive, const std::string& folder, bool newFolder);
   void OpenPacked(const std::string& folder);
   GameFile& OpenMember(const std::string& memberPath, const ContentRange* packedIn);

@@ -14,6 +14,12 @@ ContentComparison::ContentComparison(const std::string& path, std::uint64_t leng
   if (file_ && file_->Length() != length) file_.reset();
 }
 
+ContentComparison::ContentComparison(const std::string& path) : file_(File::OpenForReadingIfPossible(path)) {}
+
+void ContentComparison::MoveTo(std::uint64_t offset) {
+  if (file_) file_->Seek(offset);
+}
+
 void ContentComparison::Expect(ByteView expected) {
   while (file_ && !expected.empty()) {
     const std::size_t n = std::min(expected.size(), kChunk);

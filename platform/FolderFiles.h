@@ -20,8 +20,6 @@ class FolderFiles {
   FolderFiles& operator=(const FolderFiles&) = delete;
 
   std::string PathOf(const std::string& name) const;
-  // As File::LengthOf(PathOf(name)).
-  std::uint64_t LengthOf(const std::string& name) const;
   // As File(PathOf(name), File::Mode::Read).
   File Open(const std::string& name) const;
 

@@ -110,26 +110,15 @@ std::optional<File> File::OpenForReadingIfPossible(const std::string& path) {
   return File(path, opened.fd, opened.length);
 }
 
-namespace {
-
-// File::LengthOf of `name` relative to the folder `at`; messages name the path that
-// `shownAs()` gives, which is only worked out for a message.
-template <class ShownAs>
-std::uint64_t LengthAt(int at, const std::string& name, const ShownAs& shownAs) {
-  struct stat st {};
-  if (::fstatat(at, name.c_str(), &st, 0) != 0) {
-    const int error = errno;
-    throw FileError(shownAs(), "open", Reason(error));
-  }
-  if (S_ISDIR(st.st_mode)) throw FileError(shownAs(), "open", Reason(EISDIR));
-  if (!S_ISREG(st.st_mode)) throw FileError(shownAs(), "open", kNotRegular);
-  return static_cast<std::uint64_t>(st.st_size);
-}
-
-}  // namespace
-
 std::uint64_t File::LengthOf(const std::string& path) {
-  return LengthAt(AT_FDCWD, path, [&] { return path; });
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    const int error = errno;
+    throw FileError(path, "open", Reason(error));
+  }
+  if (S_ISDIR(st.st_mode)) throw FileError(path, "open", Reason(EISDIR));
+  if (!S_ISREG(st.st_mode)) throw FileError(path, "open", kNotRegular);
+  return static_cast<std::uint64_t>(st.st_size);
 }
 
 platform::FolderFiles::FolderFiles(std::string folder)
@@ -140,11 +129,6 @@ platform::FolderFiles::~FolderFiles() {
 }
 
 std::string platform::FolderFiles::PathOf(const std::string& name) const { return JoinPath(folder_, name); }
-
-std::uint64_t platform::FolderFiles::LengthOf(const std::string& name) const {
-  if (fd_ < 0) return File::LengthOf(PathOf(name));
-  return LengthAt(fd_, name, [&] { return PathOf(name); });
-}
 
 File platform::FolderFiles::Open(const std::string& name) const {
   if (fd_ < 0) return File(PathOf(name), File::Mode::Read);

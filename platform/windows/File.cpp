@@ -138,7 +138,6 @@ platform::FolderFiles::~FolderFiles() = default;
 
 std::string platform::FolderFiles::PathOf(const std::string& name) const { return JoinPath(folder_, name); }
 
-std::uint64_t platform::FolderFiles::LengthOf(const std::string& name) const { return File::LengthOf(PathOf(name)); }
 
 File platform::FolderFiles::Open(const std::string& name) const { return File(PathOf(name), File::Mode::Read); }
 

@@ -2,6 +2,7 @@
 // conversions, which Model_test and Carp_test check byte for byte against the formats.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -287,6 +288,64 @@ TEST(ArchiveCommands, PackingThenExtractingElsewhereGivesTheSameFiles) {
   EXPECT_EQ(missing.exitStatus, 1);
   EXPECT_EQ(missing.err, "velkor: cannot pack '" + (home / "nothing") + "': there is no such folder\n");
   EXPECT_FALSE(test::PathExists(home / "nothing.viv"));
+}
+
+TEST(ArchiveCommands, PackingAgainLeavesAnIdenticalArchiveAndRewritesOneThatDiffersAnywhere) {
+  test::TempDir home;
+  test::MakeFolder(home / "car");
+  test::WriteText(home / "car/a", "xy");
+  test::WriteText(home / "car/b", "z");
+  const auto pack = [&] {
+    const auto run = test::RunVelkor({"/p", home / "car"}, home.path());
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+  };
+  pack();
+  const Bytes first = test::BuildViv({{"a", test::ToBytes("xy")}, {"b", test::ToBytes("z")}});
+  ASSERT_EQ(test::ReadBytes(home / "car.viv"), first);
+  std::filesystem::create_hard_link(home / "car.viv", home / "alias.viv");
+  pack();
+  EXPECT_TRUE(std::filesystem::equivalent(home / "car.viv", home / "alias.viv")) << "rewritten with the same bytes";
+
+  // The same data under another name of the same length: only the directory differs.
+  std::filesystem::rename(home / "car/b", home / "car/c");
+  pack();
+  const Bytes renamed = test::BuildViv({{"a", test::ToBytes("xy")}, {"c", test::ToBytes("z")}});
+  EXPECT_EQ(test::ReadBytes(home / "car.viv"), renamed);
+  EXPECT_EQ(test::ReadBytes(home / "alias.viv"), first);
+
+  // An archive with the right bytes followed by more.
+  Bytes longer = renamed;
+  longer.push_back('!');
+  test::WriteBytes(home / "car.viv", longer);
+  pack();
+  EXPECT_EQ(test::ReadBytes(home / "car.viv"), renamed);
+}
+
+TEST(ArchiveCommands, AFolderTooBigForAnArchiveIsRefusedAndNothingIsWritten) {
+  test::TempDir home;
+  test::MakeFolder(home / "out/big");
+  test::WriteText(home / "out/big/a", "x");
+  // Sparse: 16 + 2 * 10 bytes of header and directory, "x", then this one ends 17 bytes
+  // past the last byte an archive can hold.
+  test::WriteText(home / "out/big/b", "");
+  std::filesystem::resize_file(home / "out/big/b", 2147483647u - 20);
+  const auto refused = [&](const std::string& why) {
+    // Refused before the big file is read: the program may write no file past 1 MiB
+    // (SIGXFSZ would end it).
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const rlimit small{1 << 20, old.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto run = test::RunVelkor({"/p", home / "out/big"}, home.path());
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, "velkor: cannot pack '" + (home / "out/big.viv") + "': the archive would be " + why +
+                           " bytes a VIV archive can address\n");
+    EXPECT_EQ(test::ListNames(home / "out"), std::vector<std::string>{"big"});
+  };
+  refused("2147483664 bytes, more than the 2147483647");
+  test::WriteText(home / "out/big/c", "y");  // now another entry would start beyond the limit
+  refused("larger than the 2147483647");
 }
 
 TEST(ArchiveCommands, NamesThatShareLongBeginningsArePackedInByteOrder) {
