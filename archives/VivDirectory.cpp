@@ -145,15 +145,15 @@ VivDirectory ReadVivDirectory(const VivLocation& where) {
       entry.name.push_back(static_cast<char>(byte));
     }
 
-    const std::string label = EntryLabel(static_cast<std::size_t>(index), entry.name);
+    const auto label = [&] { return EntryLabel(static_cast<std::size_t>(index), entry.name); };
     if (const std::string reason = UnsafeEntryNameReason(entry.name); !reason.empty())
-      Refuse(where, entryAt, label + " has " + reason + ", which cannot be unpacked safely");
-    if (entry.offset < 0) Refuse(where, entryAt, label + " has a negative offset " + std::to_string(entry.offset));
-    if (entry.length < 0) Refuse(where, entryAt, label + " has a negative length " + std::to_string(entry.length));
+      Refuse(where, entryAt, label() + " has " + reason + ", which cannot be unpacked safely");
+    if (entry.offset < 0) Refuse(where, entryAt, label() + " has a negative offset " + std::to_string(entry.offset));
+    if (entry.length < 0) Refuse(where, entryAt, label() + " has a negative length " + std::to_string(entry.length));
     const auto end = static_cast<std::uint64_t>(entry.offset) + static_cast<std::uint64_t>(entry.length);
     if (end > where.length)
       Refuse(where, entryAt,
-             label + " reaches past the end of the archive (offset " + std::to_string(entry.offset) + " + length " +
+             label() + " reaches past the end of the archive (offset " + std::to_string(entry.offset) + " + length " +
                  std::to_string(entry.length) + " > " + std::to_string(where.length) + " bytes)");
     totalLength += static_cast<std::uint64_t>(entry.length);
     directory.entries.push_back(std::move(entry));
@@ -166,13 +166,15 @@ VivDirectory ReadVivDirectory(const VivLocation& where) {
 }
 
 void CheckVivMembers(const VivLocation& where, const VivDirectory& directory, int depth) {
+  // The entries' names, lower-cased, made when the first member that unpacks into a
+  // folder is met (an archive of plain files needs none).
   std::unordered_set<std::string> lowerNames;
-  for (const auto& entry : directory.entries) lowerNames.insert(LowerCaseAscii(entry.name));
-
   for (std::size_t index = 0; index < directory.entries.size(); ++index) {
     const VivEntry& entry = directory.entries[index];
     const std::string lower = LowerCaseAscii(entry.name);
     if (!UnpacksIntoFolder(lower)) continue;
+    if (lowerNames.empty())
+      for (const auto& each : directory.entries) lowerNames.insert(LowerCaseAscii(each.name));
 
     // "x.viv" unpacks into the folder "x" beside it: "..viv" or "...fsh" would unpack into
     // the folder itself or its parent, and a member file "x" would stand in the way (names

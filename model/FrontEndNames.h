@@ -17,8 +17,9 @@ inline std::string FrontEndFileName(std::string_view language) { return "fedata.
 
 // True when `path` ends with a front-end file name ("fedata.eng", ...), compared exactly.
 inline bool EndsWithFrontEndFileName(std::string_view path) {
+  constexpr std::string_view kStem = "fedata.";
   for (std::string_view language : kFrontEndLanguages)
-    if (EndsWith(path, FrontEndFileName(language))) return true;
+    if (EndsWith(path, language) && EndsWith(path.substr(0, path.size() - language.size()), kStem)) return true;
   return false;
 }
 

@@ -21,8 +21,12 @@ std::string WithoutTrailingSeparators(std::string path) {
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty() || IsPathSeparator(folder.back())) return folder + name;
-  return folder + kPathSeparator + name;
+  std::string joined;
+  joined.reserve(folder.size() + 1 + name.size());
+  joined += folder;
+  if (!folder.empty() && !IsPathSeparator(folder.back())) joined += kPathSeparator;
+  joined += name;
+  return joined;
 }
 
 }  // namespace velkor::platform

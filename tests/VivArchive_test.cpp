@@ -219,7 +219,7 @@ TEST(OpenGameFile, NamesDecideAndContentSeparatesTheGames) {
       {"CAR.FCE", {0x14, 0x10, 0x10, 0}, "FCE4"}, {"car.fce", {0x14, 0x10, 0x10, 0x01}, "FCE3"},
       {"car.fce", {0x14, 0x10, 0x10}, "FCE4"}, {"fedata.swe", {}, "FEDATA4"},  // missing bytes count as zero
       {"fedata.eng", {0x7F}, "FEDATA3"}, {"FEDATA.GER", {0x20}, "FEDATA3"}, {"fedata.spa", {0x80}, "FEDATA4"},
-      {"fedata.ita", {0x1F}, "FEDATA4"}, {"fedata.txt", {0x7F}, ""},
+      {"fedata.ita", {0x1F}, "FEDATA4"}, {"fedata.txt", {0x7F}, ""}, {"notes.eng", {0x7F}, ""},
       {"mycarp.txt", {1}, "CARP3"}, {"CARP2.TXT", test::ToBytes("speed(80)"), "CARP4"},
       {"carp.txt", {'a', 0, '(', '8', '0', ')'}, "CARP3"},  // the search ends at a NUL
       {"carp4.txt", test::ToBytes("(80)"), ""},
