@@ -5,7 +5,10 @@
 
 The two commands take turns: each of ROUNDS rounds runs hyperfine once with both
 (RUNS runs of each, every run after its PREPARE command), so that a change of load on a
-shared machine falls on both alike; commands run without a shell (plain words only). The
+shared machine falls on both alike, and each round starts with the command that went
+second in the round before, so that neither always runs in the wake of the other (or of
+whatever ran before the script: file systems keep working for a while after big
+deletes); commands run without a shell (plain words only). The
 result is the ratio of the medians of all runs; it prints one line and exits 1 when the
 ratio is above TARGET. The ratio of the CPU times
 (user + system, medians of the rounds' means) is printed too: on a loaded machine it
@@ -26,16 +29,21 @@ def main() -> int:
     cpu_a, cpu_b = [], []  # per round: mean user + system seconds
     with tempfile.TemporaryDirectory() as scratch:
         export = os.path.join(scratch, "t.json")
-        for _ in range(rounds):
+        for round_number in range(rounds):
+            a_first = round_number % 2 == 0
+            pairs = [(prepare_a, command_a), (prepare_b, command_b)]
+            if not a_first:
+                pairs.reverse()
             subprocess.run(["hyperfine", "-N", "--style", "none", "--warmup", "1", "--runs", str(runs),
-                            "--prepare", prepare_a, "--prepare", prepare_b, "--export-json", export,
-                            command_a, command_b], check=True, stdout=subprocess.DEVNULL)
+                            "--prepare", pairs[0][0], "--prepare", pairs[1][0], "--export-json", export,
+                            pairs[0][1], pairs[1][1]], check=True, stdout=subprocess.DEVNULL)
             with open(export) as f:
                 results = json.load(f)["results"]
-            times_a += results[0]["times"]
-            times_b += results[1]["times"]
-            cpu_a.append(results[0]["user"] + results[0]["system"])
-            cpu_b.append(results[1]["user"] + results[1]["system"])
+            result_a, result_b = results if a_first else reversed(results)
+            times_a += result_a["times"]
+            times_b += result_b["times"]
+            cpu_a.append(result_a["user"] + result_a["system"])
+            cpu_b.append(result_b["user"] + result_b["system"])
     a, b = statistics.median(times_a), statistics.median(times_b)
     ratio = a / b
     met = ratio <= target
