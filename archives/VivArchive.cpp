@@ -22,9 +22,9 @@ namespace velkor {
 // whose own kind cannot read it (a broken image, model or text) stays a plain file: unpacking goes on, and a
 // workflow that needs the file fails when it reads it. Nested archives were checked with
 // their parent, so a format error from one is not expected and passes on.
-GameFile& VivArchive::OpenMember(const std::string& memberPath, const ContentRange* packedIn) {
+GameFile& VivArchive::OpenMember(const std::string& memberPath, std::uint64_t length, const ContentRange* packedIn) {
   try {
-    return KeepUntilEndOfRun(packedIn ? openPacked(memberPath, *packedIn) : openMember_(memberPath));
+    return KeepUntilEndOfRun(packedIn ? openPacked(memberPath, *packedIn) : openMember_(memberPath, length));
   } catch (const FormatError& e) {
     if (EndsWith(LowerCaseAscii(memberPath), ".viv")) throw;
     platform::ReportWarning(std::string(e.what()) + "; kept as a plain file");
@@ -157,7 +157,7 @@ void VivArchive::Unpack(File& archive, const std::string& folder, bool newFolder
       reader.CopyTo(entry, out);
       out.Close();
     }
-    members.push_back(&OpenMember(memberPath, nullptr));
+    members.push_back(&OpenMember(memberPath, static_cast<std::uint64_t>(entry.length), nullptr));
   }
 }
 
@@ -169,7 +169,7 @@ void VivArchive::OpenPacked(const std::string& folder) {
   for (const VivEntry& entry : entries) {
     const ContentRange range{whole.file, whole.offset + static_cast<std::uint64_t>(entry.offset),
                              static_cast<std::uint64_t>(entry.length)};
-    members.push_back(&OpenMember(platform::JoinPath(folder, entry.name), &range));
+    members.push_back(&OpenMember(platform::JoinPath(folder, entry.name), range.length, &range));
   }
 }
 

@@ -67,7 +67,8 @@ class VivArchive : public GameFile {
  private:
   void Unpack(File& archive, const std::string& folder, bool newFolder);
   void OpenPacked(const std::string& folder);
-  GameFile& OpenMember(const std::string& memberPath, const ContentRange* packedIn);
+  // `length`: the member's, as its entry says.
+  GameFile& OpenMember(const std::string& memberPath, std::uint64_t length, const ContentRange* packedIn);
 
   GameFileOpener openMember_;
 };

@@ -56,8 +56,10 @@ class GameFile {
 };
 
 // Makes the object of the right kind for a file and loads it (see OpenGameFile). Archives
-// are given one, so that they can open their members without knowing every kind.
-using GameFileOpener = std::unique_ptr<GameFile> (*)(std::string path);
+// are given one, so that they can open their members without knowing every kind. A
+// `length` given is the file's length as the caller knows it (a member it has just
+// written), which spares asking the system.
+using GameFileOpener = std::unique_ptr<GameFile> (*)(std::string path, std::optional<std::uint64_t> length);
 
 // True when the file can be opened for reading; false for folders and missing files.
 bool FileExists(const std::string& path);

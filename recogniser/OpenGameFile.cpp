@@ -125,7 +125,7 @@ FileKind RecogniseFileKind(const std::string& path, File& content, std::uint64_t
 
 namespace {
 
-std::unique_ptr<GameFile> Open(std::string path, const ContentRange* packedIn) {
+std::unique_ptr<GameFile> Open(std::string path, const ContentRange* packedIn, std::optional<std::uint64_t> length) {
   const NameRule rule = RuleForName(LowerCaseAscii(path));
   FileKind kind = FileKind::Plain;
   if (NeedsContent(rule)) {
@@ -141,16 +141,22 @@ std::unique_ptr<GameFile> Open(std::string path, const ContentRange* packedIn) {
     if (kind == FileKind::Fsh) static_cast<FshFile&>(*file).unpackImages = false;
     if (kind == FileKind::Viv) static_cast<VivArchive&>(*file).openPacked = &OpenPackedGameFile;
   }
-  file->Load();
+  if (kind == FileKind::Plain && length) {
+    file->size = CheckedFileSize(file->path, *length);  // all that loading a plain file learns
+  } else {
+    file->Load();
+  }
   return file;
 }
 
 }  // namespace
 
-std::unique_ptr<GameFile> OpenGameFile(std::string path) { return Open(std::move(path), nullptr); }
+std::unique_ptr<GameFile> OpenGameFile(std::string path, std::optional<std::uint64_t> length) {
+  return Open(std::move(path), nullptr, length);
+}
 
 std::unique_ptr<GameFile> OpenPackedGameFile(std::string path, const ContentRange& packedIn) {
-  return Open(std::move(path), &packedIn);
+  return Open(std::move(path), &packedIn, std::nullopt);
 }
 
 }  // namespace velkor

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "files/GameFile.h"
@@ -26,8 +27,9 @@ FileKind RecogniseFileKind(const std::string& path, File& content, std::uint64_t
 // Constructs the object of the kind that `path` holds and loads it; an unrecognised file
 // becomes a plain GameFile. The object is constructed on `path` as given (file names are
 // case-sensitive on POSIX, so the lower-cased form could name another file). Errors of the
-// content test and of the kind's Load pass to the caller.
-std::unique_ptr<GameFile> OpenGameFile(std::string path);
+// content test and of the kind's Load pass to the caller. A `length` given is taken as the
+// file's length (see GameFileOpener).
+std::unique_ptr<GameFile> OpenGameFile(std::string path, std::optional<std::uint64_t> length = std::nullopt);
 
 // As OpenGameFile for a file whose bytes lie at `packedIn` (a member left in its archive,
 // see VivArchive::openPacked), read from there. No file is written for it: an FSH file
