@@ -56,8 +56,8 @@ d=$work/small
 compare "/p 5000 x 2000 B vs tar -cf" 1.0 "rm -f $d/data.viv" "$velkor /p $d/data" \
   "rm -f $d/copy.tar" "tar -cf $d/copy.tar -C $d data"
 # The output of each run is moved aside, not deleted, and nothing is deleted until the end:
-# on ext4 without a journal, every file created within half a minute after a mass delete
-# skips over each recently deleted inode of its group, so creating 5000 files right after
+# on ext4 without a journal, every file created in the minutes after a mass delete skips
+# over each recently deleted inode of its group, so creating 5000 files right after
 # deleting 5000 took 8 times as long as on a quiet file system, for whichever command ran
 # then (ratios from 0.3 to 7.7 from one run of this script to the next).
 mkdir -p "$d/trash/velkor" "$d/trash/tar" "$d/unpack/data" "$d/untar/data"
