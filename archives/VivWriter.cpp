@@ -45,24 +45,23 @@ void ForEachDirectoryPiece(const VivDirectory& directory, const std::function<vo
 
 // Opens the members in order, places each after the one before and hands it to `take`,
 // until `take` returns false; fills in the offsets and lengths on the way, and the
-// archive's size once every member has been placed.
+// archive's size once every member has been placed. The directory's own end (dataStart)
+// was checked against the limit; each member is checked before its bytes are read, which
+// keeps every offset and the archive's end within it.
 template <class Take>
 void PlaceMembers(const std::string& target, VivDirectory& directory, const Opener& open, Take take) {
   std::int64_t next = directory.dataStart;
   const std::size_t count = directory.entries.size();
   for (std::size_t i = 0; i < count; ++i) {
-    CheckVivOffset(target, next, false);
     VivMemberContent content = open(i);
     const std::int32_t length = CheckedFileSize(content.file.Path(), content.length);
-    // Refused before its bytes are read when it takes the archive past its limit.
-    if (next + length > kLargestArchive) CheckVivOffset(target, next + length, i + 1 == count);
+    CheckVivOffset(target, next + length, i + 1 == count);
     VivEntry& entry = directory.entries[i];
     entry.offset = static_cast<std::int32_t>(next);
     entry.length = length;
     next += length;
     if (!take(content)) return;
   }
-  CheckVivOffset(target, next, true);
   directory.archiveSize = static_cast<std::int32_t>(next);
 }
 
