@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include <algorithm>
+#include <span>
 
 namespace velkor {
 namespace {
@@ -45,10 +46,20 @@ Words FromText(const std::string& text) {
   return words;
 }
 
-std::string Joined(const std::vector<std::string>& arguments) {
-  std::string text;
-  for (std::size_t i = 0; i < arguments.size(); ++i) text += (i == 0 ? "" : " ") + arguments[i];
-  return text;
+// The arguments as the system passed them: a path given as one argument is taken exactly as
+// given (a file manager passes any file name so), but for one pair of enclosing double quotes;
+// a lone quote at either end belongs to the name. Several arguments after the command word
+// are joined with single blanks, as one text would hold them.
+Words FromArguments(std::span<const std::string> arguments) {
+  Words words;
+  if (arguments.empty()) return words;
+  words.command = arguments.front();
+  words.followed = arguments.size() > 1;
+  words.operands.assign(arguments.begin() + 1, arguments.end());
+  for (std::size_t i = 0; i < words.operands.size(); ++i) words.path += (i == 0 ? "" : " ") + words.operands[i];
+  if (words.path.size() >= 2 && words.path.front() == '"' && words.path.back() == '"')
+    words.path = words.path.substr(1, words.path.size() - 2);
+  return words;
 }
 
 Command WithProblem(Command command, std::string problem) {
@@ -114,7 +125,9 @@ Command ParseCommandLine(const std::string& text) {
 
 Command ParseCommandLine(const platform::CommandLine& commandLine) {
   if (commandLine.text) return ParseCommandLine(*commandLine.text);
-  return ParseCommandLine(Joined(commandLine.arguments));
+  const std::span<const std::string> arguments = commandLine.arguments;
+  if (arguments.empty() || arguments.front() != kNotifyWord) return Interpret(FromArguments(arguments));
+  return WithNotify(Interpret(FromArguments(arguments.subspan(1))));
 }
 
 }  // namespace velkor

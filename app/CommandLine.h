@@ -38,7 +38,7 @@ struct Command {
   bool PrintsOnStandardOutput() const { return Valid() && row->printsOnStandardOutput; }
 };
 
-// Reads the command line. "--notify" is accepted only as the first word, before another
+// Reads the command line, as the system passed it. "--notify" is accepted only as the first word, before another
 // command. Never raises: a command line it cannot read becomes a command with a problem,
 // reported as a usage error only after the start-up work (unless the command needs none).
 Command ParseCommandLine(const platform::CommandLine& commandLine);
