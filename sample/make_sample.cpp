@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "base/Errors.h"
 #include "files/AtomicOutput.h"
@@ -15,9 +16,16 @@
 
 int main(int argc, char** argv) {
   using namespace velkor;
-  const bool realistic = argc == 3 && std::string(argv[2]) == "--realistic";
-  if (argc != 2 && !realistic) {
-    std::cerr << "usage: velkor-sample FOLDER [--realistic]\n";
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  constexpr const char* kUsage = "usage: velkor-sample FOLDER [--realistic]\n";
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::cout << kUsage;
+    return 0;
+  }
+  // A folder name that starts with "-" is an option this program does not know, not a folder.
+  const bool realistic = args.size() == 2 && args[1] == "--realistic";
+  if ((args.size() != 1 && !realistic) || args[0].starts_with("-")) {
+    std::cerr << kUsage;
     return 2;
   }
   try {

@@ -42,5 +42,26 @@ TEST(ExactPaths, AnArgumentIsTheNameButForOnePairOfEnclosingQuotes) {
   EXPECT_EQ(test::ReadBytes(home / "two words.viv"), packed("two words"));
 }
 
+TEST(SampleGenerator, OptionsAreNeverTakenForTheFolder) {
+  test::TempDir dir;
+  const auto sample = [&](const std::vector<std::string>& args) {
+    std::vector<std::string> all = {"--chdir=" + dir.path(), VELKOR_SAMPLE_EXE};
+    all.insert(all.end(), args.begin(), args.end());
+    return test::RunVelkor(all, dir.path(), {}, "/usr/bin/env");
+  };
+  const std::string usage = "usage: velkor-sample FOLDER [--realistic]\n";
+  auto run = sample({"--help"});
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.out, usage);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"--bogus"}, {"--realistic"}, {}}) {
+    run = sample(args);
+    EXPECT_EQ(run.exitStatus, 2);
+    EXPECT_EQ(run.out + run.err, usage);
+  }
+  EXPECT_EQ(test::ListNames(dir.path()), std::vector<std::string>{}) << "no folder made";
+  ASSERT_EQ(sample({"out"}).exitStatus, 0);
+  EXPECT_TRUE(test::PathExists(dir / "out/cars/roadster/car.viv"));
+}
+
 }  // namespace
 }  // namespace velkor
