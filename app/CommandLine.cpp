@@ -67,10 +67,10 @@ Command WithProblem(Command command, std::string problem) {
   return command;
 }
 
-Command Interpret(const Words& words) {
+Command Interpret(const Words& words, std::span<const CommandRow> rows) {
   Command command;
   if (words.command.empty() && !words.followed) return command;
-  command.row = FindCommand(words.command);
+  command.row = FindCommand(words.command, rows);
   const std::string quotedWord = "'" + words.command + "'";
   if (!command.row) return WithProblem(command, "unknown command " + quotedWord);
   const CommandRow& row = *command.row;
@@ -117,17 +117,17 @@ SplitText SplitCommandLine(const std::string& text) {
   return split;
 }
 
-Command ParseCommandLine(const std::string& text) {
+Command ParseCommandLine(const std::string& text, std::span<const CommandRow> rows) {
   if (text.rfind(kNotifyWord, 0) != 0 || (text.size() > kNotifyWord.size() && text[kNotifyWord.size()] != ' '))
-    return Interpret(FromText(text));
-  return WithNotify(Interpret(FromText(text.substr(std::min(text.size(), kNotifyWord.size() + 1)))));
+    return Interpret(FromText(text), rows);
+  return WithNotify(Interpret(FromText(text.substr(std::min(text.size(), kNotifyWord.size() + 1))), rows));
 }
 
-Command ParseCommandLine(const platform::CommandLine& commandLine) {
-  if (commandLine.text) return ParseCommandLine(*commandLine.text);
+Command ParseCommandLine(const platform::CommandLine& commandLine, std::span<const CommandRow> rows) {
+  if (commandLine.text) return ParseCommandLine(*commandLine.text, rows);
   const std::span<const std::string> arguments = commandLine.arguments;
-  if (arguments.empty() || arguments.front() != kNotifyWord) return Interpret(FromArguments(arguments));
-  return WithNotify(Interpret(FromArguments(arguments.subspan(1))));
+  if (arguments.empty() || arguments.front() != kNotifyWord) return Interpret(FromArguments(arguments), rows);
+  return WithNotify(Interpret(FromArguments(arguments.subspan(1)), rows));
 }
 
 }  // namespace velkor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -41,9 +42,10 @@ struct Command {
 // Reads the command line, as the system passed it. "--notify" is accepted only as the first word, before another
 // command. Never raises: a command line it cannot read becomes a command with a problem,
 // reported as a usage error only after the start-up work (unless the command needs none).
-Command ParseCommandLine(const platform::CommandLine& commandLine);
+// The rows are the command table's unless given.
+Command ParseCommandLine(const platform::CommandLine& commandLine, std::span<const CommandRow> rows = CommandTable());
 
 // The same for the command line as one text (as Windows passes it).
-Command ParseCommandLine(const std::string& text);
+Command ParseCommandLine(const std::string& text, std::span<const CommandRow> rows = CommandTable());
 
 }  // namespace velkor

@@ -58,9 +58,9 @@ constexpr CommandRow kStartUpOnly{.handler = NothingMore};
 
 std::span<const CommandRow> CommandTable() { return kRows; }
 
-const CommandRow* FindCommand(std::string_view word) {
+const CommandRow* FindCommand(std::string_view word, std::span<const CommandRow> rows) {
   if (word.empty()) return nullptr;
-  for (const CommandRow& row : kRows)
+  for (const CommandRow& row : rows)
     if (std::ranges::find(row.spellings, word) != row.spellings.end()) return &row;
   return nullptr;
 }

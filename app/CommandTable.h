@@ -69,8 +69,8 @@ struct CommandRow {
 // The rows in the order the usage text lists them.
 std::span<const CommandRow> CommandTable();
 
-// The row spelled `word`; nullptr when there is none.
-const CommandRow* FindCommand(std::string_view word);
+// The row of `rows` spelled `word`; nullptr when there is none.
+const CommandRow* FindCommand(std::string_view word, std::span<const CommandRow> rows = CommandTable());
 
 // The empty command line: only the start-up work.
 const CommandRow& StartUpOnly();

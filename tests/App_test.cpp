@@ -130,6 +130,45 @@ TEST(CommandLine, NamesTheCommandItsPathAndNotify) {
   EXPECT_TRUE(ParseCommandLine("--list").NeedsNoSettings());
 }
 
+TEST(CommandLine, RowsTakeNothingAFlagWordOnePathOrSeveralWordsFromArgumentsAndText) {
+  constexpr CommandRow rows[] = {
+      {.spellings = {"--cars"}, .optionalFlag = "--json"},
+      {.spellings = {"--thumbnail"}, .operands = Operands::Words, .wordCount = 3, .usageOperands = "SIZE IN OUT"},
+      {.spellings = {"--check", "-c"}, .operands = Operands::OnePath},
+  };
+  using Args = std::vector<std::string>;
+  using Parsed = std::tuple<std::string, std::string, Args, bool, bool, std::string>;  // ... flag, notify, problem
+  const auto parsed = [&](const Command& c) {
+    return Parsed(c.row ? std::string(c.row->Name()) : "?", c.path, c.words, c.flag, c.notify, c.problem);
+  };
+  for (const auto& [args, want] : std::vector<std::pair<Args, Parsed>>{
+           {{}, {"", "", {}, false, false, ""}},
+           {{"--cars"}, {"--cars", "", {}, false, false, ""}},
+           {{"--notify", "--cars", "--json"}, {"--cars", "", {}, true, true, ""}},
+           {{"--cars", "--xml"}, {"--cars", "", {}, false, false, "'--cars' takes only '--json' after it"}},
+           {{"--thumbnail", "128", "a b.fce", "c\""}, {"--thumbnail", "", {"128", "a b.fce", "c\""}, false, false, ""}},
+           {{"--thumbnail", "128", "x"}, {"--thumbnail", "", {}, false, false, "'--thumbnail' needs SIZE IN OUT"}},
+           {{"-c", "a\""}, {"--check", "a\"", {}, false, false, ""}},
+           {{"--check", "\"a"}, {"--check", "\"a", {}, false, false, ""}},
+           {{"--check", "\""}, {"--check", "\"", {}, false, false, ""}},
+           {{"--check", "\"a b\""}, {"--check", "a b", {}, false, false, ""}},
+           {{"--check", "\"\""}, {"--check", "", {}, false, false, "'--check' needs a path"}},
+           {{"--check", "a", "", "b"}, {"--check", "a  b", {}, false, false, ""}},
+           {{"--check", "--notify"}, {"--check", "--notify", {}, false, false, ""}},
+           {{"--notify"}, {"", "", {}, false, true, "'--notify' needs a command after it"}},
+           {{"--check x"}, {"?", "", {}, false, false, "unknown command '--check x'"}}}) {
+    EXPECT_EQ(parsed(ParseCommandLine(platform::CommandLine{std::nullopt, args}, rows)), want) << testing::PrintToString(args);
+  }
+  // One text, as Windows passes it: blanks separate words outside quotes, and the path keeps
+  // its own quote rules.
+  for (const auto& [text, want] : std::vector<std::pair<std::string, Parsed>>{
+           {"--thumbnail 128  \"a b.fce\" c", {"--thumbnail", "", {"128", "a b.fce", "c"}, false, false, ""}},
+           {"--notify --cars --json", {"--cars", "", {}, true, true, ""}},
+           {"--check a\"", {"--check", "a", {}, false, false, ""}}}) {
+    EXPECT_EQ(parsed(ParseCommandLine(platform::CommandLine{text, {}}, rows)), want) << text;
+  }
+}
+
 std::string Path(std::initializer_list<const char*> parts) {
   std::string path = platform::kWindows ? "C:" : "";
   for (const char* part : parts) path += platform::kPathSeparator + std::string(part);
