@@ -190,7 +190,7 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
 
 std::string FindProgram(const std::string&) { return ""; }
 
-int RunProgram(const std::vector<std::string>&) { return -1; }
+int RunProgram(const std::vector<std::string>&, std::chrono::milliseconds) { return -1; }
 
 bool MakeExecutable(const std::string&) { return true; }
 
