@@ -160,8 +160,9 @@ void UpdateThunarActions(const std::string& path, const std::vector<ThunarAction
 
 std::vector<std::string> RegisterDesktopIntegration(const std::string& executable) {
   std::vector<std::string> written;
-  if (!IsWritablePath(executable)) {
-    platform::ReportWarning("no file-manager entries: the path of Velkor's executable holds control characters");
+  if (const std::string why = WhyPathCannotBeWritten(executable); !why.empty()) {
+    platform::ReportWarning("no file-manager entries: the file managers cannot run Velkor from '" + executable +
+                            "' (" + why + "); move Velkor to a folder with a plain name and run 'velkor --setup'");
     return written;
   }
   const Places places;

@@ -243,6 +243,27 @@ TEST_F(DesktopIntegrationTest, ThunarFilesThatThunarWouldNotReadAreLeftAsTheyAre
   EXPECT_NE(test::ReadText(uca).find("velkor-convert4"), std::string::npos);
 }
 
+// A Latin-1 folder name or a '%' in Velkor's own path: every entry would be refused by its
+// reader (and a non-UTF-8 uca.xml loses the user's actions too), so none is written.
+TEST_F(DesktopIntegrationTest, NoEntryIsWrittenForAPathTheirReadersRefuse) {
+  for (const std::string folder : {"bin caf\xE9", "bin 100%"}) {
+    test::MakeFolder(home / folder);
+    const std::string program = home / folder + "/velkor";
+    std::filesystem::copy_file(home.Program(), program);
+    const auto run = test::RunVelkor({"--setup"}, home.path(), {}, program);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    const auto warning = run.err.find("no file-manager entries");
+    EXPECT_NE(warning, std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("no file-manager entries", warning + 1), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("'" + program + "'"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("move Velkor to a folder with a plain name"), std::string::npos) << run.err;
+    for (const std::string& entry : {Data("applications/velkor.desktop"), Data("nemo/actions"), Data("kio/servicemenus"),
+                                     Data("nautilus/scripts/Velkor"), Config("caja/scripts/Velkor"),
+                                     Config("Thunar/uca.xml")})
+      EXPECT_FALSE(test::PathExists(entry)) << entry;
+  }
+}
+
 TEST_F(DesktopIntegrationTest, SetupAgainReplacesAndUnregisterRemovesKeepingTheUsersOwn) {
   const std::string userAction =
       "<action><icon>utilities-terminal</icon><name>Open Terminal Here</name>"
