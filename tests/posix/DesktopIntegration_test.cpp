@@ -264,6 +264,43 @@ TEST_F(DesktopIntegrationTest, NoEntryIsWrittenForAPathTheirReadersRefuse) {
   }
 }
 
+// Nautilus passes the selected names as arguments, relative to the folder it starts the
+// script in, and also as lines of a variable, where a name holding a line break reads as two.
+TEST_F(DesktopIntegrationTest, ScriptsTakeTheSelectedNamesExactlyAndRefuseWhatTheVariableCannotCarry) {
+  ASSERT_EQ(home.Run({"--setup"}).exitStatus, 0);
+  const std::string script = Data("nautilus/scripts/Velkor/Pack to new VIV");
+  for (const std::string folder : {"viper\n", "viper"}) {
+    test::MakeFolder(home / folder);
+    test::WriteText(home / folder + "/carp.txt", folder);
+  }
+  test::WriteText(home / "viper.viv", "someone else's archive");
+  const std::string selected = home / "viper\n";
+  const std::map<std::string, std::string> nautilus = {
+      {"NAUTILUS_SCRIPT_SELECTED_FILE_PATHS", selected + "\n"},
+      {"NAUTILUS_SCRIPT_SELECTED_URIS", "file://" + home.path() + "/viper%0A\n"}};
+  // As the file manager starts it: /bin/sh in the current folder, the names as arguments.
+  const auto runScript = [&](const Words& names) {
+    Words args = {"-c", "cd \"$1\" && shift && exec /bin/sh \"$@\"", "sh", home.path(), script};
+    args.insert(args.end(), names.begin(), names.end());
+    return test::RunVelkor(args, home.path(), nautilus, "/bin/sh");
+  };
+
+  const auto byName = runScript({"viper\n"});
+  EXPECT_EQ(test::ReadText(home / "viper.viv"), "someone else's archive") << byName.err;
+  const auto before = test::Snapshot(home.path());
+  const auto byVariable = runScript({});
+  EXPECT_EQ(byVariable.exitStatus, 1);
+  EXPECT_NE(byVariable.err.find("a selected name holds a line break"), std::string::npos) << byVariable.err;
+  EXPECT_EQ(test::Snapshot(home.path()), before) << "nothing is done";
+
+  // A plain relative name reaches Velkor resolved against the current folder.
+  test::MakeFolder(home / "cobra");
+  test::WriteText(home / "cobra/carp.txt", "x");
+  const auto relative = runScript({"cobra"});
+  EXPECT_EQ(relative.exitStatus, 0) << relative.err;
+  EXPECT_TRUE(test::PathExists(home / "cobra.viv"));
+}
+
 TEST_F(DesktopIntegrationTest, SetupAgainReplacesAndUnregisterRemovesKeepingTheUsersOwn) {
   const std::string userAction =
       "<action><icon>utilities-terminal</icon><name>Open Terminal Here</name>"
