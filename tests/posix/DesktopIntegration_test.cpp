@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -14,7 +15,9 @@
 #include <sstream>
 #include <tuple>
 
+#include "base/Text.h"
 #include "cli/RunVelkor.h"
+#include "desktop/EntryFiles.h"
 #include "sample/SampleCar.h"
 #include "support/TestSupport.h"
 #include "support/VivBuilder.h"
@@ -141,6 +144,88 @@ TEST_F(DesktopIntegrationTest, EveryKindOfEntryRunsItsVerbOnPathsWithBlanks) {
   }
 }
 
+// Every Exec of a key file (desktop entry, service menu, Nemo action) as written: group, value.
+std::vector<std::pair<std::string, std::string>> ExecLines(const std::string& path) {
+  std::vector<std::pair<std::string, std::string>> lines;
+  std::istringstream in(test::ReadText(path));
+  std::string group;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line[0] == '[') group = line.substr(1, line.size() - 2);
+    else if (line.rfind("Exec=", 0) == 0) lines.emplace_back(group, line.substr(5));
+  }
+  return lines;
+}
+
+// Velkor in a folder whose name holds every character the entries' quoting must get right:
+// each entry of each file manager, run as that file manager runs it, reaches that executable
+// with the selected path as one argument. Desktop entries and service menus run through GLib
+// (gio launch, its output piped so that the launched program is waited for); Nemo's and
+// Thunar's commands through the shell, which splits as GLib's parser does; the scripts with sh.
+TEST_F(DesktopIntegrationTest, EveryEntryReachesVelkorInAHostileFolderWithTheExactPath) {
+  if (!Installed("gio") || !Installed("desktop-file-validate")) GTEST_SKIP() << "needs gio and desktop-file-utils";
+  const std::string hostile = home / "it's \"odd\" $HOME `x` \\ end/bin  dir";
+  test::MakeFolder(home / "it's \"odd\" $HOME `x` \\ end");
+  test::MakeFolder(hostile);
+  std::filesystem::copy_file(home.Program(), hostile + "/velkor");
+  const std::map<std::string, std::string> noBus = {{"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (home / "no-bus")}};
+  const auto setup = test::RunVelkor({"--setup"}, home.path(), noBus, hostile + "/velkor");
+  ASSERT_EQ(setup.exitStatus, 0) << setup.err;
+  EXPECT_EQ(std::system(("desktop-file-validate '" + Data("applications/velkor.desktop") + "'").c_str()), 0);
+
+  // What each class's entries are run on: files that are not what they claim (so Velkor names
+  // them in its refusal), and a folder to pack (so the archive shows that it ran).
+  // Nemo puts the paths between double quotes without escaping them, so its files lie in a
+  // folder without characters that are special there.
+  const std::string files = hostile + "/sel 'ected", nemoFiles = home / "for 'nemo'";
+  const auto target = [&](const std::string& extension, const std::string& folder) {
+    test::MakeFolder(folder);
+    test::MakeFolder(folder + "/pack me");
+    test::WriteText(folder + "/pack me/carp.txt", "x");
+    if (extension.empty()) return folder + "/pack me";
+    test::WriteText(folder + "/car file." + extension, "not what it claims");
+    return folder + "/car file." + extension;
+  };
+  int runs = 0;
+  const auto check = [&](const std::string& what, const std::string& path, const test::RunResult& run) {
+    ++runs;
+    if (EndsWith(path, "/pack me")) {
+      EXPECT_TRUE(test::PathExists(path + ".viv")) << what << ": " << run.out << run.err;
+      std::filesystem::remove(path + ".viv");
+    } else {
+      EXPECT_NE((run.out + run.err).find("'" + path + "'"), std::string::npos) << what << ": " << run.out << run.err;
+    }
+  };
+  const auto viaGLib = [&](const std::string& exec, const std::string& path) {
+    test::WriteText(home / "launch.desktop", "[Desktop Entry]\nType=Application\nName=Launch\nExec=" + exec + "\n");
+    return test::RunVelkor({"-c", "gio launch \"$1\" \"$2\" 2>&1 | cat", "sh", home / "launch.desktop", path},
+                           home.path(), noBus, "/bin/sh");
+  };
+  const auto viaShell = [&](const std::string& command) {
+    return test::RunVelkor({"-c", command}, home.path(), noBus, "/bin/sh");
+  };
+
+  for (const auto& [group, exec] : ExecLines(Data("applications/velkor.desktop")))
+    check(group, target("viv", files), viaGLib(exec, target("viv", files)));
+  for (const ShellClass& shellClass : ShellClasses()) {
+    const std::string name = desktop::ClassFileName(shellClass);
+    const std::string extension = shellClass.extension ? shellClass.extension + 1 : "";
+    for (const auto& [group, exec] : ExecLines(Data("kio/servicemenus/velkor-" + name + ".desktop")))
+      check("Dolphin " + name + " " + group, target(extension, files), viaGLib(exec, target(extension, files)));
+    for (const Verb& verb : shellClass.verbs) {
+      const std::string action = Data("nemo/actions/velkor-" + name + "-" + verb.key + ".nemo_action");
+      const std::string path = target(extension, nemoFiles);
+      check(action, path, viaShell(Expand(KeyFileValue(action, "Nemo Action", "Exec"), 'F', "\"" + path + "\"")));
+    }
+  }
+  for (const Verb& verb : AllVerbs()) {
+    const std::string path = target(verb.key == std::string("pack") ? "" : "viv", files);
+    check(std::string("Thunar ") + verb.key, path, viaShell(Expand(ThunarCommandOf(std::string("velkor-") + verb.key), 'f', ShellQuoted(path))));
+    for (const std::string& script : {Data("nautilus/scripts/Velkor/") + verb.label, Config("caja/scripts/Velkor/") + verb.label})
+      check(script, path, viaShell("exec /bin/sh " + ShellQuoted(script) + " " + ShellQuoted(path)));
+  }
+  EXPECT_GT(runs, 60);
+}
+
 TEST_F(DesktopIntegrationTest, ArchivesAreViv) {
   if (!Installed("gio") || !Installed("update-mime-database") || !Installed("desktop-file-validate"))
     GTEST_SKIP() << "needs gio (libglib2.0-bin), shared-mime-info and desktop-file-utils";
@@ -163,6 +248,49 @@ bool Running(const std::string& pidFile) {
   std::getline(stat, line);
   const auto close = line.rfind(')');
   return close != std::string::npos && line.substr(close + 2, 1) != "Z";
+}
+
+// The types that update-mime-database compiled from the user's packages are Velkor's own only:
+// the system's text/plain and inode/directory are never redefined (a redefinition would
+// change what every text file and folder is to every program).
+TEST_F(DesktopIntegrationTest, TheMimePackageDefinesOnlyVelkorsOwnTypes) {
+  if (!Installed("update-mime-database")) GTEST_SKIP() << "needs shared-mime-info";
+  ASSERT_EQ(home.Run({"--setup"}).exitStatus, 0);
+  std::istringstream types(test::ReadText(Data("mime/types")));
+  Words own;
+  for (std::string type; std::getline(types, type);) {
+    EXPECT_TRUE(type == "application/x-viv" || type == "application/x-fce" || type.rfind("application/x-fedata-", 0) == 0)
+        << type;
+    own.push_back(type);
+  }
+  EXPECT_NE(std::find(own.begin(), own.end(), "application/x-viv"), own.end());
+  EXPECT_FALSE(test::PathExists(Data("mime/text/plain.xml")));
+  EXPECT_FALSE(test::PathExists(Data("mime/inode/directory.xml")));
+}
+
+// The user has no Thunar actions yet: Thunar shows the first system file found along
+// XDG_CONFIG_DIRS, so that one's actions are kept in the file the setup writes.
+TEST_F(DesktopIntegrationTest, TheSystemsThunarActionsSurviveTheFirstSetup) {
+  const auto systemFile = [&](const std::string& folder, const std::string& id) {
+    test::MakeFolder(home / folder);
+    test::MakeFolder(home / folder + "/Thunar");
+    test::WriteText(home / folder + "/Thunar/uca.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions><action>"
+                    "<name>System</name><unique-id>" + id + "</unique-id><command>x %f</command></action></actions>\n");
+  };
+  test::MakeFolder(home / "empty");
+  systemFile("first", "system-first");
+  systemFile("second", "system-second");
+  const auto run = test::RunVelkor({"--setup"}, home.path(),
+                                   {{"XDG_CONFIG_DIRS", (home / "empty") + ":" + (home / "first") + ":" + (home / "second")}},
+                                   home.Program());
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_file(Config("Thunar/uca.xml").c_str()));
+  Words ids;
+  for (pugi::xml_node action : doc.child("actions").children("action")) ids.push_back(action.child_value("unique-id"));
+  ASSERT_EQ(ids.size(), 7u);
+  EXPECT_EQ(ids.front(), "system-first");
+  EXPECT_EQ(std::count(ids.begin(), ids.end(), "system-second"), 0);
 }
 
 TEST_F(DesktopIntegrationTest, AHelperThatNeverEndsIsStoppedAndTheSetupGoesOn) {
