@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -359,6 +362,27 @@ TEST_F(DesktopIntegrationTest, ThunarFilesThatThunarWouldNotReadAreLeftAsTheyAre
   EXPECT_EQ(fifo.exitStatus, 0);
   EXPECT_TRUE(std::filesystem::is_fifo(uca));
   EXPECT_NE(fifo.err.find("'" + uca + "': it is not a regular file"), std::string::npos) << fifo.err;
+
+  // A file the user cannot read: root's own, as "sudo thunar" leaves it (as root, whose
+  // permissions do not apply, the program runs as nobody in a home that nobody owns).
+  std::filesystem::remove(uca);
+  const std::string theirs = "<actions>" + action + "</actions>";
+  test::WriteText(uca, theirs);
+  if (::geteuid() == 0) {
+    const passwd* nobody = ::getpwnam("nobody");
+    const group* nogroup = ::getgrnam("nogroup");
+    ASSERT_TRUE(nobody && nogroup);
+    ASSERT_EQ(::lchown(home.path().c_str(), nobody->pw_uid, nogroup->gr_gid), 0);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(home.path()))
+      ASSERT_EQ(::lchown(entry.path().c_str(), nobody->pw_uid, nogroup->gr_gid), 0);
+    ASSERT_EQ(::chown(uca.c_str(), 0, 0), 0);
+  }
+  ASSERT_EQ(::chmod(uca.c_str(), 0600 & (::geteuid() == 0 ? 0600 : 0)), 0);
+  const auto unreadable = test::RunUnprivileged({"--setup"}, home.path(), home.Program());
+  EXPECT_EQ(unreadable.exitStatus, 0) << unreadable.err;
+  ::chmod(uca.c_str(), 0600);
+  EXPECT_EQ(test::ReadText(uca), theirs);
+  EXPECT_NE(unreadable.err.find("'" + uca + "': Permission denied"), std::string::npos) << unreadable.err;
 
   // A file that Thunar reads, with references and comments, is merged into one it reads too.
   std::filesystem::remove(uca);
