@@ -178,8 +178,8 @@ std::vector<std::string> RegisterDesktopIntegration(const std::string& executabl
     const std::string name = ClassFileName(*type.shellClass);
     WriteEntry(places.ServiceMenus() + "/velkor-" + name + ".desktop", ServiceMenu(executable, type), true, written);
     for (const Verb& verb : type.shellClass->verbs)
-      WriteEntry(places.NemoActions() + "/velkor-" + name + "-" + verb.key + ".nemo_action",
-                 NemoAction(executable, type, verb), false, written);
+      WriteEntry(places.NemoActions() + "/" + NemoActionName(type, verb),
+                 NemoAction(places.ScriptFolders().front() + "/" + verb.label, type, verb), false, written);
   }
   for (const std::string& folder : places.ScriptFolders())
     for (const Verb& verb : AllVerbs()) WriteEntry(folder + "/" + verb.label, VerbScript(executable, verb), true, written);

@@ -76,10 +76,21 @@ std::string ServiceMenu(const std::string& executable, const ClassType& type) {
   return text;
 }
 
-std::string NemoAction(const std::string& executable, const ClassType& type, const Verb& verb) {
+std::string NemoAction(const std::string& script, const ClassType& type, const Verb& verb) {
+  // The verb's script runs it on each selected path in turn: Velkor takes one path a command.
   return std::string("[Nemo Action]\n") + "Name=" + verb.label + "\n" + "Comment=Velkor: " + verb.label + "\n" +
-         "Exec=" + KeyFileCommand(executable, verb.commandSwitch, "%F") + "\n" + "Selection=s\n" +
-         "Extensions=" + (type.extension.empty() ? std::string("dir") : type.extension) + ";\n" + "Quote=double\n";
+         "Exec=" + KeyFileValue(EscapePercent("/bin/sh " + DoubleQuoted(script)) + " %F") + "\n" +
+         "Selection=notnone\n" + "Extensions=" + (type.extension.empty() ? std::string("dir") : type.extension) +
+         ";\n" + "Quote=double\n";
+}
+
+std::string NemoActionName(const ClassType& type, const Verb& verb) {
+  // Nemo orders a menu's actions by file name: the verb's place in its class keeps the
+  // class's order (Extract, NFS3, NFS3 and install, ...) instead of the alphabet's.
+  const std::vector<Verb>& verbs = type.shellClass->verbs;
+  std::size_t place = 0;
+  while (place < verbs.size() && std::strcmp(verbs[place].key, verb.key) != 0) ++place;
+  return "velkor-" + ClassFileName(*type.shellClass) + "-" + std::to_string(place + 1) + "-" + verb.key + ".nemo_action";
 }
 
 std::string VerbScript(const std::string& executable, const Verb& verb) {

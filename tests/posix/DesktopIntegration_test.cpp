@@ -87,6 +87,13 @@ class DesktopIntegrationTest : public ::testing::Test {
                      name == "car.viv" ? sample::PackArchive(car) : test::MemberOf(car, name));
     return home / folder + "/" + name;
   }
+  // Velkor's Nemo action for the class and verb, whatever comes between them in its name.
+  std::string NemoActionFile(const std::string& className, const std::string& verb) {
+    for (const std::string& name : test::ListNames(Data("nemo/actions")))
+      if (name.rfind("velkor-" + className + "-", 0) == 0 && EndsWith(name, "-" + verb + ".nemo_action"))
+        return Data("nemo/actions/" + name);
+    return "";
+  }
   std::string ThunarCommandOf(const std::string& uniqueId) {
     pugi::xml_document doc;
     doc.load_file(Config("Thunar/uca.xml").c_str());
@@ -118,7 +125,7 @@ TEST_F(DesktopIntegrationTest, EveryKindOfEntryRunsItsVerbOnPathsWithBlanks) {
               ShellQuoted(home / "pack me")),
        home / "pack me.viv"},
       {"Nemo (model to NFS4)",
-       Expand(KeyFileValue(Data("nemo/actions/velkor-fcefile-convert4.nemo_action"), "Nemo Action", "Exec"), 'F',
+       Expand(KeyFileValue(NemoActionFile("fcefile", "convert4"), "Nemo Action", "Exec"), 'F',
               "\"" + Car("loose one", "car.fce") + "\""),
        home / "loose one/car.fc4"},
       {"Thunar (install into NFS4)",
@@ -215,7 +222,7 @@ TEST_F(DesktopIntegrationTest, EveryEntryReachesVelkorInAHostileFolderWithTheExa
     for (const auto& [group, exec] : ExecLines(Data("kio/servicemenus/velkor-" + name + ".desktop")))
       check("Dolphin " + name + " " + group, target(extension, files), viaGLib(exec, target(extension, files)));
     for (const Verb& verb : shellClass.verbs) {
-      const std::string action = Data("nemo/actions/velkor-" + name + "-" + verb.key + ".nemo_action");
+      const std::string action = NemoActionFile(name, verb.key);
       const std::string path = target(extension, nemoFiles);
       check(action, path, viaShell(Expand(KeyFileValue(action, "Nemo Action", "Exec"), 'F', "\"" + path + "\"")));
     }
@@ -227,6 +234,29 @@ TEST_F(DesktopIntegrationTest, EveryEntryReachesVelkorInAHostileFolderWithTheExa
       check(script, path, viaShell("exec /bin/sh " + ShellQuoted(script) + " " + ShellQuoted(path)));
   }
   EXPECT_GT(runs, 60);
+}
+
+// Nemo lists a menu's actions in the order of their file names, and runs an action on a
+// selection of several paths only when the action allows it; Velkor takes one path a command.
+TEST_F(DesktopIntegrationTest, NemoShowsTheVerbsInTheirOrderAndRunsThemOnEachSelectedPath) {
+  ASSERT_EQ(home.Run({"--setup"}).exitStatus, 0);
+  Words archiveMenu;
+  for (const std::string& name : test::ListNames(Data("nemo/actions")))
+    if (name.rfind("velkor-vivfile-", 0) == 0)
+      archiveMenu.push_back(KeyFileValue(Data("nemo/actions/" + name), "Nemo Action", "Name"));
+  EXPECT_EQ(archiveMenu, (Words{"Extract to new folder", "Convert to NFS3", "Convert to NFS3 and install",
+                                "Convert to NFS4", "Convert to NFS4 and install"}));
+
+  const std::string action = NemoActionFile("fcefile", "convert4");
+  EXPECT_NE(KeyFileValue(action, "Nemo Action", "Selection"), "s");
+  test::WriteText(home / "notes.fce", "not a model");
+  const std::string first = Car("one", "car.fce"), second = Car("two", "car.fce"), junk = home / "notes.fce";
+  const auto run = Run(Expand(KeyFileValue(action, "Nemo Action", "Exec"), 'F',
+                              "\"" + first + "\" \"" + junk + "\" \"" + second + "\""));
+  EXPECT_EQ(run.exitStatus, 1) << run.err;
+  EXPECT_TRUE(test::PathExists(home / "one/car.fc4"));
+  EXPECT_TRUE(test::PathExists(home / "two/car.fc4"));
+  EXPECT_NE(run.err.find("'" + junk + "'"), std::string::npos) << run.err;
 }
 
 TEST_F(DesktopIntegrationTest, ArchivesAreViv) {
