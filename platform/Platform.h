@@ -81,6 +81,10 @@ std::string FindProgram(const std::string& name);
 constexpr int kProgramTimedOut = -2;
 int RunProgram(const std::vector<std::string>& argv, std::chrono::milliseconds timeLimit);
 
+// Whether a process of the user running Velkor has the program name `name` (always false
+// on Windows, where nothing asks).
+bool UserRunsProgram(const std::string& name);
+
 // Lets whoever may read the file also execute it; false when it cannot (true on Windows).
 bool MakeExecutable(const std::string& path);
 

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <ctime>
 #include <cstdlib>
+#include <fstream>
 
 #include "platform/Platform.h"
 
@@ -91,6 +92,18 @@ int RunProgram(const std::vector<std::string>& argv, std::chrono::milliseconds t
     return kProgramTimedOut;
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool UserRunsProgram(const std::string& name) {
+  for (const FolderEntry& entry : ListFolder("/proc")) {
+    if (entry.name.find_first_not_of("0123456789") != std::string::npos) continue;
+    struct stat st {};
+    if (::stat(entry.fullPath.c_str(), &st) != 0 || st.st_uid != ::getuid()) continue;
+    std::ifstream comm(entry.fullPath + "/comm");
+    std::string command;
+    if (std::getline(comm, command) && command == name) return true;
+  }
+  return false;
 }
 
 bool MakeExecutable(const std::string& path) {

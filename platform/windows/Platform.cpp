@@ -192,6 +192,8 @@ std::string FindProgram(const std::string&) { return ""; }
 
 int RunProgram(const std::vector<std::string>&, std::chrono::milliseconds) { return -1; }
 
+bool UserRunsProgram(const std::string&) { return false; }
+
 bool MakeExecutable(const std::string&) { return true; }
 
 }  // namespace velkor::platform

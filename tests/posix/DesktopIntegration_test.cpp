@@ -7,7 +7,9 @@
 
 #include <grp.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -257,6 +259,25 @@ TEST_F(DesktopIntegrationTest, NemoShowsTheVerbsInTheirOrderAndRunsThemOnEachSel
   EXPECT_TRUE(test::PathExists(home / "one/car.fc4"));
   EXPECT_TRUE(test::PathExists(home / "two/car.fc4"));
   EXPECT_NE(run.err.find("'" + junk + "'"), std::string::npos) << run.err;
+}
+
+// Thunar reads its actions only when it starts: the setup's report says so while one runs.
+TEST_F(DesktopIntegrationTest, TheSetupReportTellsToRestartARunningThunar) {
+  const std::string hint = "Thunar is running";
+  const auto alone = home.Run({"--setup"});
+  EXPECT_EQ(alone.out.find(hint), std::string::npos) << alone.out;
+
+  std::filesystem::copy_file("/bin/sleep", home / "thunar");
+  const pid_t thunar = ::fork();
+  ASSERT_GE(thunar, 0);
+  if (thunar == 0) {
+    ::execl((home / "thunar").c_str(), "thunar", "600", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  const auto running = home.Run({"--setup"});
+  ::kill(thunar, SIGKILL);
+  ::waitpid(thunar, nullptr, 0);
+  EXPECT_NE(running.out.find(hint), std::string::npos) << running.out;
 }
 
 TEST_F(DesktopIntegrationTest, ArchivesAreViv) {
