@@ -320,8 +320,9 @@ if [ "$VELKOR_WINE_NAMES" = 1 ]; then
         eval 'test "$rc" = 0 && cmp "$(c "$folder\\car.vi4")" "$(c "$ref\\car.vi4")"'
       verb vivfile convertinstall4 "$folder\\car.viv"
       check "$locale, '$name': \"/ci4\" installs it in a car folder of that name" \
-        eval 'test "$rc" = 0 && cmp "$(c "$games4\\Data\\Cars\\$name\\car.viv")" "$(c "$ref\\car.vi4")"'
-      installed="$games4\\Data\\Cars\\$name\\car.viv"
+        eval 'test "$rc" = 0 && cmp "$(c "${games4}Data\\Cars\\$name\\car.viv")" "$(c "$ref\\car.vi4")"'
+      installed="${games4}Data\\Cars\\$name\\car.viv"
+      mkdir -p "$(c "${installed%\\car.viv}")"
       cp "$(c "$folder\\original.viv")" "$(c "$installed")"
       verb vivfile convertinstall4 "$folder\\car.viv"
       run "$prog\\Velkor.exe" --restore "$installed"
