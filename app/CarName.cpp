@@ -1,7 +1,5 @@
 #include "app/CarName.h"
 
-#include <filesystem>
-
 #include "base/Errors.h"
 #include "platform/Paths.h"
 
@@ -10,10 +8,7 @@ namespace velkor {
 std::string CarNameFromPath(const std::string& archivePath) {
   // A relative path names a file below the current folder: take its full form, so that
   // "car.viv" run in a car's folder still yields the car's name.
-  std::string path = archivePath;
-  std::error_code ec;
-  const auto absolute = std::filesystem::absolute(std::filesystem::path(archivePath), ec).lexically_normal();
-  if (!ec) path = absolute.string();
+  const std::string path = platform::FullPath(archivePath);
 
   const std::size_t nameStart = platform::FileNameStart(path);
   const std::string name = nameStart == 0 ? std::string() : platform::FileNameOf(path.substr(0, nameStart - 1));

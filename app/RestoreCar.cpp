@@ -1,5 +1,3 @@
-#include <filesystem>
-
 #include "app/KeptCars.h"
 #include "app/Workflows.h"
 #include "base/Errors.h"
@@ -16,10 +14,7 @@ namespace {
 
 // The full, normalised form of a path, without separators at its end.
 std::string Normalised(const std::string& path) {
-  std::error_code ec;
-  auto full = std::filesystem::absolute(std::filesystem::path(path), ec);
-  if (ec) full = std::filesystem::path(path);
-  return platform::WithoutTrailingSeparators(full.lexically_normal().string());
+  return platform::WithoutTrailingSeparators(platform::FullPath(path));
 }
 
 const char* CarsFolderOf(Game game) { return game == Game::Nfs3 ? "GameData/CarModel" : "Data/Cars"; }

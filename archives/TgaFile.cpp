@@ -11,7 +11,20 @@
 namespace velkor {
 namespace {
 
+// Where the header's fields lie, for reading and writing alike; 16-bit values are
+// little-endian.
+constexpr std::size_t kIdLengthAt = 0;
+constexpr std::size_t kColorMapTypeAt = 1;
+constexpr std::size_t kImageTypeAt = 2;
+constexpr std::size_t kColorMapSpecAt = 3;  // five bytes, carried unread
+constexpr std::size_t kXOriginAt = 8;
+constexpr std::size_t kYOriginAt = 10;
+constexpr std::size_t kWidthAt = 12;
+constexpr std::size_t kHeightAt = 14;
+constexpr std::size_t kPixelDepthAt = 16;
+constexpr std::size_t kImageDescriptorAt = 17;
 constexpr std::size_t kHeaderSize = 18;
+
 constexpr std::uint8_t kTrueColour = 2;
 constexpr std::uint8_t kGreyscale = 3;
 
@@ -36,25 +49,27 @@ int TgaFile::Load() {
 
   std::array<std::uint8_t, kHeaderSize> header{};
   file.ReadExact(header);
-  idLength = header[0];
-  colorMapType = header[1];
-  imageType = header[2];
-  std::copy_n(header.begin() + 3, 5, colorMapSpec.begin());
-  xOrigin = ReadU16LE(header, 8);
-  yOrigin = ReadU16LE(header, 10);
-  width = ReadU16LE(header, 12);
-  height = ReadU16LE(header, 14);
-  pixelDepth = header[16];
-  imageDescriptor = header[17];
+  idLength = header[kIdLengthAt];
+  colorMapType = header[kColorMapTypeAt];
+  imageType = header[kImageTypeAt];
+  std::copy_n(header.begin() + kColorMapSpecAt, colorMapSpec.size(), colorMapSpec.begin());
+  xOrigin = ReadU16LE(header, kXOriginAt);
+  yOrigin = ReadU16LE(header, kYOriginAt);
+  width = ReadU16LE(header, kWidthAt);
+  height = ReadU16LE(header, kHeightAt);
+  pixelDepth = header[kPixelDepthAt];
+  imageDescriptor = header[kImageDescriptorAt];
 
   if (colorMapType != 0)
-    throw FormatError(path, 1, "colour-mapped images are not supported (colour map type " +
-                                   std::to_string(colorMapType) + ")");
+    throw FormatError(path, kColorMapTypeAt,
+                      "colour-mapped images are not supported (colour map type " + std::to_string(colorMapType) + ")");
   if (imageType != kTrueColour && imageType != kGreyscale)
-    throw FormatError(path, 2, "only uncompressed true-colour or greyscale images are supported (image type " +
-                                   std::to_string(imageType) + ")");
+    throw FormatError(path, kImageTypeAt,
+                      "only uncompressed true-colour or greyscale images are supported (image type " +
+                          std::to_string(imageType) + ")");
   if (pixelDepth % 8 != 0)
-    throw FormatError(path, 16, "pixel depth " + std::to_string(pixelDepth) + " is not a whole number of bytes");
+    throw FormatError(path, kPixelDepthAt,
+                      "pixel depth " + std::to_string(pixelDepth) + " is not a whole number of bytes");
 
   const std::uint64_t pixelBytes = std::uint64_t{width} * height * (pixelDepth / 8);
   if (kHeaderSize + idLength + pixelBytes > length)
@@ -73,16 +88,16 @@ int TgaFile::Load() {
 
 int TgaFile::SaveAs(std::string p) {
   Bytes header(kHeaderSize, 0);
-  header[0] = idLength;
-  header[1] = colorMapType;
-  header[2] = imageType;
-  std::copy(colorMapSpec.begin(), colorMapSpec.end(), header.begin() + 3);
-  WriteU16LE(header, 8, xOrigin);
-  WriteU16LE(header, 10, yOrigin);
-  WriteU16LE(header, 12, width);
-  WriteU16LE(header, 14, height);
-  header[16] = pixelDepth;
-  header[17] = imageDescriptor;
+  header[kIdLengthAt] = idLength;
+  header[kColorMapTypeAt] = colorMapType;
+  header[kImageTypeAt] = imageType;
+  std::copy(colorMapSpec.begin(), colorMapSpec.end(), header.begin() + kColorMapSpecAt);
+  WriteU16LE(header, kXOriginAt, xOrigin);
+  WriteU16LE(header, kYOriginAt, yOrigin);
+  WriteU16LE(header, kWidthAt, width);
+  WriteU16LE(header, kHeightAt, height);
+  header[kPixelDepthAt] = pixelDepth;
+  header[kImageDescriptorAt] = imageDescriptor;
 
   const ByteView parts[] = {header, imageId, pixels};
   if (!FileHolds(p, parts)) {

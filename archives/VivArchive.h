@@ -45,7 +45,7 @@ class VivArchive : public GameFile {
 
   std::string WorkingFolder() const;
 
-  std::array<std::uint8_t, 4> magic{};
+  std::array<std::uint8_t, viv::kMagicSize> magic{};
   std::int32_t archiveSize = 0;
   std::int32_t fileCount = 0;
   std::int32_t dataStart = 0;

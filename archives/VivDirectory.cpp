@@ -11,8 +11,8 @@ namespace velkor {
 namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;
-// Offset and length (4 bytes each) and at least the name's NUL.
-constexpr std::uint64_t kSmallestEntry = 9;
+// An entry with an empty name: its offset, its length and the name's NUL.
+constexpr std::uint64_t kSmallestEntry = viv::EntrySize(0);
 
 // Sequential reads from a byte range of a file through one bounded buffer, so that a
 // directory of any size is read with little memory and few system calls.
@@ -102,22 +102,23 @@ std::string PrintableName(const std::string& name) {
 VivDirectory ReadVivDirectory(const VivLocation& where) {
   if (where.length < kVivHeaderSize)
     Refuse(where, where.start,
-           "too short for a VIV archive (" + std::to_string(where.length) + " bytes, the header alone is 16)");
+           "too short for a VIV archive (" + std::to_string(where.length) + " bytes, the header alone is " +
+               std::to_string(kVivHeaderSize) + ")");
 
   RangeReader reader(*where.file, where.start, where.length);
   std::array<std::uint8_t, kVivHeaderSize> header{};
   reader.ReadBytes(header);
   VivDirectory directory;
-  std::copy_n(header.begin(), 4, directory.magic.begin());
-  directory.archiveSize = ReadI32BE(header, 4);
-  directory.fileCount = ReadI32BE(header, 8);
-  directory.dataStart = ReadI32BE(header, 12);
+  std::copy_n(header.begin() + viv::kMagicAt, viv::kMagicSize, directory.magic.begin());
+  directory.archiveSize = ReadI32BE(header, viv::kArchiveSizeAt);
+  directory.fileCount = ReadI32BE(header, viv::kEntryCountAt);
+  directory.dataStart = ReadI32BE(header, viv::kDataStartAt);
 
   if (directory.fileCount < 0)
-    Refuse(where, where.start + 8, "negative entry count " + std::to_string(directory.fileCount));
+    Refuse(where, where.start + viv::kEntryCountAt, "negative entry count " + std::to_string(directory.fileCount));
   const auto count = static_cast<std::uint64_t>(directory.fileCount);
   if (count > (where.length - kVivHeaderSize) / kSmallestEntry)
-    Refuse(where, where.start + 8,
+    Refuse(where, where.start + viv::kEntryCountAt,
            "a directory of " + std::to_string(count) + " entries does not fit an archive of " +
                std::to_string(where.length) + " bytes");
 
@@ -129,11 +130,11 @@ VivDirectory ReadVivDirectory(const VivLocation& where) {
       Refuse(where, entryAt,
              "the directory does not fit the archive: entry " + std::to_string(index) + " runs past its end");
     };
-    std::array<std::uint8_t, 8> numbers{};
+    std::array<std::uint8_t, viv::kEntryNameAt> numbers{};
     if (!reader.ReadBytes(numbers)) doesNotFit();
     VivEntry entry;
-    entry.offset = ReadI32BE(numbers, 0);
-    entry.length = ReadI32BE(numbers, 4);
+    entry.offset = ReadI32BE(numbers, viv::kEntryOffsetAt);
+    entry.length = ReadI32BE(numbers, viv::kEntryLengthAt);
 
     // The name ends at its NUL, which may be the 257th byte at the latest.
     std::uint8_t byte = 0;

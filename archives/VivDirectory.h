@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "archives/VivLayout.h"
 #include "platform/File.h"
 
 namespace velkor {
@@ -19,14 +20,14 @@ struct VivEntry {
 };
 
 struct VivDirectory {
-  std::array<std::uint8_t, 4> magic{};
+  std::array<std::uint8_t, viv::kMagicSize> magic{};
   std::int32_t archiveSize = 0;
   std::int32_t fileCount = 0;
   std::int32_t dataStart = 0;
   std::vector<VivEntry> entries;
 };
 
-inline constexpr std::size_t kVivHeaderSize = 16;
+inline constexpr std::size_t kVivHeaderSize = viv::kHeaderSize;
 inline constexpr std::size_t kVivMaxNameLength = 256;
 // Archives inside archives deeper than this are refused: real cars nest at most once, and
 // every level multiplies what an unpack writes.

@@ -1,5 +1,7 @@
 #include "archives/VivWriter.h"
 
+#include <algorithm>
+#include <array>
 #include <limits>
 #include <utility>
 
@@ -19,8 +21,10 @@ constexpr std::size_t kDirectoryChunk = 64 * 1024;
 using Opener = std::function<VivMemberContent(std::size_t)>;
 
 void AppendDirectoryEntry(Bytes& out, const VivEntry& entry) {
-  AppendU32BE(out, static_cast<std::uint32_t>(entry.offset));
-  AppendU32BE(out, static_cast<std::uint32_t>(entry.length));
+  std::array<std::uint8_t, viv::kEntryNameAt> numbers{};
+  WriteU32BE(numbers, viv::kEntryOffsetAt, static_cast<std::uint32_t>(entry.offset));
+  WriteU32BE(numbers, viv::kEntryLengthAt, static_cast<std::uint32_t>(entry.length));
+  out.insert(out.end(), numbers.begin(), numbers.end());
   out.insert(out.end(), entry.name.begin(), entry.name.end());
   out.push_back(0);
 }
@@ -28,11 +32,12 @@ void AppendDirectoryEntry(Bytes& out, const VivEntry& entry) {
 // The header and the directory as stored, in pieces of about kDirectoryChunk bytes.
 void ForEachDirectoryPiece(const VivDirectory& directory, const std::function<void(ByteView)>& take) {
   Bytes buffer;
-  buffer.reserve(kDirectoryChunk + kVivHeaderSize + kVivMaxNameLength + 9);
-  buffer.insert(buffer.end(), directory.magic.begin(), directory.magic.end());
-  AppendU32BE(buffer, static_cast<std::uint32_t>(directory.archiveSize));
-  AppendU32BE(buffer, static_cast<std::uint32_t>(directory.fileCount));
-  AppendU32BE(buffer, static_cast<std::uint32_t>(directory.dataStart));
+  buffer.reserve(kDirectoryChunk + kVivHeaderSize + viv::EntrySize(kVivMaxNameLength));
+  buffer.resize(kVivHeaderSize);
+  std::copy(directory.magic.begin(), directory.magic.end(), buffer.begin() + viv::kMagicAt);
+  WriteU32BE(buffer, viv::kArchiveSizeAt, static_cast<std::uint32_t>(directory.archiveSize));
+  WriteU32BE(buffer, viv::kEntryCountAt, static_cast<std::uint32_t>(directory.fileCount));
+  WriteU32BE(buffer, viv::kDataStartAt, static_cast<std::uint32_t>(directory.dataStart));
   for (const VivEntry& entry : directory.entries) {
     AppendDirectoryEntry(buffer, entry);
     if (buffer.size() >= kDirectoryChunk) {
@@ -99,7 +104,7 @@ void CheckVivOffset(const std::string& archivePath, std::int64_t offset, bool is
 
 std::int64_t VivDataStart(const std::vector<VivEntry>& entries) {
   auto start = static_cast<std::int64_t>(kVivHeaderSize);
-  for (const VivEntry& entry : entries) start += static_cast<std::int64_t>(entry.name.size()) + 9;
+  for (const VivEntry& entry : entries) start += static_cast<std::int64_t>(viv::EntrySize(entry.name.size()));
   return start;
 }
 

@@ -47,6 +47,6 @@ void WriteVivArchive(const std::string& target, VivDirectory& directory,
                      const std::function<void(const std::string&)>& beforeReplacing);
 
 // "BIGF": the magic of the archives written here.
-inline constexpr std::array<std::uint8_t, 4> kVivMagic = {'B', 'I', 'G', 'F'};
+inline constexpr std::array<std::uint8_t, viv::kMagicSize> kVivMagic = {'B', 'I', 'G', 'F'};
 
 }  // namespace velkor

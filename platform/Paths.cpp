@@ -1,4 +1,8 @@
 #include "platform/Paths.h"
+
+#include <filesystem>
+#include <system_error>
+
 #include "platform/Platform.h"
 
 namespace velkor::platform {
@@ -27,6 +31,21 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   if (!folder.empty() && !IsPathSeparator(folder.back())) joined += kPathSeparator;
   joined += name;
   return joined;
+}
+
+std::string FullPath(const std::string& path) {
+  // Through char8_t both ways, so that the library takes the text as UTF-8, as Velkor's paths
+  // are everywhere; on Windows its plain narrow strings would go through another encoding.
+  try {
+    const std::filesystem::path given(std::u8string(path.begin(), path.end()));
+    std::error_code ec;
+    auto full = std::filesystem::absolute(given, ec);
+    if (ec) full = given;
+    const std::u8string text = full.lexically_normal().u8string();
+    return std::string(text.begin(), text.end());
+  } catch (const std::system_error&) {
+    return path;  // text that is not UTF-8 has no wide form to resolve (a filesystem_error)
+  }
 }
 
 }  // namespace velkor::platform

@@ -27,6 +27,11 @@ std::string FolderPartOf(std::string_view path);
 // `path` without separators at its end ("car//" -> "car"); a lone "/" stays.
 std::string WithoutTrailingSeparators(std::string path);
 
+// The full, normalised form of a path, a relative one taken from the current folder ("."
+// and ".." resolved by their names, links not followed); normalised as given when the
+// current folder is unknown.
+std::string FullPath(const std::string& path);
+
 // Joins a folder and a name with the platform separator, unless the folder ends with one.
 std::string JoinPath(const std::string& folder, const std::string& name);
 

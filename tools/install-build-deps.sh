@@ -20,7 +20,7 @@ for group in "$@"; do
                         libglib2.0-bin libxml2-utils) ;;
     --package) packages+=(dpkg-dev file) ;;
     --package-check) packages+=(dpkg-dev file lintian groff man-db) ;;
-    --windows) packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64) ;;
+    --windows) packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64 locales) ;;
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
     --bench) packages+=(libbenchmark-dev) ;;
     *) echo "usage: $0 [--tests] [--package] [--package-check] [--windows] [--fuzz] [--bench]" >&2; exit 2 ;;

@@ -15,7 +15,18 @@
 namespace velkor::platform {
 namespace {
 
+// A console takes UTF-16 text: written as bytes, Velkor's UTF-8 would be read in the console's
+// own code page, and any name outside ASCII would show garbled.
+bool WriteToConsole(HANDLE h, const std::string& text) {
+  const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  DWORD written = 0;
+  return ::WriteConsoleW(h, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) && written == wide.size();
+}
+
 bool WriteAll(HANDLE h, const std::string& text) {
+  if (DWORD mode = 0; ::GetConsoleMode(h, &mode)) return WriteToConsole(h, text);
   DWORD written = 0;
   return ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
 }
@@ -71,9 +82,17 @@ void ShowPendingWarnings() {
 
 // Output redirected to a file or pipe stays there; otherwise the C runtime's stdout, and
 // with it std::cout, is reopened on the parent's console.
+// The console's code page becomes UTF-8 while Velkor prints, so that the C runtime's bytes
+// show as written, and goes back to the one the user's console had when Velkor ends.
 void ConnectStandardOutput() {
   if (IsUsable(::GetStdHandle(STD_OUTPUT_HANDLE)) || ParentConsole() == nullptr) return;
-  std::freopen("CONOUT$", "w", stdout);  // on failure the output stays unseen, as before
+  if (std::freopen("CONOUT$", "w", stdout) == nullptr) return;  // the output stays unseen, as before
+  static const UINT previous = ::GetConsoleOutputCP();
+  if (previous == CP_UTF8 || !::SetConsoleOutputCP(CP_UTF8)) return;
+  std::atexit([] {
+    std::fflush(stdout);
+    ::SetConsoleOutputCP(previous);
+  });
 }
 
 void ReportError(const std::string& message) {

@@ -2,17 +2,18 @@
 # The Windows build under Wine, in a fresh prefix removed afterwards: the cross-built unit tests,
 # then Velkor.exe end to end (first start, the 58 shell-verb values read back with `reg query`,
 # "/e" and "/p" round trip, the sample car converted by every conversion verb as Explorer starts
-# them, a replaced car kept and put back, --version and --help on a redirected stdout, a failure
-# reported without a message box).   tests/wine/run.sh [WINDOWS_BUILD] [LINUX_BUILD]
+# them, a replaced car kept and put back, program, game and car folders named in three scripts
+# under two system languages, --version and --help on a redirected stdout, a failure reported
+# without a message box).   tests/wine/run.sh [WINDOWS_BUILD] [LINUX_BUILD]
 # With LINUX_BUILD (holding velkor and velkor-sample) the Linux program converts the same car
 # and must give byte-identical archives. Switches (1 = on, the default): VELKOR_WINE_UNIT_TESTS,
-# VELKOR_WINE_FIRST_RUN, VELKOR_WINE_ARCHIVES, VELKOR_WINE_CONVERT_CAR.
+# VELKOR_WINE_FIRST_RUN, VELKOR_WINE_ARCHIVES, VELKOR_WINE_CONVERT_CAR, VELKOR_WINE_NAMES.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 winbuild=$(cd "${1:-$here/build/windows}" && pwd)
 linuxbuild=${2:+$(cd "$2" && pwd)}
 : "${VELKOR_WINE_UNIT_TESTS:=1}" "${VELKOR_WINE_FIRST_RUN:=1}" "${VELKOR_WINE_ARCHIVES:=1}" \
-  "${VELKOR_WINE_CONVERT_CAR:=1}"
+  "${VELKOR_WINE_CONVERT_CAR:=1}" "${VELKOR_WINE_NAMES:=1}"
 
 for f in Velkor.exe velkor_tests.exe velkor_shell_verb.exe velkor-sample.exe; do
   [ -f "$winbuild/$f" ] || { echo "run.sh: $winbuild/$f is missing; build the windows preset first" >&2; exit 2; }
@@ -36,6 +37,8 @@ pass() { echo "  ok: $*"; }
 fail() {
   echo "  FAILED: $*"
   [ -s "$err" ] && sed 's/^/    /' "$err"
+  echo "    the last program run exited with ${rc:-nothing}; its standard output:"
+  [ -s "$out" ] && sed 's/^/      /' "$out"
   failures=$((failures + 1))
 }
 check() {  # check DESCRIPTION COMMAND...
@@ -258,6 +261,79 @@ if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
   run "$exe" --restore "$installed3"
   check '"--restore" of a car with nothing kept exits 1 naming where it looked' \
     eval 'test "$rc" = 1 && grep -q "replaced.NFS3.Velkor Roadster" "$err"'
+fi
+
+if [ "$VELKOR_WINE_NAMES" = 1 ]; then
+  step "names in three scripts under two system languages: program, game, car and archive folders"
+  # Wine takes the system's language, and with it the code page, from the locale; the
+  # Russian one (code page 1251) is generated here, beside the prefix, from the locales
+  # package's sources, so that the machine's own locales stay as they are.
+  mkdir -p "$work/locales"
+  localedef -i ru_RU -f UTF-8 "$work/locales/ru_RU.UTF-8" >/dev/null 2>&1 ||
+    fail "the ru_RU.UTF-8 locale cannot be generated (localedef, package locales)"
+  export LOCPATH="$work/locales"
+  # Each name holds a character that one of the two code pages (1252, 1251) lacks.
+  scripts=('汽车 二号' 'Машина Жук' 'Müller Café')
+  for locale in C.UTF-8 ru_RU.UTF-8; do
+    export LC_ALL=$locale
+    tag=${locale%%.*}
+    prog="C:\\Программы $tag 汽车 é"
+    games="C:\\Игры $tag"
+    games4="$games\\Müller 二 NFS4\\"
+    names="C:\\Names $tag"
+    mkdir -p "$(c "$prog")" "$(c "$names")/ref"
+    cp "$winbuild/Velkor.exe" "$(c "$prog\\Velkor.exe")"
+    mkdir -p "$(c "$games")"
+    cp -r "$(c 'Games/NFS4 HS')" "$(c "${games4%\\}")"
+    rm -rf "$(c "$games4")/Data/Cars/Velkor Roadster"
+    run reg add 'HKLM\Software\Electronic Arts\Need for Speed High Stakes' /v InstallPath /t REG_SZ /d "$games4" /f
+    run "$prog\\Velkor.exe" --setup
+    check "$locale: --setup from a program folder so named exits 0" test "$rc" = 0
+    check "$locale: the reference files are copied into it" test -f "$(c "$prog\\dash.fsh")" -a -f "$(c "$prog\\ocareng.bnk")"
+    check "$locale: the NFS4 folder so named is found and read back" grep -qF "$games4" "$out"
+
+    # What the same archive gives on a path of plain letters.
+    ref="$names\\ref"
+    cp "$(c "$car")" "$(c "$ref\\car.viv")"
+    run "$prog\\Velkor.exe" /e "$ref\\car.viv"
+    mv "$(c "$ref\\car")" "$(c "$ref\\extracted")"
+    run "$prog\\Velkor.exe" /c4 "$ref\\car.viv"
+    check "$locale: the plain-named reference converts" test "$rc" = 0 -a -f "$(c "$ref\\car.vi4")"
+
+    for name in "${scripts[@]}"; do
+      folder="$names\\$name"
+      mkdir -p "$(c "$folder")"
+      cp "$(c "$car")" "$(c "$folder\\car.viv")"
+      verb vivfile extract "$folder\\car.viv"
+      check "$locale, '$name': \"/e\" through the Explorer verb extracts the reference's files" \
+        eval 'test "$rc" = 0 && diff -r "$(c "$ref\\extracted")" "$(c "$folder\\car")"'
+      mv "$(c "$folder\\car.viv")" "$(c "$folder\\original.viv")"
+      verb Folder pack "$folder\\car"
+      check "$locale, '$name': \"/p\" through the Explorer verb exits 0" test "$rc" = 0
+      mv "$(c "$folder\\car")" "$(c "$folder\\first")"
+      verb vivfile extract "$folder\\car.viv"
+      check "$locale, '$name': and the packed archive unpacks to the same files" \
+        eval 'test "$rc" = 0 && diff -r "$(c "$ref\\extracted")" "$(c "$folder\\car")"'
+      rm -rf "$(c "$folder\\car")"
+      verb vivfile convert4 "$folder\\car.viv"
+      check "$locale, '$name': \"/c4\" writes the reference's conversion beside the archive" \
+        eval 'test "$rc" = 0 && cmp "$(c "$folder\\car.vi4")" "$(c "$ref\\car.vi4")"'
+      verb vivfile convertinstall4 "$folder\\car.viv"
+      check "$locale, '$name': \"/ci4\" installs it in a car folder of that name" \
+        eval 'test "$rc" = 0 && cmp "$(c "${games4}Data\\Cars\\$name\\car.viv")" "$(c "$ref\\car.vi4")"'
+      installed="${games4}Data\\Cars\\$name\\car.viv"
+      mkdir -p "$(c "${installed%\\car.viv}")"
+      cp "$(c "$folder\\original.viv")" "$(c "$installed")"
+      verb vivfile convertinstall4 "$folder\\car.viv"
+      run "$prog\\Velkor.exe" --restore "$installed"
+      check "$locale, '$name': the archive a \"/ci4\" replaced is kept, and \"--restore\" puts it back" \
+        eval 'test "$rc" = 0 && cmp "$(c "$installed")" "$(c "$folder\\original.viv")"'
+      run "$prog\\Velkor.exe" /e "$folder\\нет 无.viv"
+      check "$locale, '$name': a failure names the archive as given" \
+        eval 'test "$rc" = 1 && grep -qF "$name\\нет 无.viv" "$err"'
+    done
+  done
+  unset LC_ALL LOCPATH
 fi
 
 step "--version and --help write to a redirected standard output"
