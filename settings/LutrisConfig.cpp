@@ -17,7 +17,8 @@ class YamlDocument {
     if (!yaml_parser_initialize(&parser_)) throw FormatError(path, "the YAML reader cannot start");
     yaml_parser_set_input_string(&parser_, reinterpret_cast<const unsigned char*>(text.data()), text.size());
     if (!yaml_parser_load(&parser_, &document_)) {
-      const std::string what = "line " + std::to_string(ProblemLine()) + ": " + (parser_.problem ? parser_.problem : "not YAML");
+      const std::string what =
+          "line " + std::to_string(ProblemLine()) + ": " + (parser_.problem ? parser_.problem : "not YAML");
       yaml_parser_delete(&parser_);
       throw FormatError(path, what);
     }

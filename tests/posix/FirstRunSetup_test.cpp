@@ -177,9 +177,13 @@ TEST_F(FirstRunSetupTest, WinePrefixesAreSearchedOnceForBothGames) {
   const std::string err = testing::internal::GetCapturedStderr();
   int opens = 0;
   alignas(inotify_event) char events[4096];
-  for (ssize_t got; (got = ::read(watch, events, sizeof events)) > 0;)
-    for (ssize_t at = 0; at < got; at += static_cast<ssize_t>(sizeof(inotify_event)) + reinterpret_cast<inotify_event*>(events + at)->len)
-      opens += (reinterpret_cast<inotify_event*>(events + at)->mask & IN_OPEN) != 0;
+  for (ssize_t got; (got = ::read(watch, events, sizeof events)) > 0;) {
+    for (ssize_t at = 0; at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      opens += (event->mask & IN_OPEN) != 0;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
   ::close(watch);
 
   EXPECT_EQ(paths.nfs3Path, prefix + "/dosdevices/c:/Games/NFS3/");
