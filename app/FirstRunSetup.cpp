@@ -141,9 +141,11 @@ SetupReport FirstRunSetup(Registry& registry, SettingsStore& settings, const std
 
   report.referenceFolder = ReferenceFolder(programFolder);
   const bool anyGame = report.paths.nfs3Path != kNotAvailable || report.paths.nfs4Path != kNotAvailable;
-  if (anyGame && !ProvideFolders(report.referenceFolder)) {
-    platform::ReportWarning("cannot create the folder '" + report.referenceFolder +
-                            "' for the reference files; they are not collected");
+  try {
+    if (anyGame) ProvideFolders(report.referenceFolder);
+  } catch (const FileError& e) {
+    platform::ReportWarning("cannot create the folder '" + report.referenceFolder + "' for the reference files (" +
+                            e.reason() + "); they are not collected");
     return report;
   }
   for (const auto& copied : {CopyReferenceFiles(Games()[0], report.paths.nfs3Path, report.referenceFolder),
