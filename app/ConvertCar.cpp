@@ -63,7 +63,8 @@ class CreatedFolder {
     if (!path_.empty() && !keep_) DeleteFolderTree(path_);
   }
   void Create(const std::string& path) {
-    if (!platform::CreateFolder(path)) throw FileError(path, "create the folder", "it cannot be created");
+    if (!platform::CreateFolder(path))
+      throw FileError(path, "create the folder", "something of that name is in the way");
     path_ = path;
   }
   void Keep() { keep_ = true; }

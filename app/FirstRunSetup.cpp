@@ -39,9 +39,7 @@ const std::array<GameSetup, 2>& Games() {
   return games;
 }
 
-std::string StoreGamePath(Registry& registry, SettingsStore& settings, const GameSetup& game,
-                          GameLocation& location) {
-  location = FindGame(registry, game.registryKey);
+std::string StoreGamePath(SettingsStore& settings, const GameSetup& game, const GameLocation& location) {
   std::string path = location.folder;
   // An empty InstallPath names no folder; taken literally it would make the root the game.
   if (path.empty()) {
@@ -132,17 +130,22 @@ std::vector<std::string> CopyReferenceFiles(const GameSetup& game, const std::st
 
 SetupReport FirstRunSetup(Registry& registry, SettingsStore& settings, const std::string& programFolder) {
   SetupReport report;
-  report.paths.nfs3Path = StoreGamePath(registry, settings, Games()[0], report.nfs3);
-  report.paths.nfs4Path = StoreGamePath(registry, settings, Games()[1], report.nfs4);
+  const std::vector<GameLocation> found = FindGames(registry, {Games()[0].registryKey, Games()[1].registryKey});
+  report.nfs3 = found[0];
+  report.nfs4 = found[1];
+  report.paths.nfs3Path = StoreGamePath(settings, Games()[0], report.nfs3);
+  report.paths.nfs4Path = StoreGamePath(settings, Games()[1], report.nfs4);
   RegisterShellVerbs(registry, programFolder);
   if constexpr (!platform::kWindows)
     report.integrationWritten = desktop::RegisterDesktopIntegration(platform::ExecutablePath());
 
   report.referenceFolder = ReferenceFolder(programFolder);
   const bool anyGame = report.paths.nfs3Path != kNotAvailable || report.paths.nfs4Path != kNotAvailable;
-  if (anyGame && !ProvideFolders(report.referenceFolder)) {
-    platform::ReportWarning("cannot create the folder '" + report.referenceFolder +
-                            "' for the reference files; they are not collected");
+  try {
+    if (anyGame) ProvideFolders(report.referenceFolder);
+  } catch (const FileError& e) {
+    platform::ReportWarning("cannot create the folder '" + report.referenceFolder + "' for the reference files (" +
+                            e.reason() + "); they are not collected");
     return report;
   }
   for (const auto& copied : {CopyReferenceFiles(Games()[0], report.paths.nfs3Path, report.referenceFolder),

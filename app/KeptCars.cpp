@@ -52,8 +52,11 @@ std::optional<std::tuple<std::string, long>> KeptNameOrder(const std::string& na
 }  // namespace
 
 std::string KeepReplacedArchive(const std::string& archive, const std::string& keptFolder) {
-  if (!ProvideFolders(keptFolder))
-    throw FileError(keptFolder, "create the folder for the replaced car", "it cannot be created; nothing was replaced");
+  try {
+    ProvideFolders(keptFolder);
+  } catch (const FileError& e) {
+    throw FileError(keptFolder, "create the folder for the replaced car", e.reason() + "; nothing was replaced");
+  }
   const std::string kept = FreeKeptName(keptFolder);
   try {
     File in(archive, File::Mode::Read);

@@ -57,8 +57,9 @@ RestoreOutcome RestoreCar(const std::string& archivePath, const GamePaths& paths
                        result.installed.carName + "' is kept in '" + keptFolder + "'");
   result.restoredFrom = *newest;
 
-  if (!platform::IsFolder(carFolderPath) && !platform::CreateFolder(carFolderPath))
-    throw FileError(carFolderPath, "create the folder", "it cannot be created");
+  if (!platform::IsFolder(carFolderPath) && !platform::CreateFolder(carFolderPath) &&
+      !platform::IsFolder(carFolderPath))
+    throw FileError(carFolderPath, "create the folder", "a file of that name is in the way");
   File in(*newest, File::Mode::Read);
   AtomicOutput out(result.installed.outputPath);
   out.BeforeReplacing(

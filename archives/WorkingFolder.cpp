@@ -33,7 +33,7 @@ bool ProvideWorkingFolder(const std::string& folder, const std::string& archiveP
     throw FileError(folder, "create the folder", "a file of that name is in the way");
   if (!platform::CreateFolder(folder)) {
     if (platform::IsFolder(folder)) return false;  // made by someone else meanwhile
-    throw FileError(folder, "create the folder", "its parent folder is missing or not writable");
+    throw FileError(folder, "create the folder", "a file of that name is in the way");
   }
   return true;
 }

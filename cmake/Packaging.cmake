@@ -77,7 +77,7 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # The libraries the binary links (the C++ runtime, pugixml) become the package's
+  # The libraries the binary links (the C++ runtime, pugixml, libyaml) become the package's
   # dependencies (dpkg-shlibdeps, package dpkg-dev).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   # The first-run setup refreshes the desktop's MIME and application databases with these;

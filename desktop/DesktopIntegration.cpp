@@ -52,8 +52,12 @@ bool WriteEntry(const std::string& path, const std::string& text, bool executabl
     platform::ReportWarning(std::string("cannot add Velkor's file-manager entry: ") + e.what());
     return false;
   }
-  if (executable && !platform::MakeExecutable(path))
-    platform::ReportWarning("cannot make '" + path + "' executable; the file manager will not offer it");
+  try {
+    if (executable) platform::MakeExecutable(path);
+  } catch (const FileError& e) {
+    platform::ReportWarning("cannot make '" + path + "' executable (" + e.reason() +
+                            "); the file manager will not offer it");
+  }
   written.push_back(path);
   return true;
 }

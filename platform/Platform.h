@@ -40,7 +40,8 @@ std::string UserHomeFromSystem();
 // The executable's file name without extension ("velkor" or "Velkor").
 std::string ApplicationName();
 
-// Creates one folder level; false when it cannot (also when it exists already).
+// Creates one folder level: true when created, false when something of that name exists
+// already. Raises FileError ("create the folder") with the system's reason otherwise.
 bool CreateFolder(const std::string& path);
 
 // True when the path names an existing folder (a link to a folder counts).
@@ -92,8 +93,9 @@ int RunProgram(const std::vector<std::string>& argv, std::chrono::milliseconds t
 // on Windows, where nothing asks).
 bool UserRunsProgram(const std::string& name);
 
-// Lets whoever may read the file also execute it; false when it cannot (true on Windows).
-bool MakeExecutable(const std::string& path);
+// Lets whoever may read the file also execute it (nothing to do on Windows). Raises
+// FileError with the system's reason when it cannot.
+void MakeExecutable(const std::string& path);
 
 // Makes what the program prints on standard output reach the user. On Windows a program
 // without a console of its own writes to the console of the program that started it,

@@ -17,9 +17,8 @@
 namespace velkor {
 namespace {
 
-// system.reg of a real prefix is a few MiB, a Lutris file a few KiB; anything far larger
-// is not what it claims to be and is not read into memory.
-constexpr std::uint64_t kLargestRegistryFile = 256u << 20;
+// A Lutris file is a few KiB; anything far larger is not what it claims to be and is not
+// read into memory.
 constexpr std::uint64_t kLargestLutrisFile = 1u << 20;
 
 // "C:\Games\NFS3" -> "<prefix>/dosdevices/c:/Games/NFS3", components matched ignoring case.
@@ -36,19 +35,35 @@ std::optional<std::string> MapWindowsPath(const std::string& prefix, const std::
   return platform::ResolveInGameFolder(prefix + "/dosdevices/" + drive + ":/", relative);
 }
 
-// The game's folder in one prefix, when its system.reg names one that exists.
-std::optional<std::string> GameInPrefix(const std::string& prefix, const std::string& gameKey) {
-  const auto text = ReadTextFileIfPossible(prefix + "/system.reg", kLargestRegistryFile);
-  if (!text) return std::nullopt;
-  const std::string wow = "Software\\Wow6432Node\\" + gameKey.substr(gameKey.find('\\') + 1);
-  for (const std::string& key : {gameKey, wow}) {
-    const auto value = FindWineRegistryString(*text, key, "InstallPath");
-    if (!value) continue;
-    std::optional<std::string> folder = MapWindowsPath(prefix, *value);
-    if (!folder && !value->empty() && value->front() == '/') folder = value;
-    if (folder && platform::IsFolder(*folder)) return folder;
-  }
+// The folder that a prefix's registry value names, when it exists.
+std::optional<std::string> FolderInPrefix(const std::string& prefix, const std::string& value) {
+  std::optional<std::string> folder = MapWindowsPath(prefix, value);
+  if (!folder && !value.empty() && value.front() == '/') folder = value;
+  if (folder && platform::IsFolder(*folder)) return folder;
   return std::nullopt;
+}
+
+// For each game not found yet (an empty folder), its folder in this prefix when the
+// prefix's system.reg names one that exists. The file is read once for all the games; one
+// that is not a registry Wine writes is passed over with a warning naming it.
+void FindInPrefix(const std::string& prefix, const std::vector<std::string>& gameKeys,
+                  std::vector<std::optional<std::string>>& found) {
+  std::vector<std::string> keys;  // per game: its key, then the same below Wow6432Node
+  for (const std::string& key : gameKeys) {
+    keys.push_back(key);
+    keys.push_back("Software\\Wow6432Node\\" + key.substr(key.find('\\') + 1));
+  }
+  std::optional<std::vector<std::optional<std::string>>> values;
+  try {
+    values = ReadWineRegistryStrings(prefix + "/system.reg", keys, "InstallPath");
+  } catch (const Error& e) {
+    platform::ReportWarning("passing over the Wine prefix registry: " + std::string(e.what()));
+  }
+  if (!values) return;
+  for (std::size_t game = 0; game < gameKeys.size(); ++game) {
+    for (std::size_t k = 2 * game; k < 2 * game + 2 && !found[game]; ++k)
+      if ((*values)[k]) found[game] = FolderInPrefix(prefix, *(*values)[k]);
+  }
 }
 
 // One place where prefixes are kept, and the prefixes found there.
@@ -126,37 +141,61 @@ std::vector<PrefixPlace> PrefixPlaces() {
 
 }  // namespace
 
-GameLocation FindGame(Registry& registry, const std::string& gameKey) {
-  GameLocation location;
-  registry.CreateKey(RegistryRoot::LocalMachine, gameKey);
-  const auto stored = registry.ReadString(RegistryRoot::LocalMachine, gameKey, "InstallPath");
-  // An empty InstallPath names no folder; elsewhere the Wine prefixes may still have one.
-  if (stored && (!stored->empty() || platform::kWindows)) {
-    location.folder = *stored;
-    location.foundIn = platform::kWindows ? "the registry" : "the settings store";
-    return location;
+std::vector<GameLocation> FindGames(Registry& registry, const std::vector<std::string>& gameKeys) {
+  std::vector<GameLocation> locations(gameKeys.size());
+  std::vector<std::string> unfound;  // the keys of the games the Wine prefixes may hold
+  for (std::size_t game = 0; game < gameKeys.size(); ++game) {
+    GameLocation& location = locations[game];
+    registry.CreateKey(RegistryRoot::LocalMachine, gameKeys[game]);
+    const auto stored = registry.ReadString(RegistryRoot::LocalMachine, gameKeys[game], "InstallPath");
+    // An empty InstallPath names no folder; elsewhere the Wine prefixes may still have one.
+    if (stored && (!stored->empty() || platform::kWindows)) {
+      location.folder = *stored;
+      location.foundIn = platform::kWindows ? "the registry" : "the settings store";
+      continue;
+    }
+    location.searched.push_back(std::string(platform::kWindows ? "the registry: " : "the settings store: ") +
+                                RootName(RegistryRoot::LocalMachine) + "\\" + gameKeys[game] + "\\InstallPath" +
+                                (platform::kWindows ? "" : " in " + registry.Location()));
+    unfound.push_back(gameKeys[game]);
   }
-  location.searched.push_back(std::string(platform::kWindows ? "the registry: " : "the settings store: ") +
-                              RootName(RegistryRoot::LocalMachine) + "\\" + gameKey + "\\InstallPath" +
-                              (platform::kWindows ? "" : " in " + registry.Location()));
   // Windows has the games' own keys; elsewhere they live in Wine prefixes.
-  if (platform::kWindows) return location;
-
-  std::vector<std::string> tried;
-  for (const PrefixPlace& place : PrefixPlaces()) {
-    location.searched.push_back(place.description);
-    for (const std::string& prefix : place.prefixes) {
-      if (std::find(tried.begin(), tried.end(), prefix) != tried.end()) continue;
-      tried.push_back(prefix);
-      if (auto folder = GameInPrefix(prefix, gameKey)) {
-        location.folder = *folder;
-        location.foundIn = "Wine prefix " + prefix + " (" + place.kind + ")";
-        location.searched.clear();
-        return location;
+  if constexpr (platform::kWindows) {
+    return locations;
+  } else {
+    if (unfound.empty()) return locations;
+    std::vector<std::optional<std::string>> found(unfound.size());
+    std::vector<std::string> foundIn(unfound.size());
+    std::vector<std::string> searched;
+    std::vector<std::string> tried;
+    const auto allFound = [&] {
+      return std::all_of(found.begin(), found.end(), [](const auto& folder) { return folder.has_value(); });
+    };
+    for (const PrefixPlace& place : PrefixPlaces()) {
+      searched.push_back(place.description);
+      for (const std::string& prefix : place.prefixes) {
+        if (allFound()) break;
+        if (std::find(tried.begin(), tried.end(), prefix) != tried.end()) continue;
+        tried.push_back(prefix);
+        FindInPrefix(prefix, unfound, found);
+        for (std::size_t game = 0; game < unfound.size(); ++game)
+          if (found[game] && foundIn[game].empty()) foundIn[game] = "Wine prefix " + prefix + " (" + place.kind + ")";
       }
     }
+    for (std::size_t game = 0, next = 0; game < locations.size(); ++game) {
+      GameLocation& location = locations[game];
+      if (location.searched.empty()) continue;  // found in the store
+      if (found[next]) {
+        location = {*found[next], foundIn[next], {}};
+      } else {
+        location.searched.insert(location.searched.end(), searched.begin(), searched.end());
+      }
+      ++next;
+    }
+    return locations;
   }
-  return location;
 }
+
+GameLocation FindGame(Registry& registry, const std::string& gameKey) { return FindGames(registry, {gameKey}).front(); }
 
 }  // namespace velkor

@@ -21,8 +21,12 @@ struct GameLocation {
 // Bottles, PlayOnLinux, Steam (Proton) and Heroic prefixes; several prefixes at one place
 // in name order. The first prefix whose system.reg names the game (also below
 // Wow6432Node) with a folder that exists wins; its Windows path is mapped through the
-// prefix's dosdevices. Nothing is ever written into a Wine prefix. A Lutris file that
-// cannot be read is passed over with a warning naming it.
+// prefix's dosdevices. Nothing is ever written into a Wine prefix. A Lutris file or a
+// system.reg that cannot be read is passed over with a warning naming it.
+//
+// FindGames looks for several games at once: each place is searched, each file read and
+// each warning given once for all of them; the locations come in the order of `gameKeys`.
+std::vector<GameLocation> FindGames(Registry& registry, const std::vector<std::string>& gameKeys);
 GameLocation FindGame(Registry& registry, const std::string& gameKey);
 
 }  // namespace velkor

@@ -1,7 +1,9 @@
 #include "settings/UserFolders.h"
 
 #include <cstdlib>
+#include <optional>
 
+#include "base/Errors.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 
@@ -32,18 +34,31 @@ std::string UserDataHome() {
 
 std::string ProvideUserFolder(const std::string& base, const std::string& name) {
   const std::string full = base + "/" + name;
-  ProvideFolders(full);
+  try {
+    ProvideFolders(full);
+  } catch (const FileError&) {
+    // Reading or writing inside the folder fails with the reason and the file's name.
+  }
   return full;
 }
 
-bool ProvideFolders(const std::string& path) {
+void ProvideFolders(const std::string& path) {
+  // Levels that cannot be made are passed over (a network share's "\\server" is no folder
+  // of its own); the first failure is the reason when the whole path is no folder in the end.
+  std::optional<FileError> failure;
   for (std::size_t i = 1; i <= path.size(); ++i) {
     if (i == path.size() || platform::IsPathSeparator(path[i])) {
       const std::string level = path.substr(0, i);
-      if (!platform::IsFolder(level)) platform::CreateFolder(level);
+      try {
+        if (!platform::IsFolder(level) && !platform::CreateFolder(level) && !platform::IsFolder(level))
+          throw FileError(level, "create the folder", "a file of that name is in the way");
+      } catch (const FileError& e) {
+        if (!failure) failure = e;
+      }
     }
   }
-  return platform::IsFolder(path);
+  if (platform::IsFolder(path)) return;
+  throw failure ? *failure : FileError(path, "create the folder", "it is no folder");
 }
 
 }  // namespace velkor

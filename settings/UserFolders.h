@@ -12,10 +12,12 @@ std::string HomeFolder();
 std::string UserConfigHome();  // $XDG_CONFIG_HOME, default ~/.config
 std::string UserDataHome();    // $XDG_DATA_HOME, default ~/.local/share
 
-// `base`/`name`, created with any missing parents; returns the path.
+// `base`/`name`, created with any missing parents as far as possible (what then fails to
+// use the folder says why); returns the path.
 std::string ProvideUserFolder(const std::string& base, const std::string& name);
 
-// Creates `path` with any missing parents; true when it is a folder afterwards.
-bool ProvideFolders(const std::string& path);
+// Creates `path` with any missing parents. Raises FileError with the system's reason for
+// the level that cannot be created, or when something that is no folder is in the way.
+void ProvideFolders(const std::string& path);
 
 }  // namespace velkor

@@ -27,6 +27,7 @@ expected="./usr/bin/velkor
 actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
 [ "$actual" = "$expected" ] || fail "unexpected contents:"$'\n'"$actual"
 dpkg-deb -f "$deb" Depends | grep -q 'libstdc++6' || fail "Depends misses the C++ runtime"
+dpkg-deb -f "$deb" Depends | grep -q 'libyaml-0-2' || fail "Depends misses libyaml, which reads Lutris files"
 
 echo "== lintian"
 lintian --fail-on error "$deb"

@@ -48,7 +48,12 @@ std::string ApplicationName() {
   return name;
 }
 
-bool CreateFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+bool CreateFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0777) == 0) return true;
+  const int error = errno;
+  if (error == EEXIST) return false;
+  throw FileError(path, "create the folder", std::strerror(error));
+}
 
 bool IsFolder(const std::string& path) {
   struct stat st {};

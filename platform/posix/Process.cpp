@@ -10,8 +10,10 @@
 #include <cerrno>
 #include <ctime>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
+#include "base/Errors.h"
 #include "platform/Platform.h"
 
 namespace velkor::platform {
@@ -106,12 +108,13 @@ bool UserRunsProgram(const std::string& name) {
   return false;
 }
 
-bool MakeExecutable(const std::string& path) {
+void MakeExecutable(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return false;
   // Each read permission brings the execute permission beside it.
-  const mode_t mode = st.st_mode & 07777;
-  return ::chmod(path.c_str(), mode | ((mode & 0444) >> 2)) == 0;
+  if (::stat(path.c_str(), &st) == 0 && ::chmod(path.c_str(), (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2)) == 0)
+    return;
+  const int error = errno;
+  throw FileError(path, "make executable", std::strerror(error));
 }
 
 }  // namespace velkor::platform

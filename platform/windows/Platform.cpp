@@ -98,7 +98,12 @@ std::string UserHomeFromSystem() {
 
 std::string ApplicationName() { return "Velkor"; }
 
-bool CreateFolder(const std::string& path) { return ::CreateDirectoryA(path.c_str(), nullptr) != 0; }
+bool CreateFolder(const std::string& path) {
+  if (::CreateDirectoryA(path.c_str(), nullptr)) return true;
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_ALREADY_EXISTS) return false;
+  throw FileError(path, "create the folder", SystemMessage(error));
+}
 
 bool IsFolder(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -194,6 +199,6 @@ int RunProgram(const std::vector<std::string>&, std::chrono::milliseconds) { ret
 
 bool UserRunsProgram(const std::string&) { return false; }
 
-bool MakeExecutable(const std::string&) { return true; }
+void MakeExecutable(const std::string&) {}
 
 }  // namespace velkor::platform

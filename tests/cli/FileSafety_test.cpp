@@ -40,6 +40,27 @@ TEST(FileSafetyCli, AStoreThatCannotBeReadFailsTheRunAndStaysAsItWas) {
   EXPECT_EQ(test::ListNames(folder), std::vector<std::string>{"registry.reg"});
 }
 
+// A folder that cannot be made is refused with the system's own reason, nothing written.
+TEST(FileSafetyCli, AFolderThatCannotBeMadeIsRefusedWithTheSystemsReason) {
+  if (::access("/usr/bin/setpriv", X_OK) != 0 && ::geteuid() == 0)
+    GTEST_SKIP() << "needs setpriv to drop root's privileges";
+  test::TempDir home;
+  const std::string folder = home / ".config/Velkor", locked = home / "locked";
+  test::MakeFolder(folder);
+  test::WriteText(folder + "/registry.reg", "[HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings]\n"
+                                            "\"Installed\"=dword:00000001\n");
+  ::chmod(folder.c_str(), 0777);
+  ::chmod((folder + "/registry.reg").c_str(), 0666);
+  test::MakeFolder(locked);
+  test::WriteBytes(locked + "/car.viv", test::BuildViv({{"notes.txt", test::ToBytes("notes")}}));
+  ::chmod(locked.c_str(), 0555);
+  const auto run = test::RunUnprivileged({"/e", locked + "/car.viv"}, home.path());
+  EXPECT_EQ(run.exitStatus, 1) << run.err;
+  EXPECT_NE(run.err.find("cannot create the folder '" + locked + "/car': Permission denied"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(test::ListNames(locked), std::vector<std::string>{"car.viv"});
+}
+
 TEST(FileSafetyCli, PackingOntoAFullDiskNamesTheArchiveAndLeavesNoTemporaryFile) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to mount a small tmpfs";
   test::TempDir home;

@@ -123,5 +123,24 @@ TEST(FirstRun, SetupFindsAGameInstalledAfterTheFirstStartAndReportsIt) {
   EXPECT_EQ(test::ListNames(data).size(), 8u);
 }
 
+// XDG variables holding relative paths are ignored: run from a scratch working folder, the
+// first start and the setup write nothing there, and everything goes to the defaults.
+TEST(FirstRun, RelativeXdgFoldersAreIgnored) {
+  test::TempDir home, work;
+  const std::map<std::string, std::string> relative = {{"XDG_CONFIG_HOME", "config"},
+                                                       {"XDG_DATA_HOME", "./data"}};
+  for (const Names& args : {Names{}, Names{"--setup"}}) {
+    Names all = {"-C", work.path(), VELKOR_EXE};
+    all.insert(all.end(), args.begin(), args.end());
+    const test::RunResult run = test::RunVelkor(all, home.path(), relative, "/usr/bin/env");
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(test::ListNames(work.path()), Names{}) << (args.empty() ? "the first start" : args[0]);
+  }
+  EXPECT_TRUE(test::PathExists(home / ".config/Velkor/registry.reg"));
+  EXPECT_TRUE(test::PathExists(home / ".config/Thunar/uca.xml"));
+  EXPECT_TRUE(test::PathExists(home / ".local/share/applications/velkor.desktop"));
+  EXPECT_TRUE(test::PathExists(home / ".local/share/mime/packages/velkor.xml"));
+}
+
 }  // namespace
 }  // namespace velkor

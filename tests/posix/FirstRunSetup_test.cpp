@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "app/Workflows.h"
 #include "settings/RegistryStore.h"
@@ -144,6 +148,51 @@ TEST_F(FirstRunSetupTest, WarningsGiveTheFileAndTheReason) {
         "cannot copy the reference file '" + game + "/data/cars/fm50/car/dash.fsh' to '" + reference +
             "dash.fsh': Is a directory\n"})
     EXPECT_NE(err.find("velkor: warning: " + warning), std::string::npos) << err;
+}
+
+// Both games in one Wine prefix, and a Lutris file that cannot be read: the prefix's
+// registry is opened once and the file named in one warning, not once per game.
+TEST_F(FirstRunSetupTest, WinePrefixesAreSearchedOnceForBothGames) {
+  const std::string prefix = dir / ".wine", games = prefix + "/drive_c/Games/";
+  test::MakeFolder(games + "NFS3");
+  test::MakeFolder(games + "NFS4");
+  test::MakeFolder(prefix + "/dosdevices");
+  std::filesystem::create_directory_symlink("../drive_c", prefix + "/dosdevices/c:");
+  std::string text = "WINE REGISTRY Version 2\n";
+  for (const auto& [key, folder] : {std::pair{kNfs3Key, "NFS3"}, std::pair{kNfs4Key, "NFS4"}}) {
+    std::string doubled;
+    for (char c : key) doubled += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    text += "\n[" + doubled + "] 1700000000\n\"InstallPath\"=\"C:\\\\Games\\\\" + folder + "\"\n";
+  }
+  test::WriteText(prefix + "/system.reg", text);
+  const std::string lutris = dir / ".config/lutris/games/broken.yml";
+  test::MakeFolder(dir / ".config/lutris/games");
+  test::WriteText(lutris, "game: [\n");
+
+  const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, (prefix + "/system.reg").c_str(), IN_OPEN), 0);
+  testing::internal::CaptureStderr();
+  const GamePaths paths = Run();
+  const std::string err = testing::internal::GetCapturedStderr();
+  int opens = 0;
+  alignas(inotify_event) char events[4096];
+  for (ssize_t got; (got = ::read(watch, events, sizeof events)) > 0;) {
+    for (ssize_t at = 0; at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      opens += (event->mask & IN_OPEN) != 0;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+  ::close(watch);
+
+  EXPECT_EQ(paths.nfs3Path, prefix + "/dosdevices/c:/Games/NFS3/");
+  EXPECT_EQ(paths.nfs4Path, prefix + "/dosdevices/c:/Games/NFS4/");
+  EXPECT_EQ(opens, 1);
+  const std::string warning = "velkor: warning: passing over the Lutris game file: '" + lutris + "'";
+  const std::size_t first = err.find(warning);
+  EXPECT_NE(first, std::string::npos) << err;
+  EXPECT_EQ(err.find(warning, first + 1), std::string::npos) << err;
 }
 
 }  // namespace

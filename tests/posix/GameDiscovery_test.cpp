@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "base/Errors.h"
@@ -38,22 +43,32 @@ TEST(LutrisConfig, ReadsThePrefixOfTheGameMappingOnly) {
       {"game:\n  exe: /x.exe\n  prefix: /home/u/Games/nfs3\nname: NFS\n", "/home/u/Games/nfs3"},
       {"prefix: /no\nsystem:\n  prefix: /no\ngame:\n  args:\n    prefix: /no\n  prefix: ~/Games/x # mine\n",
        "~/Games/x"},
-      {"game:\n    prefix: '/a b/it''s' # c\n", "/a b/it's"},
-      {"game:\n  prefix: \"/a\\\\b\\u00e9\\x41\\\"\"\n", "/a\\b\xC3\xA9" "A\""},
-      {"game:\n  prefix: /a long\n    path\n  exe: x\n", "/a long path"},
-      {"game:\n  prefix: \"/a\n    b\\\n    c\"\n", "/a bc"},
+      // A list under a key at the key's own indentation, as Lutris writes them.
+      {"game:\n  launch_configs:\n  - exe: a.exe\n    prefix: /no\n  - exe: b.exe\n  prefix: /p\n", "/p"},
+      {"game:\n  prefix: \"/a\\\\b\\u00e9\\x41\\u4E2D\\U0001F600\\\"\"\n",
+       "/a\\b\xC3\xA9" "A\xE4\xB8\xAD\xF0\x9F\x98\x80\""},
       {"\xEF\xBB\xBF---\r\ngame:\r\n\r\n  # comment\r\n  prefix: /p#q\r\n", "/p#q"},
+      {"game: &g\n  prefix: /first\nother: *g\ngame:\n  prefix: /last\n", "/last"},
       {"game:\n  exe: x\n", std::nullopt},
       {"game:\n  prefix: ~\n", std::nullopt},
       {"game: {}\nprefix: /no\n", std::nullopt},
+      {"- game:\n    prefix: /no\n", std::nullopt},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(ReadLutrisPrefix("g.yml", text), expected) << text;
 
-  for (const std::string broken : {"game:\n  prefix: '/unclosed\n", "game:\n\tprefix: /p\n", "game:\n  - a\n",
-                                   "game:\n  prefix: |\n    /p\n", "game: [1]\n", "game:\n  prefix:\n    a: b\n",
-                                   "game:\n  prefix: \"/a\\q\"\n", "game:\n    exe: x\n  prefix: /p\n",
-                                   "game:\n  prefix: '/a' b\n"}) {
-    EXPECT_THROW(ReadLutrisPrefix("g.yml", broken), FormatError) << broken;
+  // YAML that is not well-formed (in its syntax or its bytes), and YAML that names no path:
+  // the error names the file and the line.
+  const std::vector<std::pair<std::string, std::string>> broken = {
+      {"game:\n  prefix: \"/unclosed\n\n", "line 4"}, {"a: 1\ngame:\n  prefix: /a\xFF\n", "line 3"},
+      {"game: [1]\n", "line 1"}, {"\ngame:\n  - a\n", "line 3"}, {"game:\n  prefix:\n    a: b\n", "line 3"},
+      {"game:\n  prefix: \"/a\\0b\"\n", "line 2"}};
+  for (const auto& [text, line] : broken) {
+    try {
+      ReadLutrisPrefix("g.yml", text);
+      ADD_FAILURE() << "no error for " << text;
+    } catch (const FormatError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("'g.yml': " + line + ": ", 0), 0u) << e.what();
+    }
   }
 }
 
@@ -130,6 +145,19 @@ TEST_F(GameDiscoveryTest, EveryKindOfPlaceIsTriedInOrderAndPrefixesWithoutTheGam
   EXPECT_EQ(Find().folder, "");
 }
 
+// Written as Lutris writes it: a list not indented below its key, escapes of characters
+// of three and four bytes in the double-quoted prefix.
+TEST_F(GameDiscoveryTest, ALutrisFileAsLutrisWritesItNamesItsPrefix) {
+  const std::string prefix = MakePrefix("Games/\xE4\xB8\xAD \xF0\x9F\x98\x80");
+  test::MakeFolder(home / ".config/lutris/games");
+  test::WriteText(home / ".config/lutris/games/nfs.yml",
+                  "game:\n  exe: nfs.exe\n  launch_configs:\n  - exe: setup.exe\n    name: Setup\n  prefix: \"" +
+                      home / "Games/\\u4E2D \\U0001F600\"\nrunner: wine\n");
+  const GameLocation found = Find();
+  EXPECT_EQ(found.folder, In(prefix));
+  EXPECT_EQ(found.foundIn, "Wine prefix " + prefix + " (Lutris)");
+}
+
 TEST_F(GameDiscoveryTest, ABrokenLutrisFileIsPassedOverWithAWarningNamingIt) {
   const std::string prefix = MakePrefix("Games/nfs");
   test::MakeFolder(home / ".config/lutris/games");
@@ -141,6 +169,58 @@ TEST_F(GameDiscoveryTest, ABrokenLutrisFileIsPassedOverWithAWarningNamingIt) {
   EXPECT_EQ(found.folder, In(prefix));
   EXPECT_NE(err.find("velkor: warning: passing over the Lutris game file: '" + home / ".config/lutris/games/a.yml" +
                      "'"),
+            std::string::npos)
+      << err;
+}
+
+// A system.reg that names the game and then goes on with a line far longer than any Wine
+// writes, and one far larger than any: both are passed over with a warning, unread past
+// the bound, so the game is found in the next prefix and memory stays small.
+TEST_F(GameDiscoveryTest, ARegistryLargerThanWineWritesIsPassedOverInBoundedMemory) {
+  const std::string bottles = ".local/share/bottles/bottles/";
+  const std::string longLine = MakePrefix(bottles + "a") + "/system.reg";
+  fs::resize_file(longLine, 60u << 20);  // a sparse run of NUL bytes without a line end
+  const std::string large = MakePrefix(bottles + "b") + "/system.reg";
+  fs::resize_file(large, 100u << 20);
+  const std::string good = MakePrefix(bottles + "c");
+
+  // Found in a child that may map only 32 MiB more than it shares with this process.
+  int channel[2];
+  ASSERT_EQ(::pipe(channel), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::close(2);  // the warnings are checked below
+    std::ifstream status("/proc/self/status");
+    rlim_t mapped = 0;
+    for (std::string line; std::getline(status, line);)
+      if (line.rfind("VmSize:", 0) == 0) mapped = std::stoull(line.substr(7)) * 1024;
+    const rlimit limit{mapped + (32u << 20), mapped + (32u << 20)};
+    if (mapped == 0 || ::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(2);
+    try {
+      const std::string folder = Find().folder;
+      ::_exit(::write(channel[1], folder.data(), folder.size()) == static_cast<ssize_t>(folder.size()) ? 0 : 1);
+    } catch (const std::exception&) {
+      ::_exit(3);  // out of memory: never back into the test runner
+    }
+  }
+  ::close(channel[1]);
+  std::string folder;
+  char buffer[256];
+  for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;) folder.append(buffer, got);
+  ::close(channel[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child ended with " << status;
+  EXPECT_EQ(folder, In(good));
+
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(Find().folder, In(good));
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("velkor: warning: passing over the Wine prefix registry: '" + longLine + "': line 5 is longer"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("velkor: warning: passing over the Wine prefix registry: '" + large + "': larger than"),
             std::string::npos)
       << err;
 }
