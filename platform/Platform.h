@@ -35,6 +35,15 @@ std::string ApplicationName();
 // Creates one folder level; false when it cannot (also when it exists already).
 bool CreateFolder(const std::string& path);
 
+// Creates one folder level: true when it was made now, false when anything of that name
+// exists already (a link is never followed). Raises FileError with the system's reason for
+// any other failure.
+bool CreateFolderIfNew(const std::string& path);
+
+// True when anything at all has that name: a file of any kind, a folder or a link
+// (dangling or not), whether or not it can be read.
+bool PathIsTaken(const std::string& path);
+
 // True when the path names an existing folder (a link to a folder counts).
 bool IsFolder(const std::string& path);
 

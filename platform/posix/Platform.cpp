@@ -53,6 +53,17 @@ std::string ApplicationName() {
 
 bool CreateFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
 
+bool CreateFolderIfNew(const std::string& path) {
+  if (::mkdir(path.c_str(), 0777) == 0) return true;
+  if (errno == EEXIST) return false;
+  throw FileError(path, "create the folder", std::strerror(errno));
+}
+
+bool PathIsTaken(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
 bool IsFolder(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -100,6 +100,15 @@ std::string ApplicationName() { return "Velkor"; }
 
 bool CreateFolder(const std::string& path) { return ::CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
+bool CreateFolderIfNew(const std::string& path) {
+  if (::CreateDirectoryA(path.c_str(), nullptr) != 0) return true;
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_ALREADY_EXISTS) return false;
+  throw FileError(path, "create the folder", SystemMessage(error));
+}
+
+bool PathIsTaken(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 bool IsFolder(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
