@@ -77,9 +77,11 @@ TEST(FileSafetyCli, FifosNeverMakeTheProgramWait) {
            {"/c4", "car.fce"}, {"/c4", "fedata.eng"}, {"/e", "in.viv"}, {"--list", "in.viv"}}) {
     const std::string fifo = home / name;
     ::mkfifo(fifo.c_str(), 0600);
+    const auto names = test::ListNames(home.path());
     const auto run = runWithin10s(command, fifo);
-    EXPECT_EQ(run.exitStatus, 1) << command << " " << name;
+    EXPECT_EQ(run.exitStatus, 1) << command << " " << name;  // not 124: nothing waited for a writer
     EXPECT_NE(run.err.find("'" + fifo + "': it is not a regular file"), std::string::npos) << run.err;
+    EXPECT_EQ(test::ListNames(home.path()), names) << "nothing written beside it";
   }
 }
 
