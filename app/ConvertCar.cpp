@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <type_traits>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "files/AtomicOutput.h"
 #include "files/FileCopy.h"
 #include "files/GameFile.h"
+#include "files/OwnedFolder.h"
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
 #include "model/FeData3File.h"
@@ -26,6 +28,7 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "recogniser/OpenGameFile.h"
+#include "settings/DataFolder.h"
 
 namespace velkor {
 namespace {
@@ -38,7 +41,8 @@ class ObjectStack {
   ObjectStack() = default;
   ObjectStack(const ObjectStack&) = delete;
   ObjectStack& operator=(const ObjectStack&) = delete;
-  ~ObjectStack() {
+  ~ObjectStack() { Clear(); }
+  void Clear() {
     while (!objects_.empty()) objects_.pop_back();
   }
 
@@ -53,31 +57,6 @@ class ObjectStack {
   std::vector<std::unique_ptr<GameFile>> objects_;
 };
 
-// Removes a car folder that this conversion created, unless the conversion succeeded.
-class CreatedFolder {
- public:
-  CreatedFolder() = default;
-  CreatedFolder(const CreatedFolder&) = delete;
-  CreatedFolder& operator=(const CreatedFolder&) = delete;
-  ~CreatedFolder() {
-    if (!path_.empty() && !keep_) DeleteFolderTree(path_);
-  }
-  void Create(const std::string& path) {
-    if (!platform::CreateFolder(path))
-      throw FileError(path, "create the folder", "something of that name is in the way");
-    path_ = path;
-  }
-  void Keep() { keep_ = true; }
-
- private:
-  std::string path_;
-  bool keep_ = false;
-};
-
-bool PathIsTaken(const std::string& path) {
-  return platform::IsFolder(path) || FileExists(path) || platform::IsSymbolicLink(path);
-}
-
 // Raises FileError naming the destination and the system's reason.
 void CopyFile(const std::string& from, const std::string& to) { platform::CopyFileReplacing(from, to); }
 
@@ -87,28 +66,23 @@ class CarConversion {
                 const std::string& referenceFolder)
       : archivePath_(archivePath),
         target_(target),
-        inputFolder_(DropLastCharacters(archivePath, 4)),
-        outputFolder_(DropLastCharacters(outputPath, 4)),
         outputPath_(outputPath),
         referenceFolder_(referenceFolder) {}
 
   // Everything that can be checked before anything is written.
   void CheckBeforeStart() const {
-    for (const std::string& folder : {inputFolder_, outputFolder_}) {
-      if (PathIsTaken(folder))
-        throw CommandError("'" + folder + "' already exists; the conversion works in a folder of that name and " +
-                           "would delete it: move or rename it first");
-    }
     for (const char* name : ReferenceFiles()) Reference(name);
   }
 
   // Converts the car and writes the output archive; `beforeReplacing` runs just before an
   // existing archive with other bytes is replaced.
   void Run(std::function<void(const std::string&)> beforeReplacing) {
-    // Both working folders are deleted at the end, so the files written there need no
-    // temporary files (CheckBeforeStart made sure that neither existed).
-    const ScratchFolder inputScratch(inputFolder_);
-    const ScratchFolder outputScratch(outputFolder_);
+    // The converted files are written in a folder of this run's own, which goes at the
+    // end, so they need no temporary files; folders of the archives' names (a user's
+    // extraction, say) are neither used nor touched.
+    const OwnedFolder work = OwnedFolder::CreateBeside(outputPath_);
+    const ScratchFolder scratch(work.Path());
+    outputFolder_ = work.Path();
     // The input's members are only read: they stay in the input archive, and are read
     // from there (each is still opened as its kind, with the same warnings).
     auto& input = objects_.Add(std::make_unique<VivArchive>(archivePath_, &OpenGameFile));
@@ -117,7 +91,6 @@ class CarConversion {
     output_ = &objects_.Add(std::make_unique<VivArchive>(outputPath_, &OpenGameFile));
     input.Load();
     output_->Reset();
-    platform::CreateFolder(outputFolder_);
     if (target_ == Game::Nfs3) {
       ToNfs3();
     } else {
@@ -125,6 +98,7 @@ class CarConversion {
     }
     output_->beforeReplacing = std::move(beforeReplacing);
     output_->Save();
+    objects_.Clear();  // before the folder goes: an object may still name a file in it
   }
 
  private:
@@ -147,20 +121,8 @@ class CarConversion {
     return path;
   }
 
-  // The input's member `name`, or nullptr. The member that unpacking would have left
-  // under that name: the last of that name; when there is none, the last whose name
-  // differs only in case (which the file system of Windows, or the name matching
-  // on POSIX, would have found).
-  const GameFile* In(const std::string& name) const {
-    const auto& members = input_->members;
-    if (!platform::kWindows) {
-      for (auto at = members.rbegin(); at != members.rend(); ++at)
-        if ((*at)->GetFileName() == name) return *at;
-    }
-    for (auto at = members.rbegin(); at != members.rend(); ++at)
-      if (SameIgnoringCase((*at)->GetFileName(), name)) return *at;
-    return nullptr;
-  }
+  // The input's member `name` (see VivArchive::Member), or nullptr.
+  const GameFile* In(const std::string& name) const { return input_->Member(name); }
 
   // An object of class T on the input's member `name`, which a car needs, loaded from
   // the input archive.
@@ -289,9 +251,8 @@ class CarConversion {
 
   std::string archivePath_;
   Game target_;
-  std::string inputFolder_;
-  std::string outputFolder_;
   std::string outputPath_;
+  std::string outputFolder_;  // the run's own working folder, while Run runs
   std::string referenceFolder_;
   ObjectStack objects_;
   VivArchive* input_ = nullptr;
@@ -303,12 +264,14 @@ class CarConversion {
 ConversionOutcome ConvertCar(const std::string& archivePath, Game target, bool install,
                              const std::string& referenceFolder, const std::string& gamePath,
                              const std::string& keptCarsFolder) {
-  CreatedFolder carFolder;
   ConversionOutcome outcome;
   std::string carFolderPath;
-  std::string carName;
+  std::optional<CarLock> lock;
   if (install) {
-    carName = CarNameFromPath(archivePath);
+    const std::string carName = CarNameFromPath(archivePath);
+    // Held to the end: a second run into this car waits, so that neither mixes its files
+    // with the other's nor replaces the car that the other keeps.
+    lock.emplace(LocksFolder(), target, carName);
     const std::string cars = target == Game::Nfs3 ? "GameData/CarModel" : "Data/Cars";
     const std::string carsFolder = platform::ResolveInGameFolder(gamePath, cars);
     if (!platform::IsFolder(carsFolder))
@@ -324,7 +287,8 @@ ConversionOutcome ConvertCar(const std::string& archivePath, Game target, bool i
   CarConversion conversion(archivePath, target, outcome.outputPath, referenceFolder);
   conversion.CheckBeforeStart();
   if (!FileExists(archivePath)) throw FileError(archivePath, "open", "no such file or not readable");
-  if (install && !platform::IsFolder(carFolderPath)) carFolder.Create(carFolderPath);
+  OwnedFolder carFolder;
+  if (install && !platform::IsFolder(carFolderPath)) carFolder = OwnedFolder::Create(carFolderPath);
   // An installed car is replaced only once the new archive is complete and the old one
   // has been kept.
   conversion.Run([&](const std::string& replaced) {

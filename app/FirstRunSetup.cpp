@@ -6,6 +6,7 @@
 #include "base/Errors.h"
 #include "base/Text.h"
 #include "desktop/DesktopIntegration.h"
+#include "files/AtomicOutput.h"
 #include "files/GameFile.h"
 #include "platform/PathResolver.h"
 #include "platform/Platform.h"
@@ -86,10 +87,12 @@ void UnregisterShellVerbs(Registry& registry) {
     }
 }
 
-// Unpacks the game's reference car and copies the files that converted cars need into
-// the reference folder; returns the files written there. A reference car that cannot be
-// used is skipped with a warning: the setup still completes, and a later conversion that
-// needs the files says where they come from.
+// Copies the files that converted cars need from the game's reference car into the
+// reference folder, each read straight from the archive (nothing is written in the game's
+// folder) and written whole or not at all, so that a conversion running meanwhile reads
+// either the old file or the new one; returns the files written there. A reference car that
+// cannot be used is skipped with a warning: the setup still completes, and a later
+// conversion that needs the files says where they come from.
 std::vector<std::string> CopyReferenceFiles(const GameSetup& game, const std::string& gamePath,
                                             const std::string& referenceFolder) {
   std::vector<std::string> copied;
@@ -100,12 +103,8 @@ std::vector<std::string> CopyReferenceFiles(const GameSetup& game, const std::st
     platform::ReportWarning(skipped + "cannot read '" + archivePath + "'");
     return copied;
   }
-  const std::string workingFolder = DropLastCharacters(archivePath, 4);
-  if (platform::IsFolder(workingFolder) || FileExists(workingFolder) || platform::IsSymbolicLink(workingFolder)) {
-    platform::ReportWarning(skipped + "'" + workingFolder + "' already exists and may hold your files");
-    return copied;
-  }
   VivArchive archive(archivePath, &OpenGameFile);
+  archive.openPacked = &OpenPackedGameFile;
   try {
     archive.Load();
   } catch (const Error& e) {
@@ -113,14 +112,17 @@ std::vector<std::string> CopyReferenceFiles(const GameSetup& game, const std::st
     return copied;
   }
   for (const char* name : game.referenceFiles) {
-    const std::string source = platform::ResolveInGameFolder(workingFolder + platform::kPathSeparator, name);
-    if (!FileExists(source)) continue;  // not in this reference car
+    const GameFile* member = archive.Member(name);
+    if (member == nullptr) continue;  // not in this reference car
     const std::string target = referenceFolder + name;
     try {
-      platform::CopyFileReplacing(source, target);
+      File in = member->OpenContent();
+      AtomicOutput out(target);
+      in.CopyRangeTo(out.file(), 0, in.Length());
+      out.Commit();
       copied.push_back(target);
     } catch (const FileError& e) {
-      platform::ReportWarning("cannot copy the reference file '" + source + "' to '" + target + "': " + e.reason());
+      platform::ReportWarning("cannot copy the reference file '" + member->path + "' to '" + target + "': " + e.reason());
     }
   }
   return copied;

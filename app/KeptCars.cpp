@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "base/Errors.h"
-#include "files/AtomicOutput.h"
+#include "base/Text.h"
 #include "files/GameFile.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
@@ -23,13 +23,24 @@ std::string LocalTimeStamp() {
   return text;
 }
 
-// A free name for a copy kept now.
-std::string FreeKeptName(const std::string& keptFolder) {
-  const std::string stamp = LocalTimeStamp();
-  for (int n = 1;; ++n) {
-    const std::string path = platform::JoinPath(keptFolder, stamp + (n == 1 ? "" : "-" + std::to_string(n)) + ".viv");
-    if (!FileExists(path) && !platform::IsFolder(path) && !platform::IsSymbolicLink(path)) return path;
+// Writes the whole of `in` into the new file `out` at `path`; a copy that cannot be
+// written whole is removed again.
+void WriteKeptCopy(File& in, File& out, const std::string& path, const std::function<void()>& onceNamed) {
+  try {
+    if (onceNamed) onceNamed();
+    in.CopyRangeTo(out, 0, in.Length());
+    out.Close();
+  } catch (const std::exception&) {
+    out.CloseQuietly();
+    platform::RemoveFile(path);
+    throw;
   }
+}
+
+std::string LockPath(const std::string& locksFolder, Game game, const std::string& carFolderName) {
+  const std::string folder = platform::JoinPath(locksFolder, ShortName(game));
+  ProvideFolders(folder);
+  return platform::JoinPath(folder, LowerCaseAscii(carFolderName) + ".lock");
 }
 
 // The time and number of a kept copy's name "YYYYMMDD-HHMMSS[-N].viv"; nothing for
@@ -51,23 +62,39 @@ std::optional<std::tuple<std::string, long>> KeptNameOrder(const std::string& na
 
 }  // namespace
 
-std::string KeepReplacedArchive(const std::string& archive, const std::string& keptFolder) {
+std::string KeepReplacedArchive(const std::string& archive, const std::string& keptFolder,
+                                const std::function<void()>& onceNamed) {
+  std::optional<File> in;
+  try {
+    in.emplace(archive, File::Mode::Read);
+  } catch (const FileError& e) {
+    throw FileError(archive, "keep the replaced car", e.reason() + "; nothing was replaced");
+  }
   try {
     ProvideFolders(keptFolder);
   } catch (const FileError& e) {
     throw FileError(keptFolder, "create the folder for the replaced car", e.reason() + "; nothing was replaced");
   }
-  const std::string kept = FreeKeptName(keptFolder);
-  try {
-    File in(archive, File::Mode::Read);
-    AtomicOutput out(kept);
-    in.CopyRangeTo(out.file(), 0, in.Length());
-    out.Commit();
-  } catch (const FileError& e) {
-    throw FileError(kept, "keep the replaced car '" + archive + "' as", e.reason() + "; nothing was replaced");
+  const std::string stamp = LocalTimeStamp();
+  for (int n = 1; n < 100000; ++n) {
+    const std::string kept = platform::JoinPath(keptFolder, stamp + (n == 1 ? "" : "-" + std::to_string(n)) + ".viv");
+    try {
+      std::optional<File> out = File::CreateNew(kept, kept);
+      if (!out) continue;  // taken
+      WriteKeptCopy(*in, *out, kept, onceNamed);
+      return kept;
+    } catch (const FileError& e) {
+      throw FileError(kept, "keep the replaced car '" + archive + "' as", e.reason() + "; nothing was replaced");
+    }
   }
-  return kept;
+  throw FileError(keptFolder, "keep the replaced car '" + archive + "' in", "every name tried was taken");
 }
+
+CarLock::CarLock(const std::string& locksFolder, Game game, const std::string& carFolderName)
+    : lock_(LockPath(locksFolder, game, carFolderName), [&] {
+        platform::ReportWarning(std::string("another run is installing into ") + ShortName(game) + "'s car folder '" +
+                                carFolderName + "'; waiting for it to end");
+      }) {}
 
 std::string KeptCarFolder(const std::string& keptCarsFolder, Game game, const std::string& carFolderName) {
   return platform::JoinPath(platform::JoinPath(keptCarsFolder, ShortName(game)), carFolderName);

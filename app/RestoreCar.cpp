@@ -8,6 +8,7 @@
 #include "platform/PathResolver.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "settings/DataFolder.h"
 
 namespace velkor {
 namespace {
@@ -44,6 +45,8 @@ RestoreOutcome RestoreCar(const std::string& archivePath, const GamePaths& paths
     throw CommandError("cannot restore '" + archivePath + "': it is not a car's archive in a game's car folder (" +
                        (looked.empty() ? std::string("no game was found") : looked) + ")");
 
+  // Taken turns with installations into the same car (see ConvertCar).
+  const CarLock lock(LocksFolder(), *game, platform::FileNameOf(carFolder));
   RestoreOutcome result;
   const std::string carFolderPath =
       platform::ResolveInGameFolder(platform::JoinPath(gameCarsFolder, ""), platform::FileNameOf(carFolder));

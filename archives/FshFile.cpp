@@ -4,7 +4,9 @@
 #include <exception>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "archives/WorkingFolder.h"
 #include "base/Text.h"
@@ -39,8 +41,7 @@ std::string FshRecordFileName(ByteView name) {
 FshFile::FshFile(std::string p) : GameFile(std::move(p)) { typeTag = "FSH"; }
 
 FshFile::~FshFile() {
-  const std::string folder = WorkingFolder();
-  if (unpackImages && removeFolder && IsUsableWorkingFolder(folder)) DeleteFolderTree(folder);
+  if (!removeFolder) unpacked_.Keep();
 }
 
 std::string FshFile::WorkingFolder() const { return DropLastCharacters(path, 4); }
@@ -57,12 +58,11 @@ int FshFile::Load() {
   size = CheckedFileSize(path, length);
 
   const std::string folder = WorkingFolder();
-  const bool created = ProvideWorkingFolder(folder, path);
-  try {
-    Unpack(fsh, length, folder);
-  } catch (const std::exception&) {
-    AbandonWorkingFolder(folder, created, removeFolder);
-    throw;
+  OwnedFolder made = ProvideWorkingFolder(folder, path);
+  Unpack(fsh, length, folder);  // a failure removes the folder made here
+  if (made.Owns()) {
+    unpacked_.Keep();  // loaded before into the same folder, which this Load made again
+    unpacked_ = std::move(made);
   }
   return 1;
 }
@@ -79,19 +79,32 @@ void FshFile::Unpack(File& fsh, std::uint64_t length, const std::string& folder)
     return ReadU32LE(directory, static_cast<std::size_t>(index * kDirectoryEntrySize + 4));
   };
 
-  platform::Folder into(folder);
+  // A record runs to the next entry's offset, the last one to the end of the file.
+  struct Record {
+    std::string name;
+    std::uint64_t start;
+    std::uint64_t length;
+  };
+  std::vector<Record> records;
+  std::unordered_map<std::string, const Record*> lastOfName;
   for (std::uint64_t index = 0; index < count; ++index) {
-    // A record runs to the next entry's offset, the last one to the end of the file.
     const std::uint64_t start = offsetOf(index);
     const std::uint64_t end = index + 1 < count ? offsetOf(index + 1) : length;
     if (end < start || start > length) continue;
-    const std::uint64_t available = std::min(end, length) - start;
+    records.push_back({FshRecordFileName(ByteView(directory.data() + index * kDirectoryEntrySize, 4)), start,
+                       std::min(end, length) - start});
+  }
+  // In a folder that existed before, an edited image is never overwritten.
+  for (const Record& record : records) lastOfName[record.name] = &record;
+  for (const auto& [name, record] : lastOfName)
+    RefuseOtherContentInTheWay(platform::JoinPath(folder, name), fsh, record->start, record->length, folder);
 
-    const std::string recordName = FshRecordFileName(ByteView(directory.data() + index * kDirectoryEntrySize, 4));
-    const std::string recordPath = platform::JoinPath(folder, recordName);
+  platform::Folder into(folder);
+  for (const Record& record : records) {
+    const std::string recordPath = platform::JoinPath(folder, record.name);
     {
-      File out = into.CreateFileInside(recordName);
-      fsh.CopyRangeTo(out, start, available);
+      File out = into.CreateFileInside(record.name);
+      fsh.CopyRangeTo(out, record.start, record.length);
       out.Close();
     }
     auto image = std::make_unique<FshImage>(recordPath);

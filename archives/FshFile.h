@@ -7,6 +7,7 @@
 
 #include "base/Endian.h"
 #include "files/GameFile.h"
+#include "files/OwnedFolder.h"
 #include "platform/File.h"
 
 namespace velkor {
@@ -38,8 +39,8 @@ class FshImage : public GameFile {
 class FshFile : public GameFile {
  public:
   explicit FshFile(std::string path);
-  // Deletes the working folder with everything in it while `removeFolder` and
-  // `unpackImages` are true.
+  // Deletes the working folder with everything in it while `removeFolder` is true, when
+  // Load made it.
   ~FshFile() override;
 
   int Load() override;
@@ -56,6 +57,8 @@ class FshFile : public GameFile {
 
  private:
   void Unpack(File& fsh, std::uint64_t length, const std::string& folder);
+
+  OwnedFolder unpacked_;  // the working folder, when Load made it
 };
 
 // The file name of a record: its 4-byte name, or the name's 8 lower-case hex digits when

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 #include "archives/MemberCopy.h"
@@ -40,11 +41,20 @@ VivArchive::VivArchive(std::string p, GameFileOpener openMember) : GameFile(std:
 }
 
 VivArchive::~VivArchive() {
-  const std::string folder = WorkingFolder();
-  if (removeFolder && IsUsableWorkingFolder(folder)) DeleteFolderTree(folder);
+  if (!removeFolder) unpacked_.Keep();
 }
 
 std::string VivArchive::WorkingFolder() const { return DropLastCharacters(path, 4); }
+
+const GameFile* VivArchive::Member(const std::string& name) const {
+  if (!platform::kWindows) {
+    for (auto at = members.rbegin(); at != members.rend(); ++at)
+      if ((*at)->GetFileName() == name) return *at;
+  }
+  for (auto at = members.rbegin(); at != members.rend(); ++at)
+    if (SameIgnoringCase((*at)->GetFileName(), name)) return *at;
+  return nullptr;
+}
 
 int VivArchive::Reset() {
   magic = kVivMagic;
@@ -114,16 +124,16 @@ int VivArchive::Load() {
   members.clear();
 
   const std::string folder = WorkingFolder();
-  const bool created = ProvideWorkingFolder(folder, path);
-  try {
-    if (openPacked) {
-      OpenPacked(folder);
-    } else {
-      Unpack(archive, folder, created);
-    }
-  } catch (const std::exception&) {
-    AbandonWorkingFolder(folder, created, removeFolder);
-    throw;
+  if (openPacked) {
+    CheckWorkingFolderName(folder, path);
+    OpenPacked(folder);
+    return 1;
+  }
+  OwnedFolder made = ProvideWorkingFolder(folder, path);
+  Unpack(archive, folder, made.Owns());  // a failure removes the folder made here
+  if (made.Owns()) {
+    unpacked_.Keep();  // loaded before into the same folder, which this Load made again
+    unpacked_ = std::move(made);
   }
   return 1;
 }
@@ -134,16 +144,23 @@ int VivArchive::Load() {
 // kernel where it can); what the member's kind reads of it afterwards is all that is read
 // again.
 void VivArchive::Unpack(File& archive, const std::string& folder, bool newFolder) {
-  // A folder that existed before may hold links where members go: refused before the
-  // first byte is written. (A folder made just now holds nothing, and a link put there
-  // meanwhile is still never written through: files are created without following one.)
+  // A folder that existed before may hold links where members go, or files that members
+  // would overwrite with other bytes: refused before the first byte is written. (A folder
+  // made just now holds nothing, and a link put there meanwhile is still never written
+  // through: files are created without following one.) Of several entries of one name,
+  // the last one's bytes stay.
+  std::unordered_map<std::string, const VivEntry*> lastOfName;
   for (const VivEntry& entry : entries) {
     if (newFolder) break;
+    lastOfName[entry.name] = &entry;
     const std::string memberPath = platform::JoinPath(folder, entry.name);
     RefuseLinkInTheWay(memberPath);
     const std::string lower = LowerCaseAscii(entry.name);
     if (EndsWith(lower, ".viv") || EndsWith(lower, ".fsh")) RefuseLinkInTheWay(DropLastCharacters(memberPath, 4));
   }
+  for (const auto& [name, entry] : lastOfName)
+    RefuseOtherContentInTheWay(platform::JoinPath(folder, name), archive, static_cast<std::uint64_t>(entry->offset),
+                               static_cast<std::uint64_t>(entry->length), folder);
   members.reserve(entries.size());
   platform::Folder into(folder);
   EntryReader reader(archive, entries);

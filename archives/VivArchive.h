@@ -9,6 +9,7 @@
 #include "archives/VivDirectory.h"
 #include "base/Endian.h"
 #include "files/GameFile.h"
+#include "files/OwnedFolder.h"
 
 namespace velkor {
 
@@ -24,7 +25,8 @@ class VivArchive : public GameFile {
  public:
   // `openMember` makes the object of each member that Load unpacks.
   VivArchive(std::string path, GameFileOpener openMember);
-  // Deletes the working folder with everything in it while `removeFolder` is true.
+  // Deletes the working folder with everything in it while `removeFolder` is true, when
+  // Load made it (a folder that existed before is never deleted).
   ~VivArchive() override;
 
   // An empty archive: "BIGF", no entries, 16 bytes.
@@ -45,6 +47,11 @@ class VivArchive : public GameFile {
 
   std::string WorkingFolder() const;
 
+  // The member that unpacking leaves under the file name `name`, or nullptr: the last of
+  // that name; when there is none, the last whose name differs only in case (which the
+  // file system of Windows, or the games' name matching on POSIX, would find).
+  const GameFile* Member(const std::string& name) const;
+
   std::array<std::uint8_t, viv::kMagicSize> magic{};
   std::int32_t archiveSize = 0;
   std::int32_t fileCount = 0;
@@ -53,7 +60,7 @@ class VivArchive : public GameFile {
   // When set, Load writes no member files: it opens every member with this straight
   // from the archive, with the same warnings; each object's `packedIn` says where its
   // bytes lie and its path is where unpacking would have put it. The working folder is
-  // still made. For a workflow that only reads the members.
+  // not made either. For a workflow that only reads the members.
   PackedFileOpener openPacked = nullptr;
   // Not owned: members appended by a caller belong to it; those that Load creates live
   // until the end of the run. Each must outlive the archive's SaveAs.
@@ -71,6 +78,7 @@ class VivArchive : public GameFile {
   GameFile& OpenMember(const std::string& memberPath, std::uint64_t length, const ContentRange* packedIn);
 
   GameFileOpener openMember_;
+  OwnedFolder unpacked_;  // the working folder, when Load made it
 };
 
 }  // namespace velkor

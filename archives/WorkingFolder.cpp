@@ -1,6 +1,7 @@
 #include "archives/WorkingFolder.h"
 
 #include "base/Errors.h"
+#include "files/FileContent.h"
 #include "files/GameFile.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -25,25 +26,27 @@ void CheckWorkingFolderName(const std::string& folder, const std::string& archiv
                        folder + "')");
 }
 
-bool ProvideWorkingFolder(const std::string& folder, const std::string& archivePath) {
-  CheckWorkingFolderName(folder, archivePath);
-  RefuseLinkInTheWay(folder);
-  if (platform::IsFolder(folder)) return false;
-  if (FileExists(folder))
-    throw FileError(folder, "create the folder", "a file of that name is in the way");
-  if (!platform::CreateFolder(folder)) {
-    if (platform::IsFolder(folder)) return false;  // made by someone else meanwhile
-    throw FileError(folder, "create the folder", "a file of that name is in the way");
-  }
-  return true;
+void RefuseOtherContentInTheWay(const std::string& path, File& content, std::uint64_t offset, std::uint64_t length,
+                                const std::string& folder) {
+  if (!platform::PathIsTaken(path) || platform::IsFolder(path)) return;
+  ContentComparison existing(path, length);
+  content.Seek(offset);
+  existing.ExpectFrom(content, length);
+  if (existing.Matches()) return;
+  throw CommandError("cannot unpack into '" + folder + "': '" + path +
+                     "' already exists with other content, which unpacking would overwrite; move the folder '" +
+                     folder + "' away first");
 }
 
-void AbandonWorkingFolder(const std::string& folder, bool created, bool& removeFolder) {
-  if (created) {
-    DeleteFolderTree(folder);
-  } else {
-    removeFolder = false;
-  }
+OwnedFolder ProvideWorkingFolder(const std::string& folder, const std::string& archivePath) {
+  CheckWorkingFolderName(folder, archivePath);
+  RefuseLinkInTheWay(folder);
+  if (platform::IsFolder(folder)) return {};
+  if (FileExists(folder))
+    throw FileError(folder, "create the folder", "a file of that name is in the way");
+  if (platform::CreateFolder(folder)) return OwnedFolder(folder);
+  if (platform::IsFolder(folder)) return {};  // made by someone else meanwhile
+  throw FileError(folder, "create the folder", "a file of that name is in the way");
 }
 
 }  // namespace velkor

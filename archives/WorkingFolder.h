@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "files/OwnedFolder.h"
+#include "platform/File.h"
 
 namespace velkor {
 
@@ -18,14 +22,17 @@ void CheckWorkingFolderName(const std::string& folder, const std::string& archiv
 // never written through.
 void RefuseLinkInTheWay(const std::string& path);
 
-// Makes sure the working folder `folder` of `archivePath` exists; an existing one is
-// reused. Returns true when this call created it. Raises FileError when it cannot be
-// made (a file or a link of that name is in the way, the parent is missing, ...).
-bool ProvideWorkingFolder(const std::string& folder, const std::string& archivePath);
+// Raises CommandError when a file at `path` holds other bytes than the `length` bytes of
+// `content` from `offset` that unpacking would write there: the user may have edited an
+// earlier extraction, and overwriting it would lose the edit. No file there, or one that
+// already holds those bytes, is fine. `folder` is the working folder, named in the message.
+void RefuseOtherContentInTheWay(const std::string& path, File& content, std::uint64_t offset, std::uint64_t length,
+                                const std::string& folder);
 
-// Undoes a failed unpack: removes the working folder when the failing call created it.
-// A folder that existed before is left alone and `removeFolder` is cleared, so the
-// archive object does not delete content that was there before it came.
-void AbandonWorkingFolder(const std::string& folder, bool created, bool& removeFolder);
+// Makes sure the working folder `folder` of `archivePath` exists; an existing one is
+// reused. Returns the folder as owned when this call created it, and nothing owned when it
+// existed before (so that nothing there before is ever deleted). Raises FileError when it
+// cannot be made (a file or a link of that name is in the way, the parent is missing, ...).
+OwnedFolder ProvideWorkingFolder(const std::string& folder, const std::string& archivePath);
 
 }  // namespace velkor

@@ -16,15 +16,8 @@ namespace velkor {
 namespace {
 
 // ".<name>.velkor-<random>.tmp" in the target's folder: same file system, so the rename is
-// atomic; a leading dot, so packing a folder never picks it up. The name cannot be guessed
-// and the file is created new, so nothing put there beforehand is ever written to.
-std::string TemporaryPathFor(const std::string& target) {
-  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-  std::random_device random;
-  std::string suffix;
-  for (int i = 0; i < 12; ++i) suffix += kDigits[random() % 36];
-  return platform::FolderPartOf(target) + "." + platform::FileNameOf(target) + ".velkor-" + suffix + ".tmp";
-}
+// atomic. The file is created new, so nothing put there beforehand is ever written to.
+std::string TemporaryPathFor(const std::string& target) { return UnguessablePathBeside(target) + ".tmp"; }
 
 // Creates the temporary file; every error it raises, now or when writing, names the target.
 File CreateTemporary(const std::string& target, std::string& temporary) {
@@ -54,6 +47,14 @@ std::optional<File> CreateDirectly(const std::string& target) {
 }
 
 }  // namespace
+
+std::string UnguessablePathBeside(const std::string& target) {
+  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::random_device random;
+  std::string suffix;
+  for (int i = 0; i < 12; ++i) suffix += kDigits[random() % 36];
+  return platform::FolderPartOf(target) + "." + platform::FileNameOf(target) + ".velkor-" + suffix;
+}
 
 ScratchFolder::ScratchFolder(const std::string& folder) : folder_(platform::WithoutTrailingSeparators(folder)) {
   ScratchFolders().push_back(folder_);
@@ -97,9 +98,9 @@ void AtomicOutput::Commit() {
   if (FilesHoldSameBytes(temporary_, target_)) {
     platform::RemoveFile(temporary_);
   } else {
-    const bool exists = File::CanOpenForReading(target_) || platform::IsFolder(target_) ||
-                        platform::IsSymbolicLink(target_);
-    if (exists && beforeReplacing_) beforeReplacing_(target_);
+    // Anything of that name counts, a file that cannot be read too: the hook must see it
+    // (and fail when it cannot keep it) rather than have it replaced unseen.
+    if (beforeReplacing_ && platform::PathIsTaken(target_)) beforeReplacing_(target_);
     platform::ReplaceFile(temporary_, target_);
   }
   committed_ = true;

@@ -53,6 +53,10 @@ class ScratchFolder {
   std::string folder_;
 };
 
+// ".<name>.velkor-<random>" beside `target`: a name nobody can guess, in the target's own
+// folder (so on its file system), with a leading dot, so packing a folder never picks it up.
+std::string UnguessablePathBeside(const std::string& target);
+
 // The whole of `bytes` as the file `target`, atomically.
 void WriteFileAtomically(const std::string& target, ByteView bytes);
 

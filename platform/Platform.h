@@ -40,9 +40,14 @@ std::string UserHomeFromSystem();
 // The executable's file name without extension ("velkor" or "Velkor").
 std::string ApplicationName();
 
-// Creates one folder level: true when created, false when something of that name exists
-// already. Raises FileError ("create the folder") with the system's reason otherwise.
+// Creates one folder level: true when it was made now, false when anything of that name
+// exists already (a link is never followed). Raises FileError ("create the folder") with
+// the system's reason for any other failure.
 bool CreateFolder(const std::string& path);
+
+// True when anything at all has that name: a file of any kind, a folder or a link
+// (dangling or not), whether or not it can be read.
+bool PathIsTaken(const std::string& path);
 
 // True when the path names an existing folder (a link to a folder counts).
 bool IsFolder(const std::string& path);

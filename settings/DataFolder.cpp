@@ -24,4 +24,6 @@ std::string ReferenceFolder(const std::string& programFolder) {
 
 std::string KeptCarsFolder() { return platform::JoinPath(DataFolder(), "replaced"); }
 
+std::string LocksFolder() { return platform::JoinPath(DataFolder(), "locks"); }
+
 }  // namespace velkor

@@ -17,4 +17,8 @@ std::string ReferenceFolder(const std::string& programFolder);
 // Where an installation keeps the car archives it replaces: <data folder>/replaced.
 std::string KeptCarsFolder();
 
+// Where installations keep the lock files that make runs into one car take turns:
+// <data folder>/locks.
+std::string LocksFolder();
+
 }  // namespace velkor

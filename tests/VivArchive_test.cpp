@@ -130,9 +130,11 @@ TEST(VivArchiveUnpack, ArchivesFromOtherWritersUnpackWhateverTheirLayout) {
                         {24, 16, "dash.fsh"}, {40, innerSize, "Inner.VIV"}}, data);
   bytes[0] = 'X';
   test::WriteBytes(dir / "car.viv", bytes);
-  // The folders exist already: they are reused, members overwritten, other files kept.
+  // The folders exist already: they are reused, files holding a member's bytes (of a name's
+  // last entry) rewritten, other files kept.
   test::MakeFolder(dir / "car/Inner");
-  test::WriteText(dir / "car/Inner/x.txt", "old");
+  test::WriteText(dir / "car/Inner/x.txt", "in");
+  test::WriteText(dir / "car/dup", "DUP2");
   test::WriteText(dir / "car/mine", "keep");
 
   VivArchive archive(dir / "car.viv", &OpenGameFile);
@@ -155,8 +157,8 @@ TEST(VivArchiveUnpack, ArchivesFromOtherWritersUnpackWhateverTheirLayout) {
 }
 
 // Left packed, members are opened as their kinds straight from the archive (a nested
-// archive's from inside it, a broken one as a plain file), only the working folders are
-// made, and packing them, and a copy of another file, reproduces their bytes.
+// archive's from inside it, a broken one as a plain file), nothing is written, and packing
+// them, and a copy of another file, reproduces their bytes.
 TEST(VivArchiveUnpack, MembersLeftPackedAreReadFromTheArchive) {
   test::TempDir dir;
   const Bytes image = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 8, 0, 0x42};
@@ -170,8 +172,7 @@ TEST(VivArchiveUnpack, MembersLeftPackedAreReadFromTheArchive) {
   archive.openPacked = &OpenPackedGameFile;
   archive.removeFolder = false;
   archive.Load();
-  EXPECT_EQ(test::ListNames(dir / "car"), std::vector<std::string>{"Inner"});
-  EXPECT_TRUE(test::ListNames(dir / "car/Inner").empty());
+  EXPECT_EQ(test::ListNames(dir.path()), (std::vector<std::string>{"car.viv", "original"}));
   std::vector<std::pair<std::string, std::int32_t>> kinds;
   for (const GameFile* member : archive.members) kinds.emplace_back(member->typeTag, member->size);
   EXPECT_EQ(kinds, (std::vector<std::pair<std::string, std::int32_t>>{
@@ -182,6 +183,7 @@ TEST(VivArchiveUnpack, MembersLeftPackedAreReadFromTheArchive) {
   EXPECT_EQ(std::pair(nested[1]->typeTag, test::ToText(nested[0]->OpenContent().ReadAtMost(0, 2))),
             std::pair(std::string("TGA"), std::string("in")));
 
+  test::MakeFolder(dir / "car/Inner");  // the images write themselves there when packed
   VivArchive again(dir / "again.viv", &OpenGameFile);
   again.Reset();
   again.members = archive.members;

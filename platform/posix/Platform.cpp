@@ -55,6 +55,11 @@ bool CreateFolder(const std::string& path) {
   throw FileError(path, "create the folder", std::strerror(error));
 }
 
+bool PathIsTaken(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
 bool IsFolder(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

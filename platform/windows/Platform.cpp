@@ -105,6 +105,8 @@ bool CreateFolder(const std::string& path) {
   throw FileError(path, "create the folder", SystemMessage(error));
 }
 
+bool PathIsTaken(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 bool IsFolder(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

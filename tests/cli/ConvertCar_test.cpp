@@ -290,6 +290,40 @@ TEST(ArchiveCommands, PackingThenExtractingElsewhereGivesTheSameFiles) {
   EXPECT_FALSE(test::PathExists(home / "nothing.viv"));
 }
 
+// Extracting again never loses an edit: files holding the member's bytes and the user's own
+// files are fine; a file with other bytes refuses the extraction before anything is written.
+TEST(ArchiveCommands, ExtractingAgainKeepsEditsAndRefusesBeforeWritingAnything) {
+  test::TempDir home;
+  // An image archive of one record "img1" at offset 24 (16-byte header, one 8-byte entry).
+  const Bytes fsh = {'S', 'H', 'P', 'I', 32, 0, 0, 0, 1, 0, 0, 0, 'G', 'I', 'M', 'X',
+                     'i', 'm', 'g', '1', 24, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
+  test::WriteBytes(home / "car.viv", test::BuildViv({{"a.txt", test::ToBytes("one")},
+                                                     {"b.txt", test::ToBytes("two")}, {"dash.fsh", fsh}}));
+  const auto extract = [&] { return test::RunVelkor({"/e", home / "car.viv"}, home.path()); };
+  ASSERT_EQ(extract().exitStatus, 0);
+  test::WriteText(home / "car/mine.txt", "my own file");
+  auto run = extract();
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(test::ReadText(home / "car/mine.txt"), "my own file");
+
+  test::WriteText(home / "car/b.txt", "edited");
+  std::filesystem::remove(home / "car/a.txt");
+  run = extract();
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.err.find("'" + (home / "car/b.txt") + "' already exists with other content"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("move the folder '" + (home / "car") + "' away"), std::string::npos) << run.err;
+  EXPECT_EQ(test::ReadText(home / "car/b.txt"), "edited");
+  EXPECT_FALSE(test::PathExists(home / "car/a.txt")) << "nothing is written";
+
+  test::WriteText(home / "car/b.txt", "two");
+  test::WriteText(home / "car/dash/img1", "edited image");
+  run = extract();
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.err.find("'" + (home / "car/dash/img1") + "'"), std::string::npos) << run.err;
+  EXPECT_EQ(test::ReadText(home / "car/dash/img1"), "edited image");
+}
+
 TEST(ArchiveCommands, PackingAgainLeavesAnIdenticalArchiveAndRewritesOneThatDiffersAnywhere) {
   test::TempDir home;
   test::MakeFolder(home / "car");

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 
 #include "sample/SampleCar.h"
 
@@ -13,25 +14,39 @@ namespace velkor::test {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+int startedCount = 0;
+
+// In the child: standard output and error to `out` and `err`, the environment for `home`,
+// then the program.
+[[noreturn]] void ExecVelkor(const std::vector<std::string>& args, const std::string& home,
+                             const std::map<std::string, std::string>& environment, const std::string& executable,
+                             int out, int err) {
+  ::dup2(out, 1);
+  ::dup2(err, 2);
+  ::setenv("HOME", home.c_str(), 1);
+  ::unsetenv("XDG_CONFIG_HOME");
+  ::unsetenv("XDG_DATA_HOME");
+  ::setenv("WINEPREFIX", (home + "/.wine").c_str(), 1);
+  for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
+  std::vector<char*> argv{const_cast<char*>(executable.c_str())};
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  ::execv(executable.c_str(), argv.data());
+  ::_exit(127);
+}
+
+}  // namespace
+
 RunResult RunVelkor(const std::vector<std::string>& args, const std::string& home,
                     const std::map<std::string, std::string>& environment, const std::string& executable) {
   const std::string outPath = home + "/.velkor-run.out", errPath = home + "/.velkor-run.err";
   const pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-    ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-    ::setenv("HOME", home.c_str(), 1);
-    ::unsetenv("XDG_CONFIG_HOME");
-    ::unsetenv("XDG_DATA_HOME");
-    ::setenv("WINEPREFIX", (home + "/.wine").c_str(), 1);
-    for (const auto& [name, value] : environment) ::setenv(name.c_str(), value.c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>(executable.c_str())};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(executable.c_str(), argv.data());
-    ::_exit(127);
-  }
+  if (pid == 0)
+    ExecVelkor(args, home, environment, executable, ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+               ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
   int status = 0;
   ::waitpid(pid, &status, 0);
   RunResult result;
@@ -39,6 +54,45 @@ RunResult RunVelkor(const std::vector<std::string>& args, const std::string& hom
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
   result.out = ReadText(outPath), result.err = ReadText(errPath);
   fs::remove(outPath), fs::remove(errPath);
+  return result;
+}
+
+StartedVelkor::StartedVelkor(const std::vector<std::string>& args, const std::string& home,
+                             const std::string& executable)
+    : outPath_(home + "/.velkor-started-" + std::to_string(::getpid()) + "-" + std::to_string(++startedCount) + ".out") {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  pid_ = ::fork();
+  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ == 0) ExecVelkor(args, home, {}, executable, ::open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), fds[1]);
+  ::close(fds[1]);
+  errPipe_ = fds[0];
+}
+
+StartedVelkor::~StartedVelkor() {
+  if (pid_ > 0) Finish();
+}
+
+bool StartedVelkor::ErrorShows(const std::string& text) {
+  char buffer[4096];
+  while (text.empty() || err_.find(text) == std::string::npos) {
+    const ssize_t n = ::read(errPipe_, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    err_.append(buffer, static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+RunResult StartedVelkor::Finish() {
+  ErrorShows("");  // everything up to the end
+  ::close(errPipe_);
+  int status = 0;
+  ::waitpid(std::exchange(pid_, -1), &status, 0);
+  RunResult result;
+  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  result.out = ReadText(outPath_), result.err = err_;
+  fs::remove(outPath_);
   return result;
 }
 

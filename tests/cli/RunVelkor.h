@@ -22,6 +22,26 @@ RunResult RunVelkor(const std::vector<std::string>& args, const std::string& hom
                     const std::map<std::string, std::string>& environment = {},
                     const std::string& executable = VELKOR_EXE);
 
+// A run of the program started in the background (as RunVelkor), whose standard error the
+// test reads while it runs: for forcing an order between the program and the test.
+class StartedVelkor {
+ public:
+  StartedVelkor(const std::vector<std::string>& args, const std::string& home, const std::string& executable);
+  ~StartedVelkor();
+  StartedVelkor(const StartedVelkor&) = delete;
+  StartedVelkor& operator=(const StartedVelkor&) = delete;
+  // Reads standard error until it holds `text` (true) or the program closed it (false).
+  bool ErrorShows(const std::string& text);
+  // Waits for the end; what it printed.
+  RunResult Finish();
+
+ private:
+  int pid_ = -1;
+  int errPipe_ = -1;
+  std::string outPath_;
+  std::string err_;
+};
+
 // RunVelkor as the user nobody when the tests run as root, for whom permissions do not apply.
 RunResult RunUnprivileged(const std::vector<std::string>& args, const std::string& home,
                           const std::string& executable = VELKOR_EXE);

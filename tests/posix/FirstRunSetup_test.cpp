@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include <filesystem>
+
 #include "app/Workflows.h"
 #include "settings/RegistryStore.h"
 #include "support/Environment.h"
@@ -80,6 +82,18 @@ TEST_F(FirstRunSetupTest, EachGamesReferenceFilesAreCollectedAndNoWorkingFolderL
   }
 }
 
+// A reference file is replaced whole, never rewritten in place: a conversion that opened the
+// old one meanwhile goes on reading the old bytes.
+TEST_F(FirstRunSetupTest, ReferenceFilesAreReplacedNotRewrittenInPlace) {
+  Game(kNfs4Key, dir / "nfs4/", "data/cars/fm50", {"dash.fsh"});
+  test::MakeFolder(reference);
+  test::WriteText(reference + "dash.fsh", "old");
+  std::filesystem::create_hard_link(reference + "dash.fsh", dir / "opened meanwhile");
+  Run();
+  EXPECT_EQ(test::ReadText(reference + "dash.fsh"), "content of dash.fsh");
+  EXPECT_EQ(test::ReadText(dir / "opened meanwhile"), "old");
+}
+
 TEST_F(FirstRunSetupTest, GamePathsAreStoredWithOneFinalSeparator) {
   Game(kNfs3Key, dir / "NFS3 Game/", "gamedata/carmodel/fm50", {});
   const GamePaths paths = Run();
@@ -113,8 +127,9 @@ TEST_F(FirstRunSetupTest, RegistersFiftyEightVerbValuesWithQuotedCommands) {
   EXPECT_EQ(keys.back(), "txtfile\\shell\\convert4\\command");
 }
 
+// Reference cars are read where they are: a folder named like the archive is left alone.
 TEST_F(FirstRunSetupTest, UnusableReferenceCarsAreSkippedAndTheSetupCompletes) {
-  // NFS3: no reference car. NFS4: a corrupt one, then one whose working folder exists already.
+  // NFS3: no reference car. NFS4: a corrupt one, then one beside a folder of its name.
   test::MakeFolder(dir / "nfs3");
   registry.WriteString(RegistryRoot::LocalMachine, kNfs3Key, "InstallPath", dir / "nfs3");
   Game(kNfs4Key, dir / "nfs4/", "data/cars/fm50", {});
@@ -126,7 +141,8 @@ TEST_F(FirstRunSetupTest, UnusableReferenceCarsAreSkippedAndTheSetupCompletes) {
   test::MakeFolder(car + "/CAR");
   test::WriteText(car + "/CAR/my-work.txt", "precious");
   Run();
-  EXPECT_EQ(test::ListNames(reference), Names{});
+  EXPECT_EQ(test::ListNames(reference), Names{"dash.fsh"});
+  EXPECT_EQ(test::ListNames(car), (Names{"CAR", "CAR.VIV"}));
   EXPECT_EQ(test::ListNames(car + "/CAR"), Names{"my-work.txt"});
   EXPECT_EQ(test::ReadText(car + "/CAR/my-work.txt"), "precious");
 }
