@@ -4,6 +4,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/CarGame.h"
 #include "app/CarName.h"
 #include "app/KeptCars.h"
 #include "app/Workflows.h"
@@ -302,6 +303,7 @@ class CarConversion {
 ConversionOutcome ConvertCar(const std::string& archivePath, Game target, bool install,
                              const std::string& referenceFolder, const std::string& gamePath,
                              const std::string& keptCarsFolder) {
+  RefuseCarOfWrongGame(archivePath, target);
   CreatedFolder carFolder;
   ConversionOutcome outcome;
   std::string carFolderPath;

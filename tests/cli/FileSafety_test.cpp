@@ -12,6 +12,7 @@
 
 #include "cli/RunVelkor.h"
 #include "sample/SampleCar.h"
+#include "support/ModelBuilder.h"
 #include "support/TestSupport.h"
 #include "support/VivBuilder.h"
 
@@ -109,8 +110,14 @@ TEST(DataLoss, AConversionRefusesToWorkInAFolderThatExists) {
   test::WriteText(home.input + "/car/notes.txt", "the user's own notes");
   test::MakeFolder(installed + "/car");
   test::WriteText(installed + "/car.viv", "the installed car");
-  const auto before = test::Snapshot(home.path());
   for (const std::string command : {"/c4", "/ci4", "/c3", "/ci3"}) {
+    if (command == "/c3") {  // a car that converts to NFS3: one with an NFS4 model
+      auto car = sample::RoadsterCar();
+      for (auto& [name, bytes] : car)
+        if (name == "car.fce") bytes = test::MakeFce4(3, 2, 1);
+      test::WriteBytes(home.input + "/car.viv", test::BuildViv(car));
+    }
+    const auto before = test::Snapshot(home.path());
     const auto run = home.Run({command, home.input + "/car.viv"});
     EXPECT_EQ(run.exitStatus, 1) << command;
     EXPECT_NE(run.err.find("'" + home.input + "/car' already exists"), std::string::npos) << run.err;
@@ -118,6 +125,7 @@ TEST(DataLoss, AConversionRefusesToWorkInAFolderThatExists) {
   }
   // The installation's working folder alone is enough to refuse.
   fs::remove_all(home.input + "/car");
+  test::WriteBytes(home.input + "/car.viv", test::BuildViv(sample::RoadsterCar()));
   const auto withoutInputFolder = test::Snapshot(home.path());
   const auto run = home.Run({"/ci4", home.input + "/car.viv"});
   EXPECT_EQ(run.exitStatus, 1);
