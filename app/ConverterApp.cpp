@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/CommandLine.h"
+#include "app/InstalledCars.h"
 #include "app/Notice.h"
 #include "app/SetupReport.h"
 #include "app/Workflows.h"
@@ -39,7 +40,10 @@ void Convert(const Command& command, const std::string& gamePath, const std::str
   if (EndsWith(command.path, ".viv")) {
     const ConversionOutcome outcome =
         ConvertCar(command.path, target, command.install, ReferenceFolder(programFolder), gamePath, KeptCarsFolder());
-    if (command.install) AnnounceInstalledCar(command, target, outcome);
+    if (command.install) {
+      AnnounceInstalledCar(command, target, outcome);
+      WarnIfSerialShared(target, gamePath, outcome.carName, outcome.outputPath, command.notify);
+    }
   } else {
     ConvertSingleFile(command.path, target);
   }

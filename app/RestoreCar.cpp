@@ -22,8 +22,6 @@ std::string Normalised(const std::string& path) {
   return platform::WithoutTrailingSeparators(full.lexically_normal().string());
 }
 
-const char* CarsFolderOf(Game game) { return game == Game::Nfs3 ? "GameData/CarModel" : "Data/Cars"; }
-
 }  // namespace
 
 RestoreOutcome RestoreCar(const std::string& archivePath, const GamePaths& paths, const std::string& keptCarsFolder) {

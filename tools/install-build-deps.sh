@@ -4,7 +4,8 @@
 #
 #   tools/install-build-deps.sh [--tests] [--package] [--package-check] [--windows] [--fuzz] [--bench]
 #
-#   (always)    the release build: compiler, CMake, Ninja, the libraries Velkor links
+#   (always)    the release build: compiler, CMake, Ninja, the libraries Velkor links (and
+#               the JSON headers, which the Windows build takes too)
 #   --tests     the test and sanitizer presets, and the desktop tools the tests drive
 #   --package   building the Debian package (cpack -G DEB)
 #   --package-check  also checking it (tools/check-package.sh: lintian, the manual page)
@@ -13,7 +14,7 @@
 #   --bench     the benchmarks
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libsystemd-dev libpugixml-dev)
+packages=(cmake ninja-build g++ pkg-config libsystemd-dev libpugixml-dev nlohmann-json3-dev)
 for group in "$@"; do
   case "$group" in
     --tests) packages+=(googletest libgtest-dev libgmock-dev dbus shared-mime-info desktop-file-utils
