@@ -123,7 +123,14 @@ std::vector<std::string> CarsWithSerial(Game game, const std::string& gamePath, 
 
 void WarnIfSerialShared(Game game, const std::string& gamePath, const std::string& carFolder,
                         const std::string& archive, bool notify) {
-  const std::string serial = ReadCarFacts(archive).serial;
+  std::string serial;
+  try {
+    serial = ReadCarFacts(archive).serial;
+  } catch (const Error& e) {
+    // The car is installed; only the comparison is lost.
+    platform::ReportWarning("cannot compare the serial number of '" + carFolder + "' with the other cars': " + e.what());
+    return;
+  }
   const std::vector<std::string> others = CarsWithSerial(game, gamePath, serial, carFolder);
   if (others.empty()) return;
   std::string names;
