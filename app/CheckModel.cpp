@@ -170,7 +170,8 @@ std::string CheckModelContent(File file, const std::string& member, CheckReport&
   const FceHeader& h = model.header;
   CheckRanges(model, h.partCount(), member, report);
   CheckParts(h, nfs4, member, report);
-  return std::string(nfs4 ? "an NFS4 model, " : "an NFS3 model, ") + Num(h.partCount()) + " parts, " +
+  return std::string(nfs4 ? "an NFS4 model, " : "an NFS3 model, ") + Num(h.partCount()) +
+         (h.partCount() == 1 ? " part, " : " parts, ") +
          Num(h.elementCount()) + " vertices, " + Num(h.recordCount()) + " triangles";
 }
 

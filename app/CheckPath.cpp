@@ -119,8 +119,6 @@ void CheckCar(const std::string& path, const GamePaths& paths, CheckReport& repo
     report.SetFailuresAreWarnings(false);
     report.Describe("  " + entry.name + ": " + (what.empty() ? std::to_string(entry.length) + " bytes" : what));
   }
-  if (model.identity.game == ContentGame::Neither)
-    report.Fail(model.member, model.identity.what + "; the car cannot be converted");
   if (const VivEntry* carp = FindMember(directory, needed[0])) {
     try {
       CheckSerial(SerialAndClass(OpenMember(path, *carp)).first, game, path, carp->name, paths, report);

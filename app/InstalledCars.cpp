@@ -173,9 +173,9 @@ void PrintCarsTable(const std::vector<InstalledCar>& cars, std::ostream& out) {
 }
 
 void PrintCarsJson(const std::vector<InstalledCar>& cars, std::ostream& out) {
-  nlohmann::json list = nlohmann::json::array();
+  nlohmann::ordered_json list = nlohmann::ordered_json::array();
   for (const InstalledCar& car : cars) {
-    nlohmann::json entry = {{"game", ShortName(car.game)},
+    nlohmann::ordered_json entry = {{"game", ShortName(car.game)},
                             {"folder", Utf8FromLatin1(car.folder)},
                             {"archive", Utf8FromLatin1(car.archive)},
                             {"name", Utf8FromLatin1(car.name)},
@@ -183,7 +183,7 @@ void PrintCarsJson(const std::vector<InstalledCar>& cars, std::ostream& out) {
                             {"class", Utf8FromLatin1(car.carClass)},
                             {"size", car.size},
                             {"keptCopies", car.keptCopies},
-                            {"sharesSerialWith", nlohmann::json::array()},
+                            {"sharesSerialWith", nlohmann::ordered_json::array()},
                             {"problem", nullptr}};
     for (const auto& folder : car.sharesSerialWith) entry["sharesSerialWith"].push_back(Utf8FromLatin1(folder));
     if (!car.problem.empty()) entry["problem"] = Utf8FromLatin1(car.problem);

@@ -92,5 +92,33 @@ TEST_F(InstalledCarsTest, InstallingACarWhoseSerialIsTakenWarnsButInstalls) {
   EXPECT_EQ(std::pair(run.exitStatus, run.err), std::pair(0, std::string()));
 }
 
+// Both commands only read: exit 0, 1 when a checked input cannot be converted, 2 on usage.
+TEST_F(InstalledCarsTest, CheckAndCarsWriteNothingAndExitByWhatTheyFound) {
+  Put(home.Nfs3Cars(), "road", "car.viv", sample::PackArchive(sample::RoadsterCar()));
+  Bytes fce4m = test::MakeFce4(1, 1, 1);
+  fce4m[0] = 0x15;
+  const std::string good = Put(home / "cars", "good", "car.viv", sample::PackArchive(sample::RoadsterCar()));
+  const std::string bad = Put(home / "cars", "bad", "car.viv", test::BuildViv({{"car.fce", fce4m}}));
+  const auto before = test::Snapshot(home.path());
+
+  auto run = home.Run({"--cars", "--json"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(nlohmann::json::parse(run.out)[0]["archive"], home.Nfs3Cars() + "/road/car.viv");
+  run = home.Run({"--cars"});
+  EXPECT_EQ(run.out.rfind("game  folder  name             serial  class", 0), 0u) << run.out;
+  EXPECT_EQ(home.Run({"--cars", "--xml"}).exitStatus, 2);
+
+  run = home.Run({"--check", good});
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.out.find("warning: carp.txt: serial number = 7301: the installed NFS3 car 'road' has it too"),
+            std::string::npos) << run.out;
+  run = home.Run({"--check", bad});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.out.find("\nerror: car.fce: signature = 0x00101015: an FCE4M model"), std::string::npos) << run.out;
+  EXPECT_EQ(run.err, "velkor: '" + bad + "' cannot be converted: 3 errors above\n") << run.out;  // and 2 missing
+  EXPECT_EQ(home.Run({"--check"}).exitStatus, 2);
+  EXPECT_EQ(test::Snapshot(home.path()), before);
+}
+
 }  // namespace
 }  // namespace velkor
