@@ -23,7 +23,7 @@ for group in "$@"; do
     --package-check) packages+=(dpkg-dev file lintian groff man-db) ;;
     --windows) packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64) ;;
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
-    --bench) packages+=(libbenchmark-dev) ;;
+    --bench) packages+=(libbenchmark-dev hyperfine) ;;
     *) echo "usage: $0 [--tests] [--package] [--package-check] [--windows] [--fuzz] [--bench]" >&2; exit 2 ;;
   esac
 done
