@@ -84,8 +84,6 @@ void RefuseCarOfWrongGame(const std::string& archivePath, Game target) {
 }
 
 void RefuseFileOfWrongGame(const std::string& path, Game target) {
-  std::optional<File> file = File::OpenForReadingIfPossible(path);
-  if (!file) return;
   std::string subject;
   if (EndsWith(path, ".fce")) {
     subject = "model";
@@ -96,6 +94,8 @@ void RefuseFileOfWrongGame(const std::string& path, Game target) {
   } else {
     return;
   }
+  std::optional<File> file = File::OpenForReadingIfPossible(path);
+  if (!file) return;
   const ContentIdentity identity = IdentifyByName(path, *file, 0, file->Length());
   // Only models have a signature whose absence says that a file is not NFS4.
   const std::string message = Refusal(path, target, subject == "model" && target == Game::Nfs3, identity, subject, "");

@@ -150,7 +150,7 @@ void CheckPath(const std::string& path, const GamePaths& paths, std::ostream& ou
     const std::string what =
         CheckContent(kind, [&] { return File(path, File::Mode::Read); }, path, std::nullopt, member, report);
     report.Describe("'" + path + "': " + what);
-    if (kind == Kind::Performance) {
+    if (kind == Kind::Performance && report.errors() == 0) {
       File file(path, File::Mode::Read);
       const bool nfs4 = IdentifyPerformanceFile(file, 0, file.Length()).game == ContentGame::Nfs4;
       file.Seek(0);

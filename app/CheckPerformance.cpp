@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/CheckReport.h"
+#include "base/Errors.h"
 #include "carp/ParameterDescriptions.h"
 #include "carp/PerformanceText.h"
 #include "recogniser/ContentGame.h"
@@ -71,7 +72,13 @@ void CheckNfs3TableIndex(const std::vector<std::optional<std::vector<double>>>& 
 std::string CheckPerformanceContent(File file, const std::string& member, CheckReport& report) {
   const ContentIdentity identity = IdentifyPerformanceFile(file, 0, file.Length());
   file.Seek(0);
-  const std::string text = ReadPerformanceText(std::move(file));
+  std::string text;
+  try {
+    text = ReadPerformanceText(std::move(file));
+  } catch (const FormatError& e) {
+    report.Fail(member, e.what());
+    return "a performance file that cannot be read";
+  }
   // Undecided files are told apart as the recogniser does: "(80)" makes an NFS4 file.
   const bool nfs4 = identity.game == ContentGame::Nfs4 ||
                     (identity.game == ContentGame::Undecided && text.find("(80)") != std::string::npos);
