@@ -1,6 +1,7 @@
 // The performance file checks of `velkor --check`.
 
 #include <charconv>
+#include <cstdio>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -48,6 +49,14 @@ std::optional<std::vector<double>> Numbers(const std::string& value, std::string
   }
 }
 
+// A whole number as text, however large (the product of two hostile values may not fit
+// any integer type).
+std::string Whole(double value) {
+  char text[400];
+  std::snprintf(text, sizeof text, "%.0f", value);
+  return text;
+}
+
 // A published investigation of an add-on car that crashed NFS3 found that the game computes
 // floor(round(maximum velocity x last velocity-to-rpm ratio) / 256) and uses it, unchecked,
 // as an index into a table of 41 entries: outside 0 to 40 it reads whatever lies beyond and
@@ -62,7 +71,7 @@ void CheckNfs3TableIndex(const std::vector<std::optional<std::vector<double>>>& 
   if (index >= 0 && index <= 40) return;
   report.Warn(member, "label (14) maximum velocity " + std::to_string(velocity->front()) +
                           " x the last value of label (7) velocity to rpm ratio " + std::to_string(ratios->back()) +
-                          " gives " + std::to_string(static_cast<long long>(index)) + " after rounding and dividing by 256; " +
+                          " gives " + Whole(index) + " after rounding and dividing by 256; " +
                           (nfs3 ? "NFS3" : "the car converted to NFS3") +
                           " needs 0 to 40 and otherwise reads past its table and may crash");
 }
