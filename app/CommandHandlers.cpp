@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "app/CheckReport.h"
+#include "app/InstalledCars.h"
 #include "app/KeptCars.h"
 #include "app/ConverterApp.h"
 #include "app/ListArchive.h"
@@ -52,6 +54,17 @@ void SetupCommand(const Command&, const RunContext& context) {
 
 void NothingMore(const Command&, const RunContext&) {}
 
+void CheckCommand(const Command& command, const RunContext& context) { CheckPath(command.path, context.paths, std::cout); }
+
+void CarsCommand(const Command& command, const RunContext& context) {
+  const auto cars = ListInstalledCars(context.paths, KeptCarsFolder());
+  if (command.flag) {
+    PrintCarsJson(cars, std::cout);
+  } else {
+    PrintCarsTable(cars, std::cout);
+  }
+}
+
 void ConvertCommand(const Command& command, const RunContext& context, Game target, bool install) {
   const std::string& gamePath = target == Game::Nfs3 ? context.paths.nfs3Path : context.paths.nfs4Path;
   if (gamePath == kNotAvailable) {
@@ -64,7 +77,10 @@ void ConvertCommand(const Command& command, const RunContext& context, Game targ
   if (EndsWith(command.path, ".viv")) {
     const ConversionOutcome outcome = ConvertCar(command.path, target, install, ReferenceFolder(context.programFolder),
                                                  gamePath, KeptCarsFolder());
-    if (install) AnnounceInstalledCar(command, target, outcome);
+    if (install) {
+      AnnounceInstalledCar(command, target, outcome);
+      WarnIfSerialShared(target, gamePath, outcome.carName, outcome.outputPath, command.notify);
+    }
   } else {
     ConvertSingleFile(command.path, target);
   }

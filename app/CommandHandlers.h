@@ -16,6 +16,10 @@ void RestoreCommand(const Command& command, const RunContext& context);
 void UnregisterCommand(const Command& command, const RunContext& context);
 // Prints the report of the first-run setup that this run performed.
 void SetupCommand(const Command& command, const RunContext& context);
+// "--check PATH": what the file or car is and its problems; writes nothing.
+void CheckCommand(const Command& command, const RunContext& context);
+// "--cars [--json]": the installed cars of both games.
+void CarsCommand(const Command& command, const RunContext& context);
 // The empty command line: the start-up work was all there was to do.
 void NothingMore(const Command& command, const RunContext& context);
 

@@ -5,6 +5,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/CarGame.h"
 #include "app/CarName.h"
 #include "app/KeptCars.h"
 #include "app/Workflows.h"
@@ -264,6 +265,7 @@ class CarConversion {
 ConversionOutcome ConvertCar(const std::string& archivePath, Game target, bool install,
                              const std::string& referenceFolder, const std::string& gamePath,
                              const std::string& keptCarsFolder) {
+  RefuseCarOfWrongGame(archivePath, target);
   ConversionOutcome outcome;
   std::string carFolderPath;
   std::optional<CarLock> lock;

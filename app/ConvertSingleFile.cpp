@@ -1,6 +1,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/CarGame.h"
 #include "app/Workflows.h"
 #include "base/Errors.h"
 #include "base/Text.h"
@@ -38,6 +39,7 @@ void LoadAndConvert(const std::string& path, Conversion convert) {
 }  // namespace
 
 void ConvertSingleFile(const std::string& path, Game target) {
+  RefuseFileOfWrongGame(path, target);
   const Kind kind = KindOf(path);
   if (kind == Kind::None) {
     throw CommandError("cannot convert '" + path +

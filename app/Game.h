@@ -16,6 +16,9 @@ inline const char* FullName(Game game) {
 // The value a game path holds when the game was not found.
 inline constexpr const char* kNotAvailable = "N/A";
 
+// The game's car folder inside its installation, "/"-separated.
+inline const char* CarsFolderOf(Game game) { return game == Game::Nfs3 ? "GameData/CarModel" : "Data/Cars"; }
+
 struct GamePaths {
   std::string nfs3Path;
   std::string nfs4Path;

@@ -115,4 +115,11 @@ std::optional<std::string> NewestKeptCopy(const std::string& keptFolder) {
   return path;
 }
 
+std::size_t CountKeptCopies(const std::string& keptFolder) {
+  std::size_t count = 0;
+  for (const auto& entry : platform::ListFolder(keptFolder))
+    if (!entry.isFolder && KeptNameOrder(entry.name)) ++count;
+  return count;
+}
+
 }  // namespace velkor

@@ -5,6 +5,7 @@
 // after the local time ("-2", "-3", ... when the name is taken). Velkor never deletes a
 // kept copy.
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -38,5 +39,8 @@ class CarLock {
 
 // The newest kept copy in `keptFolder` (by its name's time and number), if any.
 std::optional<std::string> NewestKeptCopy(const std::string& keptFolder);
+
+// How many kept copies `keptFolder` holds (0 when it does not exist).
+std::size_t CountKeptCopies(const std::string& keptFolder);
 
 }  // namespace velkor

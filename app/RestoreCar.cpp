@@ -18,8 +18,6 @@ std::string Normalised(const std::string& path) {
   return platform::WithoutTrailingSeparators(platform::FullPath(path));
 }
 
-const char* CarsFolderOf(Game game) { return game == Game::Nfs3 ? "GameData/CarModel" : "Data/Cars"; }
-
 }  // namespace
 
 RestoreOutcome RestoreCar(const std::string& archivePath, const GamePaths& paths, const std::string& keptCarsFolder) {

@@ -167,6 +167,19 @@ void MakeSeeds(const fs::path& root) {
   seeds.Add("viv", "nested", nested);
 
   seeds.Add("car", "roadster", sample::PackArchive(roadster));
+  // --check seeds: the index of the name the harness checks the rest under, then the content
+  // (car.viv, car.fce, fedata.eng, carp.txt, car00.tga).
+  const auto checked = [&](std::uint8_t index, const std::string& name, const Bytes& bytes) {
+    Bytes seed{index};
+    seed.insert(seed.end(), bytes.begin(), bytes.end());
+    seeds.Add("check", name, seed);
+  };
+  checked(0, "roadster", sample::PackArchive(roadster));
+  checked(0, "nfs4-roadster", nfs4Car);
+  checked(1, "nfs3-model", Find(roadster, "car.fce"));
+  checked(2, "nfs3-texts", Find(roadster, "fedata.eng"));
+  checked(3, "nfs3-performance", Find(roadster, "carp.txt"));
+  checked(4, "texture", Find(roadster, "car00.tga"));
   seeds.Add("car", "nfs4-roadster", nfs4Car);
 
   seeds.Add("fsh", "fedata", Find(roadster, "fedata.fsh"));

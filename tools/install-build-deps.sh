@@ -4,7 +4,8 @@
 #
 #   tools/install-build-deps.sh [--tests] [--package] [--package-check] [--windows] [--fuzz] [--bench]
 #
-#   (always)    the release build: compiler, CMake, Ninja, the libraries Velkor links
+#   (always)    the release build: compiler, CMake, Ninja, the libraries Velkor links (and
+#               the JSON headers, which the Windows build takes too)
 #   --tests     the test and sanitizer presets, and the desktop tools the tests drive
 #   --package   building the Debian package (cpack -G DEB)
 #   --package-check  also checking it (tools/check-package.sh: lintian, the manual page)
@@ -13,7 +14,7 @@
 #   --bench     the benchmarks
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libsystemd-dev libpugixml-dev libyaml-dev)
+packages=(cmake ninja-build g++ pkg-config libsystemd-dev libpugixml-dev libyaml-dev nlohmann-json3-dev)
 for group in "$@"; do
   case "$group" in
     --tests) packages+=(googletest libgtest-dev libgmock-dev dbus shared-mime-info desktop-file-utils
@@ -22,7 +23,7 @@ for group in "$@"; do
     --package-check) packages+=(dpkg-dev file lintian groff man-db) ;;
     --windows) packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64 locales) ;;
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
-    --bench) packages+=(libbenchmark-dev) ;;
+    --bench) packages+=(libbenchmark-dev hyperfine) ;;
     *) echo "usage: $0 [--tests] [--package] [--package-check] [--windows] [--fuzz] [--bench]" >&2; exit 2 ;;
   esac
 done

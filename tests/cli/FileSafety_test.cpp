@@ -11,6 +11,7 @@
 
 #include "cli/RunVelkor.h"
 #include "sample/SampleCar.h"
+#include "support/ModelBuilder.h"
 #include "support/TestSupport.h"
 #include "support/VivBuilder.h"
 

@@ -134,5 +134,19 @@ TEST_F(DesktopNotificationTest, AStoppedBusHoldsTheCommandUpOnlyBriefly) {
   EXPECT_NE(run.err.find("missing.viv"), std::string::npos) << run.err;
 }
 
+TEST_F(DesktopNotificationTest, AnInstallationWhoseSerialNumberIsTakenWarnsOnTheDesktopToo) {
+  ASSERT_EQ(home.Run({"/ci4", Car("cars/First")}).exitStatus, 0);
+  std::string calls;
+  const auto run = RunOnPrivateBus(home, {"--notify", "/ci4", Car("cars/Second")}, calls);
+  const std::string warning = "'Second' has the serial number 7301, which the NFS4 car 'First' also has; the game "
+                              "may then show the wrong car or crash: give one of them another serial number (label 0 "
+                              "of its carp.txt)";
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.err.find("velkor: warning: " + warning + "\n"), std::string::npos) << run.err;
+  EXPECT_EQ(calls, NotifyCall("Velkor installed Second",
+                              "'Second' is in NFS4's cars: " + home.Nfs4Cars() + "/Second/car.viv", 1) +
+                       NotifyCall("Velkor: serial number shared", warning, 1));
+}
+
 }  // namespace
 }  // namespace velkor

@@ -1,0 +1,124 @@
+// The installed cars of both games: listed with their facts, shared serial numbers marked,
+// unreadable archives listed with the reason; an installation warns about a taken serial.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "app/InstalledCars.h"
+#include "cli/RunVelkor.h"
+#include "sample/SampleCar.h"
+#include "support/ModelBuilder.h"
+#include "support/VivBuilder.h"
+
+namespace velkor {
+namespace {
+
+using test::NamedBytes;
+
+Bytes Nfs4Car(const std::string& serial, const std::string& name) {
+  std::vector<std::string> texts(41, "");
+  texts[2] = name;
+  return test::BuildViv({{"CARP.TXT", test::ToBytes("Serial Number(0)\r\n " + serial + " \r\nclass(1)\r\nB\r\n(80)\r\n1\r\n")},
+                         {"car.fce", test::MakeFce4(1, 1, 1)},
+                         {"fedata.eng", test::MakeFrontEnd(Bytes(960, 0), texts)}});
+}
+
+class InstalledCarsTest : public ::testing::Test {
+ protected:
+  std::string Put(const std::string& cars, const std::string& folder, const std::string& file, const Bytes& bytes) {
+    test::MakeFolder(cars + "/" + folder);
+    test::WriteBytes(cars + "/" + folder + "/" + file, bytes);
+    return cars + "/" + folder + "/" + file;
+  }
+  test::CliHome home;
+  GamePaths paths{home / "nfs3/", home / "nfs4/"};
+};
+
+TEST_F(InstalledCarsTest, BothGamesCarsAreListedWithSharedSerialsAndUnreadableArchivesMarked) {
+  const Bytes roadster = sample::PackArchive(sample::RoadsterCar());
+  Put(home.Nfs3Cars(), "road", "car.viv", roadster);
+  Put(home.Nfs3Cars(), "Twin", "CAR.VIV", roadster);                    // any case; same serial as "road"
+  Put(home.Nfs3Cars(), "broken", "car.viv", test::ToBytes("BIGF but no archive"));
+  Put(home.Nfs3Cars(), "empty", "readme.txt", test::ToBytes("no car here"));
+  Put(home.Nfs4Cars(), "four", "car.viv", Nfs4Car("7301", "Caf\xe9 Racer"));  // 7301 too, but another game
+  test::MakeFolder(home.Data() + "/replaced/NFS3/road");
+  for (const std::string kept : {"20260101-101010.viv", "20260101-101010-2.viv", "notes.txt"})
+    test::WriteText(home.Data() + "/replaced/NFS3/road/" + kept, "old");
+
+  const auto cars = ListInstalledCars(paths, home.Data() + "/replaced");
+  std::ostringstream table, json;
+  PrintCarsTable(cars, table);
+  PrintCarsJson(cars, json);
+  const std::string size = std::to_string(roadster.size());
+  EXPECT_EQ(table.str(),
+            "game  folder  name             serial  class   size  kept  note\n"
+            "NFS3  broken                                     19     0  cannot be read: '" + home.Nfs3Cars() +
+                "/broken/car.viv' at offset 8: a directory of 544108320 entries does not fit an archive of 19 bytes\n"
+            "NFS3  road    Velkor Roadster  7301    2      " + size + "     2  serial number also used by 'Twin'\n"
+            "NFS3  Twin    Velkor Roadster  7301    2      " + size + "     0  serial number also used by 'road'\n"
+            "NFS4  four    Caf\xe9 Racer       7301    B       " + std::to_string(Nfs4Car("7301", "Caf\xe9 Racer").size()) +
+                "     0\n") << table.str();
+
+  const auto parsed = nlohmann::json::parse(json.str());
+  ASSERT_EQ(parsed.size(), 4u);
+  EXPECT_EQ(parsed[0]["problem"].get<std::string>().rfind("'" + home.Nfs3Cars() + "/broken/car.viv'", 0), 0u);
+  EXPECT_EQ(parsed[1]["sharesSerialWith"], nlohmann::json::array({"Twin"}));
+  EXPECT_EQ(parsed[1]["keptCopies"], 2);
+  EXPECT_EQ(parsed[1]["archive"], home.Nfs3Cars() + "/road/car.viv");
+  EXPECT_EQ(parsed[1]["problem"], nullptr);
+  EXPECT_EQ(parsed[3], (nlohmann::json{{"game", "NFS4"}, {"folder", "four"}, {"archive", home.Nfs4Cars() + "/four/car.viv"},
+                                       {"name", "Caf\xc3\xa9 Racer"}, {"serial", "7301"}, {"class", "B"},
+                                       {"size", Nfs4Car("7301", "Caf\xe9 Racer").size()}, {"keptCopies", 0},
+                                       {"sharesSerialWith", nlohmann::json::array()}, {"problem", nullptr}}));
+}
+
+TEST_F(InstalledCarsTest, InstallingACarWhoseSerialIsTakenWarnsButInstalls) {
+  Put(home.Nfs4Cars(), "four", "car.viv", Nfs4Car("7301", "Taken"));
+  Put(home.Nfs4Cars(), "other", "car.viv", Nfs4Car("1234", "Other"));
+  const std::string input = Put(home / "cars", "road", "car.viv", sample::PackArchive(sample::RoadsterCar()));
+  const std::string warning =
+      "velkor: warning: 'road' has the serial number 7301, which the NFS4 car 'four' also has; the game may then "
+      "show the wrong car or crash: give one of them another serial number (label 0 of its carp.txt)\n";
+  auto run = home.Run({"/ci4", input});
+  EXPECT_EQ(std::pair(run.exitStatus, run.err), std::pair(0, warning));
+  EXPECT_TRUE(test::PathExists(home.Nfs4Cars() + "/road/car.viv"));
+  run = home.Run({"/ci4", input});  // installed again over itself: the car does not clash with itself
+  EXPECT_EQ(std::pair(run.exitStatus, run.err), std::pair(0, warning));
+  std::filesystem::remove_all(home.Nfs4Cars() + "/four");
+  run = home.Run({"/ci4", input});
+  EXPECT_EQ(std::pair(run.exitStatus, run.err), std::pair(0, std::string()));
+}
+
+// Both commands only read: exit 0, 1 when a checked input cannot be converted, 2 on usage.
+TEST_F(InstalledCarsTest, CheckAndCarsWriteNothingAndExitByWhatTheyFound) {
+  Put(home.Nfs3Cars(), "road", "car.viv", sample::PackArchive(sample::RoadsterCar()));
+  Bytes fce4m = test::MakeFce4(1, 1, 1);
+  fce4m[0] = 0x15;
+  const std::string good = Put(home / "cars", "good", "car.viv", sample::PackArchive(sample::RoadsterCar()));
+  const std::string bad = Put(home / "cars", "bad", "car.viv", test::BuildViv({{"car.fce", fce4m}}));
+  const auto before = test::Snapshot(home.path());
+
+  auto run = home.Run({"--cars", "--json"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(nlohmann::json::parse(run.out)[0]["archive"], home.Nfs3Cars() + "/road/car.viv");
+  run = home.Run({"--cars"});
+  EXPECT_EQ(run.out.rfind("game  folder  name             serial  class", 0), 0u) << run.out;
+  EXPECT_EQ(home.Run({"--cars", "--xml"}).exitStatus, 2);
+
+  run = home.Run({"--check", good});
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.out.find("warning: carp.txt: serial number = 7301: the installed NFS3 car 'road' has it too"),
+            std::string::npos) << run.out;
+  run = home.Run({"--check", bad});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.out.find("\nerror: car.fce: signature = 0x00101015: an FCE4M model"), std::string::npos) << run.out;
+  EXPECT_EQ(run.err, "velkor: '" + bad + "' cannot be converted: 3 errors above\n") << run.out;  // and 2 missing
+  EXPECT_EQ(home.Run({"--check"}).exitStatus, 2);
+  EXPECT_EQ(test::Snapshot(home.path()), before);
+}
+
+}  // namespace
+}  // namespace velkor

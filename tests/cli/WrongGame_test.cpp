@@ -1,0 +1,136 @@
+// Conversions refuse input whose content says it is already of the target game or of
+// neither game: exit 1, one message, nothing written.
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "cli/RunVelkor.h"
+#include "sample/SampleCar.h"
+#include "support/ModelBuilder.h"
+#include "support/VivBuilder.h"
+
+namespace velkor {
+namespace {
+
+using test::NamedBytes;
+using Names = std::vector<std::string>;
+
+const std::string kToNfs3 = "\"Convert to NFS3\" (/c3, /ci3) converts it";
+const std::string kToNfs4 = "\"Convert to NFS4\" (/c4, /ci4) converts it";
+
+Bytes Fce4m() {
+  Bytes model = test::MakeFce4(3, 2, 1);
+  model[0] = 0x15;
+  return model;
+}
+
+// A performance file with every label from 0 to `last`, as the games' files hold them.
+Bytes FullCarp(int last) {
+  std::string text;
+  for (int n = 0; n <= last; ++n) text += "value " + std::to_string(n) + "(" + std::to_string(n) + ")\r\n7\r\n";
+  return test::ToBytes(text);
+}
+
+Bytes Unsigned(Bytes model) {
+  std::fill_n(model.begin(), 4, 0);
+  return model;
+}
+
+std::vector<NamedBytes> CarWith(const std::vector<NamedBytes>& models) {
+  std::vector<NamedBytes> car = {{"carp.txt", FullCarp(80)}, {"car00.tga", Bytes(40, 0)}};
+  car.insert(car.end(), models.begin(), models.end());
+  return car;
+}
+
+class WrongGameTest : public ::testing::Test {
+ protected:
+  // Runs the conversion, which must fail with exactly `message`, leaving the home as it was.
+  void ExpectRefused(const std::string& sw, const std::string& path, const std::string& message) {
+    const auto before = test::Snapshot(home.path());
+    const auto run = home.Run({sw, path});
+    EXPECT_EQ(run.exitStatus, 1) << sw << " " << path;
+    EXPECT_EQ(run.err, "velkor: '" + path + "' " + message + "\n") << sw;
+    EXPECT_EQ(test::Snapshot(home.path()), before) << sw << " " << path;
+  }
+  std::string PutCar(const std::string& folder, const std::vector<NamedBytes>& members) {
+    test::MakeFolder(home / folder);
+    test::WriteBytes(home / (folder + "/car.viv"), test::BuildViv(members));
+    return home / (folder + "/car.viv");
+  }
+  std::string PutFile(const std::string& name, const Bytes& bytes) {
+    test::MakeFolder(home / "loose");
+    test::WriteBytes(home / ("loose/" + name), bytes);
+    return home / ("loose/" + name);
+  }
+  test::CliHome home;
+};
+
+TEST_F(WrongGameTest, CarsOfTheTargetGameOrOfNeitherAreRefusedWithWhatConvertsThem) {
+  const std::string nfs3 = PutCar("nfs3", sample::RoadsterCar());
+  const std::string nfs4 = PutCar("nfs4", CarWith({{"car.fce", test::MakeFce4(4, 3, 2)}}));
+  const std::string fce4m = PutCar("fce4m", CarWith({{"car.fce", Fce4m()}}));
+  // The variant that a conversion to NFS3 would read decides, not the plain model.
+  const std::string variant =
+      PutCar("variant", CarWith({{"car.fce", test::MakeFce4(4, 3, 2)}, {"car2.fce", Fce4m()}, {"car1.fce", {}}}));
+  const std::string garbage = PutCar("garbage", CarWith({{"car.fce", test::ToBytes("no model at all")}}));
+  for (const std::string sw : {"/c3", "/ci3"})
+    ExpectRefused(sw, nfs3, "is already an NFS3 car (its car.fce is an NFS3 model); " + kToNfs4);
+  for (const std::string sw : {"/c4", "/ci4"})
+    ExpectRefused(sw, nfs4, "is already an NFS4 car (its car.fce is an NFS4 model); " + kToNfs3);
+  for (const std::string sw : {"/c3", "/c4"})
+    ExpectRefused(sw, fce4m,
+                  "is a car of neither game (its car.fce is an FCE4M model, which neither game reads); it cannot be "
+                  "converted");
+  ExpectRefused("/ci3", variant,
+                "is a car of neither game (its car2.fce is an FCE4M model, which neither game reads); it cannot be "
+                "converted");
+  ExpectRefused("/c3", garbage,
+                "is not an NFS4 car (its car.fce is no model of either game, starting with 0x6D206F6E); it cannot be "
+                "converted to NFS3");
+}
+
+TEST_F(WrongGameTest, LooseFilesOfTheTargetGameOrOfNeitherAreRefused) {
+  const Bytes texts3 = test::MakeFrontEnd(Bytes(47, 0), Names(40, "text")),
+              texts4 = test::MakeFrontEnd(Bytes(960, 0), Names(41, "text"));
+  const std::vector<std::tuple<std::string, std::string, Bytes, std::string>> cases = {
+      {"/c3", "a.fce", test::MakeFce3(4, 3, 2), "is already an NFS3 model; " + kToNfs4},
+      {"/c4", "b.fce", test::MakeFce4(4, 3, 2), "is already an NFS4 model; " + kToNfs3},
+      {"/c3", "c.fce", Fce4m(), "is an FCE4M model, which neither game reads; it cannot be converted"},
+      {"/ci4", "c.fce", Fce4m(), "is an FCE4M model, which neither game reads; it cannot be converted"},
+      {"/c3", "d.fce", Bytes(8000, 0xFF),
+       "is not an NFS4 model (it is no model of either game, starting with 0xFFFFFFFF); it cannot be converted to "
+       "NFS3"},
+      {"/c3", "carp.txt", FullCarp(79), "is already an NFS3 performance file; " + kToNfs4},
+      {"/ci4", "carp2.txt", FullCarp(80), "is already an NFS4 performance file; " + kToNfs3},
+      {"/c3", "fedata.eng", texts3, "is already an NFS3 front-end file; " + kToNfs4},
+      {"/c4", "fedata.swe", texts4, "is already an NFS4 front-end file; " + kToNfs3},
+  };
+  for (const auto& [sw, name, bytes, message] : cases) ExpectRefused(sw, PutFile(name, bytes), message);
+}
+
+// Where the content does not decide, the file converts as before.
+TEST_F(WrongGameTest, UndecidedInputStillConverts) {
+  const std::vector<std::tuple<std::string, std::string, Bytes>> cases = {
+      {"/c4", "any.fce", Unsigned(test::MakeFce3(2, 1, 1))},  // an NFS3 model has no signature
+      {"/c3", "carp.txt", FullCarp(78)},                      // neither game's labels all there
+      {"/c4", "fedata.ger", Bytes(1200, 0)},                  // offsets fit neither layout
+  };
+  for (const auto& [sw, name, bytes] : cases) {
+    const auto run = home.Run({sw, PutFile(name, bytes)});
+    EXPECT_EQ(std::pair(run.exitStatus, run.err), std::pair(0, std::string())) << name;
+  }
+  EXPECT_EQ(test::ListNames(home / "loose"), (Names{"any.fc4", "any.fce", "carp.tx3", "carp.txt", "fedata.ge4",
+                                                    "fedata.ger"}));
+}
+
+TEST_F(WrongGameTest, ListingNamesAnFce4mMember) {
+  const std::string archive = PutCar("listed", {{"car.fce", Fce4m()}, {"card.fce", test::MakeFce3(1, 1, 1)}});
+  const auto run = home.Run({"--list", archive});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.out.find("  FCE4M    car.fce\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("  FCE3     card.fce\n"), std::string::npos) << run.out;
+}
+
+}  // namespace
+}  // namespace velkor
