@@ -72,7 +72,7 @@ std::unique_ptr<FshSource> FshFile::OpenImages() {
   return std::make_unique<FshFileSource>(std::move(file));
 }
 
-void FshFile::Unpack(FshSource& fsh, const std::string& folder) {
+std::vector<FshRecordPlace> ReadFshDirectory(FshSource& fsh) {
   const std::uint64_t length = fsh.Length();
   std::uint64_t count = 0;
   if (length >= kHeaderSize) {
@@ -84,20 +84,25 @@ void FshFile::Unpack(FshSource& fsh, const std::string& folder) {
   const auto offsetOf = [&](std::uint64_t index) -> std::uint64_t {
     return ReadU32LE(directory, static_cast<std::size_t>(index * kDirectoryEntrySize + 4));
   };
-
-  platform::Folder into(folder);
+  std::vector<FshRecordPlace> places;
   for (std::uint64_t index = 0; index < count; ++index) {
     // A record runs to the next entry's offset, the last one to the end of the file.
     const std::uint64_t start = offsetOf(index);
     const std::uint64_t end = index + 1 < count ? offsetOf(index + 1) : length;
     if (end < start || start > length) continue;
-    const std::uint64_t available = std::min(end, length) - start;
+    places.push_back({FshRecordFileName(ByteView(directory.data() + index * kDirectoryEntrySize, 4)), start,
+                      std::min(end, length) - start});
+  }
+  return places;
+}
 
-    const std::string recordName = FshRecordFileName(ByteView(directory.data() + index * kDirectoryEntrySize, 4));
-    const std::string recordPath = platform::JoinPath(folder, recordName);
+void FshFile::Unpack(FshSource& fsh, const std::string& folder) {
+  platform::Folder into(folder);
+  for (const FshRecordPlace& place : ReadFshDirectory(fsh)) {
+    const std::string recordPath = platform::JoinPath(folder, place.fileName);
     {
-      File out = into.CreateFileInside(recordName);
-      fsh.CopyRangeTo(out, start, available);
+      File out = into.CreateFileInside(place.fileName);
+      fsh.CopyRangeTo(out, place.offset, place.length);
       out.Close();
     }
     auto image = std::make_unique<FshImage>(recordPath);

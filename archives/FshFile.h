@@ -21,6 +21,8 @@ class FshImage : public GameFile {
   explicit FshImage(std::string path);
 
   int Load() override;
+  // Takes the fields from the bytes of a record, as Load does from the record's file.
+  void Read(ByteView record);
 
   std::uint8_t recordCode = 0;
   std::array<std::uint8_t, 3> recordLength{};
@@ -64,6 +66,16 @@ class FshFile : public GameFile {
  private:
   void Unpack(FshSource& fsh, const std::string& folder);
 };
+
+// Where one record of an FSH file lies, and the name of the file it unpacks into.
+struct FshRecordPlace {
+  std::string fileName;
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+};
+
+// The records of an FSH file in directory order, by the rules of FshFile.
+std::vector<FshRecordPlace> ReadFshDirectory(FshSource& fsh);
 
 // The file name of a record: its 4-byte name, or the name's 8 lower-case hex digits when
 // it holds a NUL, a control byte or a character that some system forbids in file names.

@@ -142,7 +142,8 @@ void VivArchive::Unpack(File& archive, const std::string& folder, bool newFolder
     const std::string memberPath = platform::JoinPath(folder, entry.name);
     RefuseLinkInTheWay(memberPath);
     const std::string lower = LowerCaseAscii(entry.name);
-    if (EndsWith(lower, ".viv") || EndsWith(lower, ".fsh")) RefuseLinkInTheWay(DropLastCharacters(memberPath, 4));
+    if (EndsWith(lower, ".viv") || EndsWith(lower, ".fsh") || EndsWith(lower, ".qfs"))
+      RefuseLinkInTheWay(DropLastCharacters(memberPath, 4));
   }
   members.reserve(entries.size());
   platform::Folder into(folder);
