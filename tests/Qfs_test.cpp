@@ -46,6 +46,7 @@ TEST(Qfs, RefusesStreamsThatBreakTheirBounds) {
       {"past the declared size", Join({0x10, 0xFB, 0, 0, 11}, kShortCommands), "past its declared size"},
       {"literals past the size", {0x10, 0xFB, 0, 0, 2, 0xFF, 'a', 'b', 'c'}, "past its declared size"},
       {"copy before the start", {0x10, 0xFB, 0, 0, 4, 0x01, 0x05, 'a', 0xFC}, "before the start"},
+      {"copy one byte before the start", {0x10, 0xFB, 0, 0, 4, 0x01, 0x01, 'a', 0xFC}, "before the start"},
       {"literals cut off", {0x10, 0xFB, 0, 0, 8, 0xE1, 'a', 'b', 'c', 'd', 'e'}, "ends early"},
       {"command cut off", {0x10, 0xFB, 0, 0, 9, 0xE0, 'a', 'b', 'c', 'd', 0xC0, 0}, "ends early"},
       {"stop before the end", {0x10, 0xFB, 0, 0, 5, 0xFD, 'a', 0, 0}, "ends early"},
