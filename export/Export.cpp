@@ -10,6 +10,7 @@
 #include "archives/QfsFile.h"
 #include "archives/TgaFile.h"
 #include "archives/VivDirectory.h"
+#include "archives/WorkingFolder.h"
 #include "base/Errors.h"
 #include "base/Text.h"
 #include "export/Glb.h"
@@ -91,6 +92,7 @@ void ExportModel(const std::string& path, const std::string& target) {
 // The PNG of every record with pixels, named after the records, then the folder, made
 // under a temporary name and renamed into place once every file is in it.
 void ExportImages(const std::string& path, const std::string& folder) {
+  CheckWorkingFolderName(folder, path);
   std::vector<std::pair<std::string, Bytes>> pngs;
   {
     File content(path, File::Mode::Read);

@@ -9,6 +9,7 @@
 #include "archives/Qfs.h"
 #include "cli/RunVelkor.h"
 #include "sample/SampleCar.h"
+#include "support/GeometryModel.h"
 #include "support/ModelBuilder.h"
 #include "support/VivBuilder.h"
 
@@ -36,6 +37,12 @@ std::vector<test::NamedBytes> Nfs4Car() {
   const Bytes tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 8, 0, 0x42};
   const Bytes carp = ToBytes("(0)\r\n1\r\n");
   return {{"carp.txt", carp}, {"carp2.txt", carp}, {"car2.fce", test::MakeFce4(3, 2, 1)}, {"car200.tga", tga}};
+}
+
+Bytes BadTriangleModel() {
+  test::GeometryPart body = test::Tetrahedron("high body", {0, 0, 0}, 1.0f);
+  body.triangles[1][1] = 7;
+  return test::GeometryModel(false, {body}, {});
 }
 
 struct Case {
@@ -97,6 +104,10 @@ std::vector<Case> Cases() {
        Bytes{0x10, 0xFB, 0, 0, 4, 0x01, 0x05, 'a', 0xFC}, 1, {"before the start"}},
       {"a compressed image archive writing past its size", {"/e"}, "vid.qfs", Bytes{0x10, 0xFB, 0, 0, 1, 0xFE, 1, 2}, 1,
        {"past its declared size"}},
+      {"a car whose model names a vertex it does not have", {"--export"}, "car.viv",
+       BuildViv({{"car.fce", BadTriangleModel()}}), 1, {"car.fce", "names vertex 7 of the part's 4"}},
+      {"a car without a model", {"--export"}, "car.viv", kTwo, 1, {"has no car.fce"}},
+      {"an image archive named only by its extension", {"--export", "/e"}, ".fsh", Bytes(16, 0), 1, {"folder"}},
       {"a .qfs file that is not compressed", {"/e"}, "dash.qfs", kTwo, 1, {"no RefPack header"}},
       {"texts shorter than their offset table", {"/c4"}, "fedata.eng", Bytes(206, 0), 1, {"truncated", "207"}},
       {"NFS4 texts shorter than their offset table", {"/c3"}, "fedata.ger", Bytes(1123, 4), 1, {"truncated", "1124"}},
