@@ -26,6 +26,7 @@ std::uint64_t BytesPerPixel(std::uint8_t recordCode) {
 Bytes TakeUpTo(ByteView record, std::uint64_t& offset, std::uint64_t wanted) {
   const std::uint64_t available = offset < record.size() ? record.size() - offset : 0;
   const auto taken = static_cast<std::size_t>(std::min(wanted, available));
+  if (taken == 0) return {};  // `offset` may lie past the end of the record
   Bytes bytes(record.begin() + static_cast<std::ptrdiff_t>(offset),
               record.begin() + static_cast<std::ptrdiff_t>(offset + taken));
   offset += taken;
