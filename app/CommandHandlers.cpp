@@ -13,6 +13,7 @@
 #include "app/Workflows.h"
 #include "base/Errors.h"
 #include "base/Text.h"
+#include "export/Export.h"
 #include "settings/DataFolder.h"
 
 namespace velkor {
@@ -37,6 +38,8 @@ void ListArchiveCommand(const Command& command, const RunContext&) { ListArchive
 void ExtractCommand(const Command& command, const RunContext&) { ExtractArchive(command.path); }
 
 void PackCommand(const Command& command, const RunContext&) { PackFolder(command.path); }
+
+void ExportCommand(const Command& command, const RunContext&) { ExportFile(command.path); }
 
 void RestoreCommand(const Command& command, const RunContext& context) {
   const RestoreOutcome restored = RestoreCar(command.path, context.paths, KeptCarsFolder());

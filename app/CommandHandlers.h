@@ -12,6 +12,7 @@ void ShowVersion(const Command& command, const RunContext& context);
 void ListArchiveCommand(const Command& command, const RunContext& context);
 void ExtractCommand(const Command& command, const RunContext& context);
 void PackCommand(const Command& command, const RunContext& context);
+void ExportCommand(const Command& command, const RunContext& context);
 void RestoreCommand(const Command& command, const RunContext& context);
 void UnregisterCommand(const Command& command, const RunContext& context);
 // Prints the report of the first-run setup that this run performed.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "archives/WorkingFolder.h"
+#include "base/Errors.h"
 #include "base/Text.h"
 #include "files/RunLifetime.h"
 #include "platform/File.h"
@@ -53,13 +54,11 @@ int FshFile::Load() {
     CheckWorkingFolderName(WorkingFolder(), path);
     return GameFile::Load();
   }
-  File fsh = OpenContent();
-  const std::uint64_t length = fsh.Length();
-  size = CheckedFileSize(path, length);
+  const std::unique_ptr<FshSource> fsh = OpenImages();
 
   const std::string folder = WorkingFolder();
   OwnedFolder made = ProvideWorkingFolder(folder, path);
-  Unpack(fsh, length, folder);  // a failure removes the folder made here
+  Unpack(*fsh, folder);  // a failure removes the folder made here
   if (made.Owns()) {
     unpacked_.Keep();  // loaded before into the same folder, which this Load made again
     unpacked_ = std::move(made);
@@ -67,7 +66,14 @@ int FshFile::Load() {
   return 1;
 }
 
-void FshFile::Unpack(File& fsh, std::uint64_t length, const std::string& folder) {
+std::unique_ptr<FshSource> FshFile::OpenImages() {
+  File file = OpenContent();
+  size = CheckedFileSize(path, file.Length());
+  return std::make_unique<FshFileSource>(std::move(file));
+}
+
+std::vector<FshRecordPlace> ReadFshDirectory(FshSource& fsh) {
+  const std::uint64_t length = fsh.Length();
   std::uint64_t count = 0;
   if (length >= kHeaderSize) {
     const std::int32_t stored = ReadI32LE(fsh.ReadAtMost(8, 4), 0);
@@ -78,39 +84,57 @@ void FshFile::Unpack(File& fsh, std::uint64_t length, const std::string& folder)
   const auto offsetOf = [&](std::uint64_t index) -> std::uint64_t {
     return ReadU32LE(directory, static_cast<std::size_t>(index * kDirectoryEntrySize + 4));
   };
-
-  // A record runs to the next entry's offset, the last one to the end of the file.
-  struct Record {
-    std::string name;
-    std::uint64_t start;
-    std::uint64_t length;
-  };
-  std::vector<Record> records;
-  std::unordered_map<std::string, const Record*> lastOfName;
+  std::vector<FshRecordPlace> places;
   for (std::uint64_t index = 0; index < count; ++index) {
     const std::uint64_t start = offsetOf(index);
     const std::uint64_t end = index + 1 < count ? offsetOf(index + 1) : length;
     if (end < start || start > length) continue;
-    records.push_back({FshRecordFileName(ByteView(directory.data() + index * kDirectoryEntrySize, 4)), start,
-                       std::min(end, length) - start});
+    places.push_back({FshRecordFileName(ByteView(directory.data() + index * kDirectoryEntrySize, 4)), start,
+                      std::min(end, length) - start});
   }
+  return places;
+}
+
+void FshFile::Unpack(FshSource& fsh, const std::string& folder) {
+  const std::vector<FshRecordPlace> places = ReadFshDirectory(fsh);
   // In a folder that existed before, an edited image is never overwritten.
-  for (const Record& record : records) lastOfName[record.name] = &record;
-  for (const auto& [name, record] : lastOfName)
-    RefuseOtherContentInTheWay(platform::JoinPath(folder, name), fsh, record->start, record->length, folder);
+  std::unordered_map<std::string, const FshRecordPlace*> lastOfName;
+  for (const FshRecordPlace& place : places) lastOfName[place.fileName] = &place;
+  for (const auto& [name, place] : lastOfName)
+    RefuseOtherContentInTheWay(platform::JoinPath(folder, name), place->length, [&](ContentComparison& existing) {
+      constexpr std::uint64_t kPiece = 64 * 1024;
+      for (std::uint64_t done = 0; done < place->length && existing.Matches(); done += kPiece)
+        existing.Expect(fsh.ReadAtMost(place->offset + done, static_cast<std::size_t>(
+                                                                 std::min(kPiece, place->length - done))));
+    }, folder);
 
   platform::Folder into(folder);
-  for (const Record& record : records) {
-    const std::string recordPath = platform::JoinPath(folder, record.name);
+  for (const FshRecordPlace& place : places) {
+    const std::string recordPath = platform::JoinPath(folder, place.fileName);
     {
-      File out = into.CreateFileInside(record.name);
-      fsh.CopyRangeTo(out, record.start, record.length);
+      File out = into.CreateFileInside(place.fileName);
+      fsh.CopyRangeTo(out, place.offset, place.length);
       out.Close();
     }
     auto image = std::make_unique<FshImage>(recordPath);
     image->Load();
     images.push_back(static_cast<FshImage*>(&KeepUntilEndOfRun(std::move(image))));
   }
+}
+
+
+Bytes FshMemorySource::ReadAtMost(std::uint64_t offset, std::size_t length) {
+  Bytes out(length, 0);
+  if (offset < bytes_.size()) {
+    const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(length, bytes_.size() - offset));
+    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), available, out.begin());
+  }
+  return out;
+}
+
+void FshMemorySource::CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) {
+  if (offset > bytes_.size() || length > bytes_.size() - offset) throw InternalError("record outside its FSH content");
+  out.Write(ByteView(bytes_).subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length)));
 }
 
 }  // namespace velkor

@@ -2,9 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "archives/FshSource.h"
 #include "base/Endian.h"
 #include "files/GameFile.h"
 #include "files/OwnedFolder.h"
@@ -20,6 +22,8 @@ class FshImage : public GameFile {
   explicit FshImage(std::string path);
 
   int Load() override;
+  // Takes the fields from the bytes of a record, as Load does from the record's file.
+  void Read(ByteView record);
 
   std::uint8_t recordCode = 0;
   std::array<std::uint8_t, 3> recordLength{};
@@ -55,11 +59,26 @@ class FshFile : public GameFile {
   bool removeFolder = true;
   void KeepUnpackedFolder() override { removeFolder = false; }
 
+ protected:
+  // The FSH bytes to unpack, read before the working folder is made: a file whose content
+  // is refused leaves nothing behind.
+  virtual std::unique_ptr<FshSource> OpenImages();
+
  private:
-  void Unpack(File& fsh, std::uint64_t length, const std::string& folder);
+  void Unpack(FshSource& fsh, const std::string& folder);
 
   OwnedFolder unpacked_;  // the working folder, when Load made it
 };
+
+// Where one record of an FSH file lies, and the name of the file it unpacks into.
+struct FshRecordPlace {
+  std::string fileName;
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+};
+
+// The records of an FSH file in directory order, by the rules of FshFile.
+std::vector<FshRecordPlace> ReadFshDirectory(FshSource& fsh);
 
 // The file name of a record: its 4-byte name, or the name's 8 lower-case hex digits when
 // it holds a NUL, a control byte or a character that some system forbids in file names.

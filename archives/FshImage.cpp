@@ -23,10 +23,13 @@ std::uint64_t BytesPerPixel(std::uint8_t recordCode) {
 }
 
 // Up to `wanted` bytes from `offset`: fewer where the record ends first.
-Bytes TakeUpTo(File& file, std::uint64_t length, std::uint64_t& offset, std::uint64_t wanted) {
-  const std::uint64_t available = offset < length ? length - offset : 0;
-  Bytes bytes = file.ReadAtMost(offset, static_cast<std::size_t>(std::min(wanted, available)));
-  offset += bytes.size();
+Bytes TakeUpTo(ByteView record, std::uint64_t& offset, std::uint64_t wanted) {
+  const std::uint64_t available = offset < record.size() ? record.size() - offset : 0;
+  const auto taken = static_cast<std::size_t>(std::min(wanted, available));
+  if (taken == 0) return {};  // `offset` may lie past the end of the record
+  Bytes bytes(record.begin() + static_cast<std::ptrdiff_t>(offset),
+              record.begin() + static_cast<std::ptrdiff_t>(offset + taken));
+  offset += taken;
   return bytes;
 }
 
@@ -38,9 +41,14 @@ int FshImage::Load() {
   File record(path, File::Mode::Read);
   const std::uint64_t length = record.Length();
   size = CheckedFileSize(path, length);
+  Read(record.ReadAtMost(0, static_cast<std::size_t>(length)));
+  return 1;
+}
 
+void FshImage::Read(ByteView record) {
   // Header fields missing from a short record read as zero.
-  const Bytes header = record.ReadAtMost(0, kRecordHeaderSize);
+  Bytes header(record.begin(), record.begin() + static_cast<std::ptrdiff_t>(std::min(record.size(), kRecordHeaderSize)));
+  header.resize(kRecordHeaderSize, 0);
   recordCode = header[0];
   std::copy_n(header.begin() + 1, 3, recordLength.begin());
   width = ReadU16LE(header, 4);
@@ -49,14 +57,13 @@ int FshImage::Load() {
 
   std::uint64_t offset = kRecordHeaderSize;
   const std::uint64_t pixelBytes = std::uint64_t{width} * height * BytesPerPixel(recordCode);
-  pixels = TakeUpTo(record, length, offset, pixelBytes);
+  pixels = TakeUpTo(record, offset, pixelBytes);
   paletteHeader.clear();
   palette.clear();
   if (recordCode == 0x7B) {
-    paletteHeader = TakeUpTo(record, length, offset, kPaletteHeaderSize);
-    palette = TakeUpTo(record, length, offset, kPaletteSize);
+    paletteHeader = TakeUpTo(record, offset, kPaletteHeaderSize);
+    palette = TakeUpTo(record, offset, kPaletteSize);
   }
-  return 1;
 }
 
 }  // namespace velkor

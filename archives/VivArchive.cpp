@@ -156,11 +156,16 @@ void VivArchive::Unpack(File& archive, const std::string& folder, bool newFolder
     const std::string memberPath = platform::JoinPath(folder, entry.name);
     RefuseLinkInTheWay(memberPath);
     const std::string lower = LowerCaseAscii(entry.name);
-    if (EndsWith(lower, ".viv") || EndsWith(lower, ".fsh")) RefuseLinkInTheWay(DropLastCharacters(memberPath, 4));
+    if (EndsWith(lower, ".viv") || EndsWith(lower, ".fsh") || EndsWith(lower, ".qfs"))
+      RefuseLinkInTheWay(DropLastCharacters(memberPath, 4));
   }
-  for (const auto& [name, entry] : lastOfName)
-    RefuseOtherContentInTheWay(platform::JoinPath(folder, name), archive, static_cast<std::uint64_t>(entry->offset),
-                               static_cast<std::uint64_t>(entry->length), folder);
+  for (const auto& [name, entry] : lastOfName) {
+    const auto offset = static_cast<std::uint64_t>(entry->offset), length = static_cast<std::uint64_t>(entry->length);
+    RefuseOtherContentInTheWay(platform::JoinPath(folder, name), length, [&](ContentComparison& existing) {
+      archive.Seek(offset);
+      existing.ExpectFrom(archive, length);
+    }, folder);
+  }
   members.reserve(entries.size());
   platform::Folder into(folder);
   EntryReader reader(archive, entries);

@@ -65,7 +65,7 @@ std::string EntryLabel(std::size_t index, const std::string& name) {
 
 // Whether a member of that (lower-cased) name unpacks into a folder of its own when opened.
 bool UnpacksIntoFolder(const std::string& lowerName) {
-  return EndsWith(lowerName, ".viv") || EndsWith(lowerName, ".fsh");
+  return EndsWith(lowerName, ".viv") || EndsWith(lowerName, ".fsh") || EndsWith(lowerName, ".qfs");
 }
 
 }  // namespace

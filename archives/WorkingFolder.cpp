@@ -26,12 +26,11 @@ void CheckWorkingFolderName(const std::string& folder, const std::string& archiv
                        folder + "')");
 }
 
-void RefuseOtherContentInTheWay(const std::string& path, File& content, std::uint64_t offset, std::uint64_t length,
-                                const std::string& folder) {
+void RefuseOtherContentInTheWay(const std::string& path, std::uint64_t length,
+                                const std::function<void(ContentComparison&)>& expectContent, const std::string& folder) {
   if (!platform::PathIsTaken(path) || platform::IsFolder(path)) return;
   ContentComparison existing(path, length);
-  content.Seek(offset);
-  existing.ExpectFrom(content, length);
+  expectContent(existing);
   if (existing.Matches()) return;
   throw CommandError("cannot unpack into '" + folder + "': '" + path +
                      "' already exists with other content, which unpacking would overwrite; move the folder '" +

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "files/FileContent.h"
 #include "files/OwnedFolder.h"
 #include "platform/File.h"
 
@@ -22,12 +24,12 @@ void CheckWorkingFolderName(const std::string& folder, const std::string& archiv
 // never written through.
 void RefuseLinkInTheWay(const std::string& path);
 
-// Raises CommandError when a file at `path` holds other bytes than the `length` bytes of
-// `content` from `offset` that unpacking would write there: the user may have edited an
-// earlier extraction, and overwriting it would lose the edit. No file there, or one that
+// Raises CommandError when a file at `path` holds other bytes than the `length` bytes that
+// unpacking would write there, which `expectContent` hands to the comparison: the user may
+// have edited an earlier extraction, and overwriting it would lose the edit. No file there, or one that
 // already holds those bytes, is fine. `folder` is the working folder, named in the message.
-void RefuseOtherContentInTheWay(const std::string& path, File& content, std::uint64_t offset, std::uint64_t length,
-                                const std::string& folder);
+void RefuseOtherContentInTheWay(const std::string& path, std::uint64_t length,
+                                const std::function<void(ContentComparison&)>& expectContent, const std::string& folder);
 
 // Makes sure the working folder `folder` of `archivePath` exists; an existing one is
 // reused. Returns the folder as owned when this call created it, and nothing owned when it

@@ -14,11 +14,15 @@
 #   --bench     the benchmarks
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libsystemd-dev libpugixml-dev libyaml-dev nlohmann-json3-dev)
+npm_packages=()  # the glTF validator the export tests run, from the npm registry
+packages=(cmake ninja-build g++ pkg-config libsystemd-dev libpugixml-dev libyaml-dev libstb-dev nlohmann-json3-dev)
 for group in "$@"; do
   case "$group" in
     --tests) packages+=(googletest libgtest-dev libgmock-dev dbus shared-mime-info desktop-file-utils
-                        libglib2.0-bin libxml2-utils) ;;
+                        libglib2.0-bin libxml2-utils python3)
+             # A Node.js installed otherwise (with its own npm) is used as it is.
+             command -v npm >/dev/null || packages+=(nodejs npm)
+             npm_packages+=(gltf-validator) ;;
     --package) packages+=(dpkg-dev file) ;;
     --package-check) packages+=(dpkg-dev file lintian groff man-db) ;;
     --windows) packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64 locales) ;;
@@ -28,12 +32,27 @@ for group in "$@"; do
   esac
 done
 
+# npm packages after the Debian ones (which bring npm); only those node cannot load yet.
+install_npm_packages() {
+  for pkg in "${npm_packages[@]}"; do
+    NODE_PATH="$(npm root -g)" node -e "require('$pkg')" 2>/dev/null && continue
+    echo "Installing $pkg (npm)"
+    "${as_root[@]}" npm install --global --no-fund --no-audit "$pkg"
+  done
+}
+
+as_root=()
+[ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null && as_root=(sudo)
+
 missing=()
 for pkg in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null || true)
   [ "$status" = installed ] || missing+=("$pkg")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  install_npm_packages
+  exit 0
+fi
 readarray -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
 
 as_root=()
@@ -47,3 +66,4 @@ fi
 echo "Installing ${missing[*]}"
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+install_npm_packages
