@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "carp/ParameterDescriptions.h"
+#include "sample/SampleModel.h"
 
 namespace velkor::sample {
 namespace {
@@ -188,7 +189,7 @@ std::array<std::string_view, 40> RoadsterTexts(bool german) {
 std::vector<Member> RoadsterCar() {
   return {
       {"carp.txt", PerformanceFile()},
-      {"car.fce", Nfs3Model()},
+      {"car.fce", RoadsterModel(1)},
       {"car00.tga", Texture(16, 16)},
       {"fedata.fsh", Images("ft00")},
       {"fedata.eng", FrontEndTexts(RoadsterTexts(false))},
