@@ -1,11 +1,14 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <string_view>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/ConverterApp.h"
 #include "app/ListArchive.h"
 #include "app/Notice.h"
+#include "app/Thumbnail.h"
 #include "app/Usage.h"
 #include "base/Errors.h"
 #include "platform/Platform.h"
@@ -39,6 +42,10 @@ int main(int argc, char** argv) {
   using namespace velkor;
   Command command;
   try {
+    if (argc >= 2 && std::string_view(argv[1]) == "--thumbnail") {
+      ThumbnailCommand(std::vector<std::string>(argv + 2, argv + argc));
+      return 0;
+    }
     command = ParseCommandLine(platform::CommandLineText(argc, argv));
     if (PrintsOnStandardOutput(command)) platform::ConnectStandardOutput();
     if (command.needsNoSettings) {
