@@ -6,6 +6,7 @@
 #include "archives/VivArchive.h"
 #include "archives/VivWriter.h"
 #include "base/Errors.h"
+#include "base/Text.h"
 #include "platform/FolderFiles.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -53,6 +54,13 @@ std::vector<SortedName> InByteOrder(std::vector<platform::FolderEntry>& listing)
 }  // namespace
 
 void ExtractArchive(const std::string& archivePath) {
+  const std::string lower = LowerCaseAscii(archivePath);
+  if (EndsWith(lower, ".fsh") || EndsWith(lower, ".qfs")) {
+    // An image archive, compressed or not: its records go into the folder beside it.
+    const std::unique_ptr<GameFile> images = OpenGameFile(archivePath);
+    images->KeepUnpackedFolder();
+    return;
+  }
   VivArchive archive(archivePath, &OpenGameFile);
   archive.removeFolder = false;
   archive.Load();

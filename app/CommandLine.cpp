@@ -1,41 +1,95 @@
 #include "app/CommandLine.h"
 
 #include <algorithm>
-#include <array>
-#include <optional>
 
 namespace velkor {
 namespace {
 
-struct SwitchMeaning {
-  const char* text;
-  Action action;
-  Game target;
-  bool install;
+// The command word and what follows it, read from either form of the command line.
+struct Words {
+  std::string command;
+  bool followed = false;            // something, perhaps empty, follows the command word
+  std::string path;                 // what follows, taken as one path
+  std::vector<std::string> operands;  // what follows, taken as separate words
 };
 
-// Switches compare exactly and case-sensitively, as the registered verbs write them.
-constexpr std::array<SwitchMeaning, 8> kSwitches = {{
-    {"/e", Action::Extract, Game::Nfs3, false},
-    {"/p", Action::Pack, Game::Nfs3, false},
-    {"/c3", Action::Convert, Game::Nfs3, false},
-    {"/ci3", Action::Convert, Game::Nfs3, true},
-    {"/c4", Action::Convert, Game::Nfs4, false},
-    {"/ci4", Action::Convert, Game::Nfs4, true},
-    {"--list", Action::List, Game::Nfs3, false},
-    {"--restore", Action::Restore, Game::Nfs3, false},
-}};
-
-std::optional<SwitchMeaning> MeaningOf(const std::string& word) {
-  for (const SwitchMeaning& meaning : kSwitches)
-    if (word == meaning.text) return meaning;
-  return std::nullopt;
+// Blanks outside double quotes separate the words; the quotes themselves are dropped.
+std::vector<std::string> SplitWords(const std::string& text) {
+  std::vector<std::string> words;
+  std::string word;
+  bool quoted = false, inWord = false;
+  for (const char c : text) {
+    if (c == '"') {
+      quoted = !quoted;
+      inWord = true;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
+      if (inWord) words.push_back(std::move(word));
+      word.clear();
+      inWord = false;
+    } else {
+      word += c;
+      inWord = true;
+    }
+  }
+  if (inWord) words.push_back(std::move(word));
+  return words;
 }
 
-Command Invalid(std::string problem) {
-  Command command;
-  command.action = Action::Invalid;
+Words FromText(const std::string& text) {
+  const SplitText split = SplitCommandLine(text);
+  Words words;
+  words.command = split.commandSwitch.empty() ? text : split.commandSwitch;
+  words.followed = !split.commandSwitch.empty();
+  words.path = split.commandPath;
+  if (words.followed) words.operands = SplitWords(text.substr(split.commandSwitch.size() + 1));
+  return words;
+}
+
+std::string Joined(const std::vector<std::string>& arguments) {
+  std::string text;
+  for (std::size_t i = 0; i < arguments.size(); ++i) text += (i == 0 ? "" : " ") + arguments[i];
+  return text;
+}
+
+Command WithProblem(Command command, std::string problem) {
   command.problem = std::move(problem);
+  return command;
+}
+
+Command Interpret(const Words& words) {
+  Command command;
+  if (words.command.empty() && !words.followed) return command;
+  command.row = FindCommand(words.command);
+  const std::string quotedWord = "'" + words.command + "'";
+  if (!command.row) return WithProblem(command, "unknown command " + quotedWord);
+  const CommandRow& row = *command.row;
+  switch (row.operands) {
+    case Operands::None:
+      if (!words.followed) return command;
+      if (!row.optionalFlag.empty() && words.operands == std::vector<std::string>{std::string(row.optionalFlag)}) {
+        command.flag = true;
+        return command;
+      }
+      if (!row.optionalFlag.empty())
+        return WithProblem(command, quotedWord + " takes only '" + std::string(row.optionalFlag) + "' after it");
+      return WithProblem(command, quotedWord + " takes no path");
+    case Operands::OnePath:
+      if (words.path.empty()) return WithProblem(command, quotedWord + " needs a path");
+      command.path = words.path;
+      return command;
+    case Operands::Words:
+      if (words.operands.size() != static_cast<std::size_t>(row.wordCount))
+        return WithProblem(command, quotedWord + " needs " + std::string(row.usageOperands));
+      command.words = words.operands;
+      return command;
+  }
+  return command;
+}
+
+Command WithNotify(Command command) {
+  if (command.Valid() && command.row == &StartUpOnly())
+    command.problem = "'" + std::string(kNotifyWord) + "' needs a command after it";
+  command.notify = true;
   return command;
 }
 
@@ -52,63 +106,23 @@ SplitText SplitCommandLine(const std::string& text) {
   return split;
 }
 
-namespace {
-
-Command ParseCommand(const std::string& text) {
-  Command command;
-  if (text.empty()) return command;
-  if (text == "--unregister") {
-    command.action = Action::Unregister;
-    return command;
-  }
-  if (text == "--help" || text == "-h" || text == "/?" || text == "--version") {
-    command.action = text == "--version" ? Action::Version : Action::Help;
-    command.needsNoSettings = true;
-    return command;
-  }
-  if (text == "--setup") {
-    command.action = Action::Setup;
-    return command;
-  }
-  const SplitText split = SplitCommandLine(text);
-  if (split.commandSwitch == "--setup") return Invalid("'--setup' takes no path");
-  const std::string word = split.commandSwitch.empty() ? text : split.commandSwitch;
-  const auto meaning = MeaningOf(word);
-  if (!meaning) return Invalid("unknown command '" + word + "'");
-  if (split.commandPath.empty()) {
-    command = Invalid("'" + word + "' needs a path");
-  } else {
-    command.action = meaning->action;
-    command.path = split.commandPath;
-  }
-  command.needsNoSettings = meaning->action == Action::List;
-  if (command.action == Action::Invalid) return command;
-  command.target = meaning->target;
-  command.install = meaning->install;
-  return command;
-}
-
-}  // namespace
-
 Command ParseCommandLine(const std::string& text) {
-  constexpr std::string_view kNotify = "--notify";
-  if (text.rfind(kNotify, 0) != 0 || (text.size() > kNotify.size() && text[kNotify.size()] != ' '))
-    return ParseCommand(text);
-  Command command = ParseCommand(text.substr(std::min(text.size(), kNotify.size() + 1)));
-  if (command.action == Action::None) command = Invalid("'--notify' needs a command after it");
-  command.notify = true;
-  return command;
+  if (text.rfind(kNotifyWord, 0) != 0 || (text.size() > kNotifyWord.size() && text[kNotifyWord.size()] != ' '))
+    return Interpret(FromText(text));
+  return WithNotify(Interpret(FromText(text.substr(std::min(text.size(), kNotifyWord.size() + 1)))));
 }
 
-bool PrintsOnStandardOutput(const Command& command) {
-  switch (command.action) {
-    case Action::Help:
-    case Action::Version:
-    case Action::List:
-    case Action::Setup:
-    case Action::Restore: return true;
-    default: return false;
-  }
+Command ParseCommandLine(const platform::CommandLine& commandLine) {
+  if (commandLine.text) return ParseCommandLine(*commandLine.text);
+  // Separate arguments stay separate operands, blanks and quotes in them included (a
+  // thumbnail service passes paths that way); a path operand is read from the joined text.
+  std::vector<std::string> arguments = commandLine.arguments;
+  const bool notify = !arguments.empty() && arguments.front() == kNotifyWord;
+  if (notify) arguments.erase(arguments.begin());
+  Words words = FromText(Joined(arguments));
+  if (words.followed) words.operands.assign(arguments.begin() + 1, arguments.end());
+  const Command command = Interpret(words);
+  return notify ? WithNotify(command) : command;
 }
 
 }  // namespace velkor

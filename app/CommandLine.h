@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "app/Game.h"
+#include "app/CommandTable.h"
+#include "platform/Platform.h"
 
 namespace velkor {
 
@@ -16,40 +18,32 @@ struct SplitText {
 // is removed, and the last character of the path when the whole text ends with one.
 SplitText SplitCommandLine(const std::string& text);
 
-enum class Action {
-  None,     // empty command line: only the start-up work
-  Help,     // --help, -h, /?
-  Version,  // --version
-  List,     // --list ARCHIVE
-  Extract,  // /e ARCHIVE
-  Pack,     // /p FOLDER
-  Convert,  // /c3 /ci3 /c4 /ci4 PATH
-  Unregister,  // --unregister
-  Setup,    // --setup: the first-run setup again, with a report
-  Restore,  // --restore ARCHIVE: an installed car's previous archive back
-  Invalid,  // a switch Velkor does not know, or one without its path
-};
+// Before a command: its outcome also goes to the desktop.
+inline constexpr std::string_view kNotifyWord = "--notify";
 
-// What one run is asked to do, read once from the command-line text.
+// What one run is asked to do, read once from the command line.
 struct Command {
-  Action action = Action::None;
-  Game target = Game::Nfs3;  // Convert: the game converted to
-  bool install = false;      // Convert: install into the game's car folder
-  std::string path;
-  std::string problem;  // Invalid: what is wrong, for the usage error
-  bool notify = false;  // --notify before the switch: the outcome also goes to the desktop
-  // Help, version and listing (also a listing without its path) open no settings and run
-  // no start-up work.
-  bool needsNoSettings = false;
+  const CommandRow* row = &StartUpOnly();  // the command; nullptr for a word Velkor does not know
+  std::string path;                 // Operands::OnePath
+  std::vector<std::string> words;   // Operands::Words
+  bool flag = false;                // the row's optional flag word was given
+  std::string problem;  // not empty: the command cannot be performed, for the usage error
+  bool notify = false;  // --notify before the command: the outcome also goes to the desktop
+
+  bool Valid() const { return problem.empty(); }
+  // Performed before anything else: no settings, no first-run setup. A known command
+  // of that kind given wrongly is reported at once too.
+  bool NeedsNoSettings() const { return row && row->startUp == StartUp::Nothing; }
+  // Prints its result on standard output, which a Windows program must first connect to a console.
+  bool PrintsOnStandardOutput() const { return Valid() && row->printsOnStandardOutput; }
 };
 
-// Whether the command prints its result on standard output (help, version, listing, the
-// setup report, a restoration), which a Windows program must first connect to a console.
-bool PrintsOnStandardOutput(const Command& command);
+// Reads the command line. "--notify" is accepted only as the first word, before another
+// command. Never raises: a command line it cannot read becomes a command with a problem,
+// reported as a usage error only after the start-up work (unless the command needs none).
+Command ParseCommandLine(const platform::CommandLine& commandLine);
 
-// Reads the command-line text. "--notify" is accepted only as the first word, before
-// another command. Never raises: a text it cannot read becomes an Invalid
-// command, reported as a usage error only after the start-up work, which runs first.
+// The same for the command line as one text (as Windows passes it).
 Command ParseCommandLine(const std::string& text);
 
 }  // namespace velkor

@@ -7,14 +7,17 @@
 
 namespace velkor {
 
+// The section of the settings that holds Velkor's values.
+inline constexpr const char* kSettingsSection = "Settings";
+
 // The application: each start performs one command from the command line and ends.
 class ConverterApp {
  public:
   ConverterApp(Registry& registry, std::string executablePath, std::string applicationName);
 
-  // Opens the settings, runs the first-run setup when it has not completed, then performs
-  // the command. Raises UsageError for an invalid command (after the setup), Error when
-  // the command fails.
+  // Does the start-up work the command's row asks for (the settings, the first-run setup when
+  // it has not completed), then performs the command. Raises UsageError for a command that
+  // cannot be performed (after the setup), Error when the command fails.
   void InitInstance(const Command& command);
 
  private:

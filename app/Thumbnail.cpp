@@ -4,18 +4,19 @@
 #include <memory>
 #include <optional>
 
+#include "archives/Qfs.h"
 #include "archives/TgaFile.h"
 #include "archives/VivDirectory.h"
 #include "base/Errors.h"
 #include "base/Text.h"
 #include "files/AtomicOutput.h"
+#include "images/Png.h"
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
 #include "platform/File.h"
 #include "platform/Platform.h"
 #include "render/CarMesh.h"
 #include "render/FshPicture.h"
-#include "render/Png.h"
 #include "render/Rasteriser.h"
 #include "render/TgaPicture.h"
 
@@ -164,7 +165,13 @@ render::RgbaImage ThumbnailPicture(int size, const std::string& input) {
   const Bytes start = file.ReadAtMost(0, 4);
   const std::string name = LowerCaseAscii(FileNameOf(input));
   if (StartsWithText(start, "BIGF")) return DrawCarArchive(file, input, size);
-  if (render::IsFshImage(start)) return render::FshPicture(file, input, size);
+  if (render::IsFshImage(start) || IsQfsHeader(start)) {
+    Bytes bytes(static_cast<std::size_t>(file.Length()));
+    file.Seek(0);
+    file.ReadExact(bytes);
+    if (IsQfsHeader(start)) bytes = QfsDecode(bytes, input, kLargestThumbnailInput);
+    return render::FshPicture(bytes, input, size);
+  }
   if (Starts(start, kFce3Signature) || Starts(start, kFce4Signature) || EndsWith(name, ".fce"))
     return DrawLooseModel(input, size);
   if (EndsWith(name, ".tga")) return render::TgaPicture(*Loaded<TgaFile>(Source{input, std::nullopt}), size);
@@ -181,7 +188,9 @@ void ThumbnailCommand(const std::vector<std::string>& arguments) {
 }
 
 void WriteThumbnail(int size, const std::string& input, const std::string& output) {
-  const Bytes png = render::EncodePng(ThumbnailPicture(size, input));
+  const render::RgbaImage picture = ThumbnailPicture(size, input);
+  const Bytes png = EncodePng(static_cast<std::uint32_t>(picture.width), static_cast<std::uint32_t>(picture.height),
+                              picture.pixels);
   AtomicOutput out(output);
   out.file().Write(png);
   out.Commit();

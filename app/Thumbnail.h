@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,9 @@ inline constexpr std::uint64_t kLargestThumbnailInput = 32u << 20;
 
 // The picture of `input` for a thumbnail of at most `size` x `size`: a car archive or an
 // FCE model drawn (see render::RenderMesh), textured as a conversion would texture it; a
-// TGA or FSH image shrunk to fit. The kind is told from the content where it can be, from
-// the file name otherwise. Raises the file's errors, and CommandError for input that is
-// none of these.
+// TGA image, or the first image of an FSH or QFS file, shrunk to fit. The kind is told
+// from the content where it can be, from the file name otherwise. Raises the file's
+// errors, and CommandError for input that is none of these.
 render::RgbaImage ThumbnailPicture(int size, const std::string& input);
 
 // `--thumbnail SIZE INPUT OUTPUT`, the freedesktop thumbnailer's command (its three

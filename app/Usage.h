@@ -1,8 +1,10 @@
 #pragma once
 
+#include <string>
+
 namespace velkor {
 
-// The command summary printed by --help and after a usage error.
-extern const char* const kUsageText;
+// The command summary printed by --help and after a usage error, made from the command table.
+const std::string& UsageText();
 
 }  // namespace velkor

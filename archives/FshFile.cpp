@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "archives/WorkingFolder.h"
+#include "base/Errors.h"
 #include "base/Text.h"
 #include "files/RunLifetime.h"
 #include "platform/File.h"
@@ -52,14 +53,12 @@ int FshFile::Load() {
     CheckWorkingFolderName(WorkingFolder(), path);
     return GameFile::Load();
   }
-  File fsh = OpenContent();
-  const std::uint64_t length = fsh.Length();
-  size = CheckedFileSize(path, length);
+  const std::unique_ptr<FshSource> fsh = OpenImages();
 
   const std::string folder = WorkingFolder();
   const bool created = ProvideWorkingFolder(folder, path);
   try {
-    Unpack(fsh, length, folder);
+    Unpack(*fsh, folder);
   } catch (const std::exception&) {
     AbandonWorkingFolder(folder, created, removeFolder);
     throw;
@@ -67,7 +66,14 @@ int FshFile::Load() {
   return 1;
 }
 
-void FshFile::Unpack(File& fsh, std::uint64_t length, const std::string& folder) {
+std::unique_ptr<FshSource> FshFile::OpenImages() {
+  File file = OpenContent();
+  size = CheckedFileSize(path, file.Length());
+  return std::make_unique<FshFileSource>(std::move(file));
+}
+
+void FshFile::Unpack(FshSource& fsh, const std::string& folder) {
+  const std::uint64_t length = fsh.Length();
   std::uint64_t count = 0;
   if (length >= kHeaderSize) {
     const std::int32_t stored = ReadI32LE(fsh.ReadAtMost(8, 4), 0);
@@ -98,6 +104,21 @@ void FshFile::Unpack(File& fsh, std::uint64_t length, const std::string& folder)
     image->Load();
     images.push_back(static_cast<FshImage*>(&KeepUntilEndOfRun(std::move(image))));
   }
+}
+
+
+Bytes FshMemorySource::ReadAtMost(std::uint64_t offset, std::size_t length) {
+  Bytes out(length, 0);
+  if (offset < bytes_.size()) {
+    const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(length, bytes_.size() - offset));
+    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), available, out.begin());
+  }
+  return out;
+}
+
+void FshMemorySource::CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) {
+  if (offset > bytes_.size() || length > bytes_.size() - offset) throw InternalError("record outside its FSH content");
+  out.Write(ByteView(bytes_).subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length)));
 }
 
 }  // namespace velkor

@@ -2,9 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "archives/FshSource.h"
 #include "base/Endian.h"
 #include "files/GameFile.h"
 #include "platform/File.h"
@@ -54,8 +56,13 @@ class FshFile : public GameFile {
   bool removeFolder = true;
   void KeepUnpackedFolder() override { removeFolder = false; }
 
+ protected:
+  // The FSH bytes to unpack, read before the working folder is made: a file whose content
+  // is refused leaves nothing behind.
+  virtual std::unique_ptr<FshSource> OpenImages();
+
  private:
-  void Unpack(File& fsh, std::uint64_t length, const std::string& folder);
+  void Unpack(FshSource& fsh, const std::string& folder);
 };
 
 // The file name of a record: its 4-byte name, or the name's 8 lower-case hex digits when

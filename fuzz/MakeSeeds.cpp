@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Workflows.h"
+#include "archives/Qfs.h"
 #include "base/Endian.h"
 #include "carp/Carp3File.h"
 #include "files/AtomicOutput.h"
@@ -174,6 +175,19 @@ void MakeSeeds(const fs::path& root) {
   seeds.Add("fsh", "palette", Fsh({{"pal1", Record(0x7B, 2, 2, 4 + 16 + 1024)}}));
   seeds.Add("fsh", "three",
             Fsh({{"a565", Record(0x78, 2, 1, 4)}, {"a555", Record(0x7E, 1, 2, 4)}, {"none", Record(0x7A, 9, 9, 3)}}));
+
+  // Compressed image archives: the FSH seeds through the compressor, under each header.
+  const std::vector<std::pair<std::string, Bytes>> images = {
+      {"fedata", Find(roadster, "fedata.fsh")}, {"dash", Find(nfs4Reference, "dash.fsh")},
+      {"three", Fsh({{"a565", Record(0x78, 2, 1, 4)}, {"a555", Record(0x7E, 1, 2, 4)}})}};
+  for (const auto& [name, fsh] : images) {
+    seeds.Add("qfs", name, velkor::QfsEncode(fsh));
+    seeds.Add("qfs", name + "-sized", velkor::QfsEncode(fsh, {true, false}));
+    seeds.Add("qfs", name + "-wide", velkor::QfsEncode(fsh, {true, true}));
+  }
+  const Bytes small = velkor::QfsEncode(images.back().second);
+  for (const auto& [name, bytes] : Mutations(small, {4, 5, small.size() / 2, small.size() - 1}, {2}, true))
+    seeds.Add("qfs", "three-" + name, bytes);
 
   seeds.Add("tga", "car00", Find(roadster, "car00.tga"));
   seeds.Add("tga", "dash00", Find(nfs4Reference, "dash00.tga"));

@@ -3,6 +3,7 @@
 // What differs between Windows and POSIX systems, behind one set of names. Nothing outside
 // platform/ asks which system it runs on.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,15 @@ inline constexpr const char* kShellExecutableName = "velkor";
 // Full path of the running executable.
 std::string ExecutablePath();
 
-// The command-line text after the program's name: on Windows the process command line
-// less the program name and the blanks after it; on POSIX argv[1..] joined by single blanks.
-std::string CommandLineText(int argc, char** argv);
+// The command line as the system hands it to the program. POSIX passes the arguments after
+// the program's name one by one, each exactly as given; Windows passes one text, the
+// process command line less the program's name and the blanks after it, which the program
+// splits itself.
+struct CommandLine {
+  std::optional<std::string> text;  // Windows
+  std::vector<std::string> arguments;  // POSIX
+};
+CommandLine ProgramCommandLine(int argc, char** argv);
 
 // The user's home folder as the system records it (for when $HOME is not set).
 std::string UserHomeFromSystem();

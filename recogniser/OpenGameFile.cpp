@@ -3,6 +3,8 @@
 #include <string_view>
 
 #include "archives/FshFile.h"
+#include "archives/Qfs.h"
+#include "archives/QfsFile.h"
 #include "archives/TgaFile.h"
 #include "archives/VivArchive.h"
 #include "base/Endian.h"
@@ -21,7 +23,7 @@ namespace velkor {
 namespace {
 
 // The rule a name matches, before any content is looked at.
-enum class NameRule { Viv, Fsh, Tga, Fce, FeData, Carp, None };
+enum class NameRule { Viv, Fsh, Qfs, Tga, Fce, FeData, Carp, None };
 
 constexpr std::array<std::uint8_t, 4> kFce4Signature = {0x14, 0x10, 0x10, 0x00};
 constexpr std::string_view kNfs4Label = "(80)";
@@ -30,6 +32,7 @@ constexpr std::size_t kSearchChunk = 64 * 1024;
 NameRule RuleForName(const std::string& lowerPath) {
   if (EndsWith(lowerPath, ".viv")) return NameRule::Viv;
   if (EndsWith(lowerPath, ".fsh")) return NameRule::Fsh;
+  if (EndsWith(lowerPath, ".qfs")) return NameRule::Qfs;
   if (EndsWith(lowerPath, ".tga")) return NameRule::Tga;
   if (EndsWith(lowerPath, ".fce")) return NameRule::Fce;
   if (EndsWithFrontEndFileName(lowerPath)) return NameRule::FeData;
@@ -65,7 +68,10 @@ bool ContainsNfs4LabelBeforeNul(File& content, std::uint64_t offset, std::uint64
 FileKind KindFor(NameRule rule, File* content, std::uint64_t offset, std::uint64_t length) {
   switch (rule) {
     case NameRule::Viv: return FileKind::Viv;
-    case NameRule::Fsh: return FileKind::Fsh;
+    case NameRule::Qfs: return FileKind::Qfs;
+    case NameRule::Fsh:
+      // Some image archives named .fsh are stored compressed.
+      return IsQfsHeader(FirstBytes(*content, offset, length, 2)) ? FileKind::Qfs : FileKind::Fsh;
     case NameRule::Tga: return FileKind::Tga;
     case NameRule::None: return FileKind::Plain;
     case NameRule::Fce: {
@@ -83,12 +89,15 @@ FileKind KindFor(NameRule rule, File* content, std::uint64_t offset, std::uint64
   return FileKind::Plain;
 }
 
-bool NeedsContent(NameRule rule) { return rule == NameRule::Fce || rule == NameRule::FeData || rule == NameRule::Carp; }
+bool NeedsContent(NameRule rule) {
+  return rule == NameRule::Fsh || rule == NameRule::Fce || rule == NameRule::FeData || rule == NameRule::Carp;
+}
 
 std::unique_ptr<GameFile> Construct(FileKind kind, std::string path) {
   switch (kind) {
     case FileKind::Viv: return std::make_unique<VivArchive>(std::move(path), &OpenGameFile);
     case FileKind::Fsh: return std::make_unique<FshFile>(std::move(path));
+    case FileKind::Qfs: return std::make_unique<QfsFile>(std::move(path));
     case FileKind::Tga: return std::make_unique<TgaFile>(std::move(path));
     case FileKind::Fce3: return std::make_unique<Fce3File>(std::move(path));
     case FileKind::Fce4: return std::make_unique<Fce4File>(std::move(path));
@@ -107,6 +116,7 @@ const char* TypeTagOf(FileKind kind) {
   switch (kind) {
     case FileKind::Viv: return "VIV";
     case FileKind::Fsh: return "FSH";
+    case FileKind::Qfs: return "QFS";
     case FileKind::Tga: return "TGA";
     case FileKind::Fce3: return "FCE3";
     case FileKind::Fce4: return "FCE4";
@@ -138,7 +148,7 @@ std::unique_ptr<GameFile> Open(std::string path, const ContentRange* packedIn, s
   std::unique_ptr<GameFile> file = Construct(kind, std::move(path));
   if (packedIn) {
     file->packedIn = *packedIn;
-    if (kind == FileKind::Fsh) static_cast<FshFile&>(*file).unpackImages = false;
+    if (kind == FileKind::Fsh || kind == FileKind::Qfs) static_cast<FshFile&>(*file).unpackImages = false;
     if (kind == FileKind::Viv) static_cast<VivArchive&>(*file).openPacked = &OpenPackedGameFile;
   }
   if (kind == FileKind::Plain && length) {

@@ -13,7 +13,7 @@
 
 namespace velkor {
 
-enum class FileKind { Plain, Viv, Fsh, Tga, Fce3, Fce4, FeData3, FeData4, Carp3, Carp4 };
+enum class FileKind { Plain, Viv, Fsh, Qfs, Tga, Fce3, Fce4, FeData3, FeData4, Carp3, Carp4 };
 
 // The type tag of the class that stands for `kind` ("VIV", "CARP3", ...; empty for Plain).
 const char* TypeTagOf(FileKind kind);

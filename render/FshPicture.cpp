@@ -50,15 +50,20 @@ void Texel(std::uint8_t code, const std::uint8_t* p, std::uint8_t rgba[4]) {
 
 bool IsFshImage(ByteView start) { return start.size() >= 4 && std::equal(start.begin(), start.begin() + 4, "SHPI"); }
 
-RgbaImage FshPicture(File& fsh, const std::string& shownAs, int largest) {
-  const std::uint64_t length = fsh.Length();
-  const Bytes header = fsh.ReadAtMost(0, kHeaderSize + kEntrySize);
+RgbaImage FshPicture(ByteView fsh, const std::string& shownAs, int largest) {
+  const std::uint64_t length = fsh.size();
+  // Bytes from `offset`, as many as exist up to `count`; the callers check the lengths first.
+  const auto bytesAt = [&](std::uint64_t offset, std::uint64_t count) {
+    return fsh.subspan(static_cast<std::size_t>(std::min(offset, length)),
+                       static_cast<std::size_t>(std::min(count, length - std::min(offset, length))));
+  };
+  const ByteView header = bytesAt(0, kHeaderSize + kEntrySize);
   if (length < kHeaderSize + kEntrySize || ReadU32LE(header, 8) == 0)
     throw FormatError(shownAs, "the FSH archive holds no image");
   const std::uint64_t record = ReadU32LE(header, kHeaderSize + 4);
   if (record > length || length - record < kRecordHeaderSize)
     throw FormatError(shownAs, kHeaderSize + 4, "the first image's record lies outside the file");
-  const Bytes recordHeader = fsh.ReadAtMost(record, kRecordHeaderSize);
+  const ByteView recordHeader = bytesAt(record, kRecordHeaderSize);
   const std::uint8_t code = recordHeader[0];
   const int width = ReadU16LE(recordHeader, 4), height = ReadU16LE(recordHeader, 6);
   const std::size_t depth = BytesPerPixel(code);
@@ -67,19 +72,19 @@ RgbaImage FshPicture(File& fsh, const std::string& shownAs, int largest) {
   const std::uint64_t pixelBytes = std::uint64_t(width) * std::uint64_t(height) * depth;
   const std::uint64_t pixelsAt = record + kRecordHeaderSize;
   if (pixelBytes > length - pixelsAt) throw FormatError(shownAs, record + 4, "the first image is larger than the file");
-  const Bytes pixels = fsh.ReadAtMost(pixelsAt, static_cast<std::size_t>(pixelBytes));
+  const ByteView pixels = bytesAt(pixelsAt, pixelBytes);
 
   std::vector<std::array<std::uint8_t, 4>> palette;
   if (code == 0x7B) {
     const std::uint64_t paletteAt = pixelsAt + pixelBytes;
     if (length - paletteAt < kRecordHeaderSize) throw FormatError(shownAs, paletteAt, "the image's palette is missing");
-    const Bytes paletteHeader = fsh.ReadAtMost(paletteAt, kRecordHeaderSize);
+    const ByteView paletteHeader = bytesAt(paletteAt, kRecordHeaderSize);
     const std::size_t entrySize = paletteHeader[0] == 0x2A ? 4 : paletteHeader[0] == 0x24 ? 3 : 0;
     const std::size_t entries = std::min<std::size_t>(ReadU16LE(paletteHeader, 4), 256);
     if (entrySize == 0) throw FormatError(shownAs, paletteAt, "the image's palette is of a kind that cannot be shown");
     if (entries * entrySize > length - paletteAt - kRecordHeaderSize)
       throw FormatError(shownAs, paletteAt, "the image's palette is larger than the file");
-    const Bytes colours = fsh.ReadAtMost(paletteAt + kRecordHeaderSize, entries * entrySize);
+    const ByteView colours = bytesAt(paletteAt + kRecordHeaderSize, entries * entrySize);
     palette.assign(256, {0, 0, 0, 255});
     for (std::size_t i = 0; i < entries; ++i) {
       const std::uint8_t* p = colours.data() + i * entrySize;

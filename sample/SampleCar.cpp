@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "archives/Qfs.h"
 #include "carp/ParameterDescriptions.h"
 #include "sample/SampleModel.h"
 
@@ -213,7 +214,7 @@ std::vector<Member> RealisticCar() {
 
 std::vector<Member> Nfs3ReferenceCar() {
   return {
-      {"carp.txt", PerformanceFile()}, {"dash.qfs", Filler("synthetic dashboard images", 300)},
+      {"carp.txt", PerformanceFile()}, {"dash.qfs", QfsEncode(Images("dash"))},
       {"ocar.bnk", Filler("synthetic outside engine sound", 200)},
       {"ocard.bnk", Filler("synthetic outside damaged sound", 200)},
       {"scar.bnk", Filler("synthetic sound effects", 200)},

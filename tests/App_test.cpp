@@ -97,36 +97,37 @@ TEST(CommandLine, SplitsAtTheFirstBlankAndRemovesTheQuotes) {
   }
 }
 
-TEST(CommandLine, NamesTheActionTargetInstallFlagAndNotify) {
-  using enum Action;
-  using Parsed = std::tuple<Action, Game, bool, std::string, bool, bool>;  // ... path, needs no settings, notify
+TEST(CommandLine, NamesTheCommandItsPathAndNotify) {
+  using Parsed = std::tuple<std::string, std::string, bool, bool>;  // command, path, needs no settings, notify
   for (const auto& [text, want] : std::vector<std::pair<std::string, Parsed>>{
-           {"/ci4 \"my car/car.viv\"", {Convert, Game::Nfs4, true, "my car/car.viv", false, false}},
-           {"/c3 a.fce", {Convert, Game::Nfs3, false, "a.fce", false, false}},
-           {"/ci3 x", {Convert, Game::Nfs3, true, "x", false, false}},
-           {"/c4 x", {Convert, Game::Nfs4, false, "x", false, false}},
-           {"/e x", {Extract, Game::Nfs3, false, "x", false, false}},
-           {"/p x", {Pack, Game::Nfs3, false, "x", false, false}},
-           {"", {None, Game::Nfs3, false, "", false, false}}, {"--list x", {List, Game::Nfs3, false, "x", true, false}},
-           {"--version", {Version, Game::Nfs3, false, "", true, false}},
-           {"--setup", {Setup, Game::Nfs3, false, "", false, false}},
-           {"--restore a/car.viv", {Restore, Game::Nfs3, false, "a/car.viv", false, false}},
-           {"--unregister", {Unregister, Game::Nfs3, false, "", false, false}},
-           {"--notify /ci4 my car/car.viv", {Convert, Game::Nfs4, true, "my car/car.viv", false, true}},
-           {"--notify /e \"a b.viv\"", {Extract, Game::Nfs3, false, "a b.viv", false, true}},
-           {"/e --notify", {Extract, Game::Nfs3, false, "--notify", false, false}}}) {
+           {"/ci4 \"my car/car.viv\"", {"/ci4", "my car/car.viv", false, false}},
+           {"/c3 a.fce", {"/c3", "a.fce", false, false}},
+           {"/ci3 x", {"/ci3", "x", false, false}},
+           {"/c4 x", {"/c4", "x", false, false}},
+           {"/e x", {"/e", "x", false, false}},
+           {"/p x", {"/p", "x", false, false}},
+           {"", {"", "", false, false}}, {"--list x", {"--list", "x", true, false}},
+           {"--version", {"--version", "", true, false}},
+           {"-h", {"--help", "", true, false}}, {"/?", {"--help", "", true, false}},
+           {"--setup", {"--setup", "", false, false}},
+           {"--restore a/car.viv", {"--restore", "a/car.viv", false, false}},
+           {"--unregister", {"--unregister", "", false, false}},
+           {"--notify /ci4 my car/car.viv", {"/ci4", "my car/car.viv", false, true}},
+           {"--notify /e \"a b.viv\"", {"/e", "a b.viv", false, true}},
+           {"/e --notify", {"/e", "--notify", false, false}}}) {
     const Command c = ParseCommandLine(text);
-    EXPECT_EQ(Parsed(c.action, c.target, c.install, c.path, c.needsNoSettings, c.notify), want) << text;
+    ASSERT_TRUE(c.Valid()) << text << ": " << c.problem;
+    EXPECT_EQ(Parsed(c.row->Name(), c.path, c.NeedsNoSettings(), c.notify), want) << text;
   }
   // --notify comes first and needs a command; a failure of a command that asked for it notifies.
   for (const auto& [text, notify] : std::vector<std::pair<const char*, bool>>{
            {"/C3 car.viv", false}, {"/x foo", false}, {"/e", false}, {"/e \"\"", false}, {"/ci5 x", false},
            {"--list", false}, {"--setup x", false}, {"--restore", false}, {"--notify", true}, {"--notify ", true},
            {"--notify car.viv", true}, {"--notify --notify /e x", true}, {"--notifyx /e x", false}}) {
-    EXPECT_EQ(ParseCommandLine(text).action, Action::Invalid) << text;
+    EXPECT_FALSE(ParseCommandLine(text).Valid()) << text;
     EXPECT_EQ(ParseCommandLine(text).notify, notify) << text;
   }
-  EXPECT_TRUE(ParseCommandLine("--list").needsNoSettings);
+  EXPECT_TRUE(ParseCommandLine("--list").NeedsNoSettings());
 }
 
 std::string Path(std::initializer_list<const char*> parts) {

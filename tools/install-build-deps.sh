@@ -13,7 +13,7 @@
 #   --bench     the benchmarks
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libsystemd-dev libpugixml-dev libstb-dev)
+packages=(cmake ninja-build g++ pkg-config libsystemd-dev libpugixml-dev libstb-dev nlohmann-json3-dev)
 for group in "$@"; do
   case "$group" in
     --tests) packages+=(googletest libgtest-dev libgmock-dev dbus shared-mime-info desktop-file-utils

@@ -29,13 +29,10 @@ std::string ExecutablePath() {
   return buffer;
 }
 
-std::string CommandLineText(int argc, char** argv) {
-  std::string text;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) text += ' ';
-    text += argv[i];
-  }
-  return text;
+CommandLine ProgramCommandLine(int argc, char** argv) {
+  CommandLine commandLine;
+  for (int i = 1; i < argc; ++i) commandLine.arguments.emplace_back(argv[i]);
+  return commandLine;
 }
 
 std::string UserHomeFromSystem() {

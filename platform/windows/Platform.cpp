@@ -76,7 +76,7 @@ std::string ExecutablePath() {
   }
 }
 
-std::string CommandLineText(int, char**) {
+CommandLine ProgramCommandLine(int, char**) {
   // The program's name ends at the first blank outside double quotes, as the C runtime
   // reads it; the blanks after it do not belong to the text either.
   const char* p = ::GetCommandLineA();
@@ -86,7 +86,7 @@ std::string CommandLineText(int, char**) {
     ++p;
   }
   while (*p == ' ' || *p == '\t') ++p;
-  return p;
+  return CommandLine{std::string(p), {}};
 }
 
 // Fixed rather than taken from the file name, so the settings do not move when the

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "archives/Qfs.h"
 #include "cli/RunVelkor.h"
 #include "sample/SampleCar.h"
 #include "support/ModelBuilder.h"
@@ -53,6 +54,7 @@ const Words kBoth = {"--list", "/e"};
 std::vector<Case> Cases() {
   const auto car = sample::RoadsterCar();
   const Bytes fce3 = test::MakeFce3(3, 2, 1), fce4 = test::MakeFce4(3, 2, 1);
+  const Bytes qfs = QfsEncode(Bytes(300, 7));
   std::vector<Case> cases = {
       {"the archive as it is", kBoth, "car.viv", kTwo, 0, {}},
       {"a header cut short", kBoth, "car.viv", Cut(kTwo, 15), 1, {"too short for a VIV archive"}},
@@ -90,6 +92,12 @@ std::vector<Case> Cases() {
       {"a model's header cut short", {"/c4"}, "car.fce", Cut(fce3, 5000), 1, {"truncated", "7940"}},
       {"a model's last block cut short", {"/c4"}, "car.fce", Cut(fce3, fce3.size() - 10), 1, {"blockOffsets[6]"}},
       {"an NFS4 model cut by one byte", {"/c3"}, "car.fce", Cut(fce4, fce4.size() - 1), 1, {"blockOffsets[14]"}},
+      {"a compressed image archive cut short", {"/e"}, "dash.qfs", Cut(qfs, qfs.size() - 3), 1, {"ends early"}},
+      {"a compressed image archive copying from before its start", {"/e"}, "vid.fsh",
+       Bytes{0x10, 0xFB, 0, 0, 4, 0x01, 0x05, 'a', 0xFC}, 1, {"before the start"}},
+      {"a compressed image archive writing past its size", {"/e"}, "vid.qfs", Bytes{0x10, 0xFB, 0, 0, 1, 0xFE, 1, 2}, 1,
+       {"past its declared size"}},
+      {"a .qfs file that is not compressed", {"/e"}, "dash.qfs", kTwo, 1, {"no RefPack header"}},
       {"texts shorter than their offset table", {"/c4"}, "fedata.eng", Bytes(206, 0), 1, {"truncated", "207"}},
       {"NFS4 texts shorter than their offset table", {"/c3"}, "fedata.ger", Bytes(1123, 4), 1, {"truncated", "1124"}},
   };

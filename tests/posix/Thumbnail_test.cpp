@@ -1,20 +1,18 @@
 // Thumbnails as the desktop's thumbnail services make them: the entry the setup writes is
 // read back, its Exec line expanded as the services expand it and run through the shell;
-// the PNG is decoded with stb_image, not with anything of Velkor's.
+// the PNG is decoded with stb_image (support/PngRead.h), not with anything of Velkor's.
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <sstream>
 
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#include <stb/stb_image.h>
-
+#include "archives/Qfs.h"
 #include "cli/RunVelkor.h"
 #include "model/Fce3File.h"
 #include "sample/SampleCar.h"
 #include "support/ModelBuilder.h"
+#include "support/PngRead.h"
 #include "support/TestSupport.h"
 #include "support/VivBuilder.h"
 
@@ -32,15 +30,9 @@ struct Picture {
 };
 
 Picture Decode(const Bytes& png) {
-  Picture picture;
-  int channels = 0;
-  std::uint8_t* pixels = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &picture.width,
-                                               &picture.height, &channels, 4);
-  EXPECT_NE(pixels, nullptr) << "not a PNG";
-  if (pixels == nullptr) return {};
-  picture.rgba.assign(pixels, pixels + std::size_t(picture.width) * std::size_t(picture.height) * 4);
-  stbi_image_free(pixels);
-  return picture;
+  const test::DecodedPng decoded = test::ReadPng(png);
+  EXPECT_FALSE(decoded.rgba.empty()) << "not a PNG";
+  return {decoded.width, decoded.height, std::vector<std::uint8_t>(decoded.rgba.begin(), decoded.rgba.end())};
 }
 
 std::string ShellQuoted(const std::string& text) {
@@ -147,7 +139,7 @@ TEST_F(ThumbnailTest, TheServicesDrawTheSampleCarFromTheEntryTheSetupWrote) {
   EXPECT_FALSE(test::PathExists(Entry()));
 
   // The entry installed with the program finds it through PATH.
-  const std::string installed = VELKOR_SOURCE_DIR "/desktop/velkor.thumbnailer";
+  const std::string installed = VELKOR_TEST_SOURCES "/../desktop/velkor.thumbnailer";
   EXPECT_EQ(EntryValue("MimeType", installed), "application/x-viv;application/x-fce;");
   EXPECT_EQ(EntryValue("TryExec", installed), "velkor");
   const auto found = Thumbnail(32, car, home / "found.png", installed, home / "bin dir" + ":/usr/bin:/bin");
@@ -191,6 +183,9 @@ TEST_F(ThumbnailTest, ImagesAreShrunkToFitAndNeverEnlarged) {
   EXPECT_EQ(image.width, 2);
   EXPECT_EQ(image.height, 1);
   EXPECT_EQ(image.rgba, (std::vector<std::uint8_t>{3, 2, 1, 255, 60, 50, 40, 128}));
+  // The same images compressed.
+  ASSERT_EQ(Thumbnail(128, Put("dash.qfs", QfsEncode(fsh)), home / "qfs.png").exitStatus, 0);
+  EXPECT_EQ(Decode(test::ReadBytes(home / "qfs.png")).rgba, image.rgba);
 }
 
 TEST_F(ThumbnailTest, InputItCannotReadEndsWithExitOneAndNoFile) {
