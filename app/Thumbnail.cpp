@@ -161,10 +161,11 @@ render::RgbaImage DrawLooseModel(const std::string& input, int size) {
 
 render::RgbaImage ThumbnailPicture(int size, const std::string& input) {
   File file(input, File::Mode::Read);
-  CheckSize(input, file.Length());
   const Bytes start = file.ReadAtMost(0, 4);
   const std::string name = LowerCaseAscii(FileNameOf(input));
+  // An archive is read member by member, each checked on its own; other files whole.
   if (StartsWithText(start, "BIGF")) return DrawCarArchive(file, input, size);
+  CheckSize(input, file.Length());
   if (render::IsFshImage(start) || IsQfsHeader(start)) {
     Bytes bytes(static_cast<std::size_t>(file.Length()));
     file.Seek(0);
@@ -191,6 +192,15 @@ void WriteThumbnail(int size, const std::string& input, const std::string& outpu
   const render::RgbaImage picture = ThumbnailPicture(size, input);
   const Bytes png = EncodePng(static_cast<std::uint32_t>(picture.width), static_cast<std::uint32_t>(picture.height),
                               picture.pixels);
+  // Xfce's thumbnail service creates the output empty and reads back the file it holds
+  // open, not the name: a new file renamed over it would never be seen. An empty output
+  // is therefore written in place; the picture is whole in memory before it is opened.
+  if (const auto existing = File::OpenIfPresent(output); existing && existing->Length() == 0) {
+    File out(output, File::Mode::CreateTruncate);
+    out.Write(png);
+    out.Close();
+    return;
+  }
   AtomicOutput out(output);
   out.file().Write(png);
   out.Commit();

@@ -25,8 +25,9 @@ render::RgbaImage ThumbnailPicture(int size, const std::string& input);
 // that do not fit; thumbnails are made on Linux only.
 void ThumbnailCommand(const std::vector<std::string>& arguments);
 
-// Writes the thumbnail of `input` as the PNG `output`, atomically: for input it cannot
-// read, nothing is written.
+// Writes the thumbnail of `input` as the PNG `output`: atomically, or into the file itself
+// when it exists empty (a thumbnail service reads back the file it created). For input it
+// cannot read, nothing is written.
 void WriteThumbnail(int size, const std::string& input, const std::string& output);
 
 }  // namespace velkor

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <map>
 #include <sstream>
 
@@ -120,6 +124,18 @@ TEST_F(ThumbnailTest, TheServicesDrawTheSampleCarFromTheEntryTheSetupWrote) {
   EXPECT_GT(picture.Count(&Coloured), picture.Count(&Covered) / 4) << "the car's texture is not to be seen";
   EXPECT_EQ(picture.rgba[3], 0) << "the background is not transparent";
 
+  // Xfce's service creates the output empty first and reads back the file it holds open.
+  const std::string held = home / "thumbnails/held.png";
+  test::WriteBytes(held, {});
+  const int descriptor = ::open(held.c_str(), O_RDONLY);
+  ASSERT_GE(descriptor, 0);
+  ASSERT_EQ(Thumbnail(256, car, held).exitStatus, 0);
+  Bytes readBack(png.size() + 1);
+  EXPECT_EQ(::pread(descriptor, readBack.data(), readBack.size(), 0), static_cast<ssize_t>(png.size()));
+  readBack.resize(png.size());
+  EXPECT_EQ(readBack, png);
+  ::close(descriptor);
+
   // The same bytes every time; a smaller size as asked.
   ASSERT_EQ(Thumbnail(256, car, output + "2").exitStatus, 0);
   EXPECT_EQ(test::ReadBytes(output + "2"), png);
@@ -212,6 +228,14 @@ TEST_F(ThumbnailTest, InputItCannotReadEndsWithExitOneAndNoFile) {
     EXPECT_FALSE(test::PathExists(output)) << name;
     EXPECT_NE(run.err.find(name.substr(name.find('/') + 1)), std::string::npos) << name << ": " << run.err;
   }
+  // A model larger than any car's is refused before it is read (a sparse file).
+  const std::string big = Put("big.fce", test::MemberOf(car, "car.fce"));
+  std::filesystem::resize_file(big, 33u << 20);
+  const auto refused = Thumbnail(128, big, home / "big.png");
+  EXPECT_EQ(refused.exitStatus, 1);
+  EXPECT_NE(refused.err.find("more than a thumbnail reads"), std::string::npos) << refused.err;
+  EXPECT_FALSE(test::PathExists(home / "big.png"));
+
   // An existing output is left as it was.
   test::WriteText(home / "kept.png", "old");
   EXPECT_EQ(Thumbnail(128, home / "notes.txt", home / "kept.png").exitStatus, 1);
