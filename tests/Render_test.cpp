@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <numbers>
 
 #include "archives/TgaFile.h"
 #include "base/Errors.h"
@@ -26,7 +27,7 @@ using render::Vec3;
 // The view as a user describes it: the eye 35 degrees to the right of straight ahead and
 // 20 degrees above; left-handed models put the car's right at +X.
 Vec3 TowardsEye() {
-  const double yaw = 35 * M_PI / 180, pitch = 20 * M_PI / 180;
+  const double yaw = 35 * std::numbers::pi / 180, pitch = 20 * std::numbers::pi / 180;
   return {float(std::sin(yaw) * std::cos(pitch)), float(std::sin(pitch)), float(std::cos(yaw) * std::cos(pitch))};
 }
 Vec3 Add(Vec3 a, Vec3 b, float s) { return {a.x + b.x * s, a.y + b.y * s, a.z + b.z * s}; }
