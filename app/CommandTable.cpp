@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/CommandHandlers.h"
+#include "app/Thumbnail.h"
 #include "settings/ShellClasses.h"
 
 namespace velkor {
@@ -52,6 +53,11 @@ constexpr CommandRow kRows[] = {
     {.spellings = {"--restore"}, .operands = OnePath, .printsOnStandardOutput = true, .handler = RestoreCommand,
      .usageGroup = Options, .usageOperands = "ARCHIVE",
      .help = "put back the car archive that the last installation replaced"},
+    // The desktop's thumbnail services run this for every file they show: nothing else first.
+    {.spellings = {"--thumbnail"}, .operands = Words, .wordCount = 3, .startUp = Nothing,
+     .handler = [](const Command& c, const RunContext&) { ThumbnailCommand(c.words); }, .usageGroup = Options,
+     .usageOperands = "SIZE INPUT OUTPUT",
+     .help = "write a PNG of at most SIZE x SIZE pixels showing a car, model or image (Linux)"},
     // Removing the registrations must not start by making them: no first-run setup.
     {.spellings = {"--unregister"}, .startUp = RegistryOnly, .handler = UnregisterCommand, .usageGroup = Options,
      .help = "remove Velkor's verbs and file-manager entries"},

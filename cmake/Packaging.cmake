@@ -1,6 +1,7 @@
 # Installation and packages.
-#   cmake --install <build> --prefix P   Linux: P/bin/velkor, its manual page and the README and
-#                                         LICENSE in P/share/doc/velkor; Windows: Velkor.exe,
+#   cmake --install <build> --prefix P   Linux: P/bin/velkor, its manual page, its thumbnailer
+#                                         entry P/share/thumbnailers/velkor.thumbnailer and the
+#                                         README and LICENSE in P/share/doc/velkor; Windows: Velkor.exe,
 #                                         README.md and LICENSE side by side.
 #   cpack -G DEB   (Linux build tree)     velkor_<version>_<arch>.deb
 #   cpack -G ZIP   (Windows build tree)   Velkor-<version>-win64.zip
@@ -16,6 +17,8 @@ else()
   install(TARGETS velkor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
   install(FILES doc/velkor.1 DESTINATION ${VELKOR_MAN_DIR} COMPONENT documents)
   install(FILES README.md LICENSE DESTINATION ${VELKOR_DOC_DIR} COMPONENT documents)
+  # The desktop's thumbnail services find the program through PATH.
+  install(FILES desktop/velkor.thumbnailer DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/thumbnailers COMPONENT program)
 
   # The Debian package carries the documents the way Debian wants them instead: the manual
   # page and the changelog compressed (without time stamps, so builds are reproducible), and

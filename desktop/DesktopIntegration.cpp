@@ -10,6 +10,7 @@
 #include "desktop/EntryFiles.h"
 #include "desktop/MimeTypes.h"
 #include "desktop/ThunarActions.h"
+#include "desktop/Thumbnailer.h"
 #include "desktop/ThunarFileCheck.h"
 #include "files/AtomicOutput.h"
 #include "files/TextFile.h"
@@ -188,6 +189,7 @@ std::vector<std::string> RegisterDesktopIntegration(const std::string& executabl
   for (const std::string& folder : places.ScriptFolders())
     for (const Verb& verb : AllVerbs()) WriteEntry(folder + "/" + verb.label, VerbScript(executable, verb), true, written);
   UpdateThunarActions(places.ThunarActions(), VelkorThunarActions(executable), written);
+  WriteEntry(UserThumbnailerPath(places.data), ThumbnailerEntry(executable), false, written);
 
   Refresh("update-mime-database", places.MimeFolder());
   Refresh("update-desktop-database", places.ApplicationsFolder());
@@ -205,6 +207,7 @@ std::vector<std::string> UnregisterDesktopIntegration() {
   RemoveOwnEntries(places.NemoActions(), ".nemo_action", removed);
   RemoveScripts(places, removed);
   if (File::CanOpenForReading(places.ThunarActions())) UpdateThunarActions(places.ThunarActions(), {}, removed);
+  Remove(UserThumbnailerPath(places.data), removed);
   if (hadTypes) Refresh("update-mime-database", places.MimeFolder());
   if (hadEntry) Refresh("update-desktop-database", places.ApplicationsFolder());
   return removed;

@@ -202,6 +202,16 @@ void MakeSeeds(const fs::path& root) {
   for (const auto& [name, bytes] : Mutations(small, {4, 5, small.size() / 2, small.size() - 1}, {2}, true))
     seeds.Add("qfs", "three-" + name, bytes);
 
+  // Thumbnails: whole cars of both games, their models, images.
+  seeds.Add("thumbnail", "roadster", sample::PackArchive(roadster));
+  seeds.Add("thumbnail", "nfs4-roadster", nfs4Car);
+  seeds.Add("thumbnail", "nfs3-model", Find(roadster, "car.fce"));
+  seeds.Add("thumbnail", "nfs4-model", nfs4Model);
+  seeds.Add("thumbnail", "texture", Find(roadster, "car00.tga"));
+  seeds.Add("thumbnail", "fedata", Find(roadster, "fedata.fsh"));
+  seeds.Add("thumbnail", "palette", Fsh({{"pal1", Record(0x7B, 2, 2, 4 + 16 + 1024)}}));
+  seeds.Add("thumbnail", "dash", velkor::QfsEncode(Find(nfs4Reference, "dash.fsh")));
+
   seeds.Add("tga", "car00", Find(roadster, "car00.tga"));
   seeds.Add("tga", "dash00", Find(nfs4Reference, "dash00.tga"));
   seeds.Add("tga", "grey", GreyImage());

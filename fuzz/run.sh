@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-12}
 build=${2:-build/fuzz}
-harnesses=(viv fsh qfs tga fce fedata carp recognise car check thunar lutris winereg)
+harnesses=(viv fsh qfs tga fce fedata carp recognise car check thunar lutris winereg thumbnail)
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVELKOR_BUILD_TESTS=OFF -DVELKOR_BUILD_FUZZERS=ON >/dev/null

@@ -5,6 +5,7 @@
 
 #include "archives/Qfs.h"
 #include "carp/ParameterDescriptions.h"
+#include "sample/SampleModel.h"
 
 namespace velkor::sample {
 namespace {
@@ -189,7 +190,7 @@ std::array<std::string_view, 40> RoadsterTexts(bool german) {
 std::vector<Member> RoadsterCar() {
   return {
       {"carp.txt", PerformanceFile()},
-      {"car.fce", Nfs3Model()},
+      {"car.fce", RoadsterModel(1)},
       {"car00.tga", Texture(16, 16)},
       {"fedata.fsh", Images("ft00")},
       {"fedata.eng", FrontEndTexts(RoadsterTexts(false))},

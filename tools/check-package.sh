@@ -23,7 +23,8 @@ expected="./usr/bin/velkor
 ./usr/share/doc/velkor/README.md
 ./usr/share/doc/velkor/changelog.gz
 ./usr/share/doc/velkor/copyright
-./usr/share/man/man1/velkor.1.gz"
+./usr/share/man/man1/velkor.1.gz
+./usr/share/thumbnailers/velkor.thumbnailer"
 actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
 [ "$actual" = "$expected" ] || fail "unexpected contents:"$'\n'"$actual"
 dpkg-deb -f "$deb" Depends | grep -q 'libstdc++6' || fail "Depends misses the C++ runtime"

@@ -1,0 +1,248 @@
+// Thumbnails as the desktop's thumbnail services make them: the entry the setup writes is
+// read back, its Exec line expanded as the services expand it and run through the shell;
+// the PNG is decoded with stb_image (support/PngRead.h), not with anything of Velkor's.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "archives/Qfs.h"
+#include "cli/RunVelkor.h"
+#include "model/Fce3File.h"
+#include "sample/SampleCar.h"
+#include "support/ModelBuilder.h"
+#include "support/PngRead.h"
+#include "support/TestSupport.h"
+#include "support/VivBuilder.h"
+
+namespace velkor {
+namespace {
+
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<std::uint8_t> rgba;
+  std::size_t Count(bool (*test)(const std::uint8_t*)) const {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i + 3 < rgba.size(); i += 4) n += test(&rgba[i]);
+    return n;
+  }
+};
+
+Picture Decode(const Bytes& png) {
+  const test::DecodedPng decoded = test::ReadPng(png);
+  EXPECT_FALSE(decoded.rgba.empty()) << "not a PNG";
+  return {decoded.width, decoded.height, std::vector<std::uint8_t>(decoded.rgba.begin(), decoded.rgba.end())};
+}
+
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// A uniform 32-bit TGA of `width` x `height`.
+Bytes UniformTga(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  Bytes tga(18, 0);
+  tga[2] = 2, test::PutU16(tga, 12, width), test::PutU16(tga, 14, height), tga[16] = 32, tga[17] = 8;
+  for (int i = 0; i < width * height; ++i) test::Append(tga, {b, g, r, 255});
+  return tga;
+}
+
+class ThumbnailTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(home.Run({"--setup"}).exitStatus, 0); }
+
+  std::string Entry() const { return home / ".local/share/thumbnailers/velkor.thumbnailer"; }
+
+  // The value of `key` in the entry, key-file escapes resolved.
+  std::string EntryValue(const std::string& key, const std::string& entry = "") const {
+    std::istringstream in(test::ReadText(entry.empty() ? Entry() : entry));
+    for (std::string line; std::getline(in, line);) {
+      if (line.rfind(key + "=", 0) != 0) continue;
+      std::string value;
+      for (std::size_t i = key.size() + 1; i < line.size(); ++i) value += line[i] == '\\' ? line[++i] : line[i];
+      return value;
+    }
+    return "";
+  }
+
+  // Runs the entry's Exec line as a thumbnail service does: %s the size, %i and %o the
+  // quoted paths, then through the shell (with `path` as PATH when given).
+  test::RunResult Thumbnail(int size, const std::string& input, const std::string& output,
+                            const std::string& entry = "", const std::string& path = "") {
+    std::string command;
+    const std::string exec = EntryValue("Exec", entry);
+    for (std::size_t i = 0; i < exec.size(); ++i) {
+      if (exec[i] != '%') { command += exec[i]; continue; }
+      const char code = exec[++i];
+      command += code == 's' ? std::to_string(size) : code == 'i' ? ShellQuoted(input) : code == 'o' ? ShellQuoted(output)
+                 : code == '%' ? "%" : "<unknown code>";
+    }
+    std::map<std::string, std::string> environment;
+    if (!path.empty()) environment["PATH"] = path;
+    return test::RunVelkor({"-c", command}, home.path(), environment, "/bin/sh");
+  }
+
+  std::string Put(const std::string& name, const Bytes& bytes) {
+    const std::string path = home / name;
+    test::MakeFolder(path.substr(0, path.rfind('/')));
+    test::WriteBytes(path, bytes);
+    return path;
+  }
+
+  test::CliHome home;
+};
+
+bool Covered(const std::uint8_t* p) { return p[3] > 0; }
+// A colour, not a grey: the untextured model is grey.
+bool Coloured(const std::uint8_t* p) {
+  return p[3] > 0 && std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}) >= 48;
+}
+
+TEST_F(ThumbnailTest, TheServicesDrawTheSampleCarFromTheEntryTheSetupWrote) {
+  EXPECT_EQ(test::ReadText(Entry()).rfind("[Thumbnailer Entry]\n", 0), 0u);
+  EXPECT_EQ(EntryValue("TryExec"), home.Program());
+  EXPECT_EQ(EntryValue("MimeType"), "application/x-viv;application/x-fce;");
+  const std::string car = Put("My Cars/Velkor's Roadster/car.viv", sample::PackArchive(sample::RoadsterCar()));
+  const std::string output = home / "thumbnails/car one.png";
+  test::MakeFolder(home / "thumbnails");
+
+  const auto run = Thumbnail(256, car, output);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const Bytes png = test::ReadBytes(output);
+  const Picture picture = Decode(png);
+  EXPECT_EQ(picture.width, 256);
+  EXPECT_EQ(picture.height, 256);
+  const double covered = double(picture.Count(&Covered)) / (256.0 * 256.0);
+  EXPECT_GT(covered, 0.10);
+  EXPECT_LT(covered, 0.90);
+  EXPECT_GT(picture.Count(&Coloured), picture.Count(&Covered) / 4) << "the car's texture is not to be seen";
+  EXPECT_EQ(picture.rgba[3], 0) << "the background is not transparent";
+
+  // Xfce's service creates the output empty first and reads back the file it holds open.
+  const std::string held = home / "thumbnails/held.png";
+  test::WriteBytes(held, {});
+  const int descriptor = ::open(held.c_str(), O_RDONLY);
+  ASSERT_GE(descriptor, 0);
+  ASSERT_EQ(Thumbnail(256, car, held).exitStatus, 0);
+  Bytes readBack(png.size() + 1);
+  EXPECT_EQ(::pread(descriptor, readBack.data(), readBack.size(), 0), static_cast<ssize_t>(png.size()));
+  readBack.resize(png.size());
+  EXPECT_EQ(readBack, png);
+  ::close(descriptor);
+
+  // The same bytes every time; a smaller size as asked.
+  ASSERT_EQ(Thumbnail(256, car, output + "2").exitStatus, 0);
+  EXPECT_EQ(test::ReadBytes(output + "2"), png);
+  ASSERT_EQ(Thumbnail(128, car, output).exitStatus, 0);
+  EXPECT_EQ(Decode(test::ReadBytes(output)).width, 128);
+
+  // The loose model, textured with the car00.tga beside it.
+  const auto members = sample::RoadsterCar();
+  const std::string model = Put("loose/car.fce", test::MemberOf(members, "car.fce"));
+  ASSERT_EQ(Thumbnail(64, model, output).exitStatus, 0);
+  EXPECT_EQ(Decode(test::ReadBytes(output)).Count(&Coloured), 0u) << "no texture beside it: plain";
+  Put("loose/car00.tga", test::MemberOf(members, "car00.tga"));
+  ASSERT_EQ(Thumbnail(64, model, output).exitStatus, 0);
+  EXPECT_GT(Decode(test::ReadBytes(output)).Count(&Coloured), 0u);
+
+  ASSERT_EQ(home.Run({"--unregister"}).exitStatus, 0);
+  EXPECT_FALSE(test::PathExists(Entry()));
+
+  // The entry installed with the program finds it through PATH.
+  const std::string installed = VELKOR_TEST_SOURCES "/../desktop/velkor.thumbnailer";
+  EXPECT_EQ(EntryValue("MimeType", installed), "application/x-viv;application/x-fce;");
+  EXPECT_EQ(EntryValue("TryExec", installed), "velkor");
+  const auto found = Thumbnail(32, car, home / "found.png", installed, home / "bin dir" + ":/usr/bin:/bin");
+  EXPECT_EQ(found.exitStatus, 0) << found.err;
+  EXPECT_EQ(Decode(test::ReadBytes(home / "found.png")).width, 32);
+}
+
+TEST_F(ThumbnailTest, AnNfs4CarIsTexturedWithTheVariantAConversionTakes) {
+  // car2.fce is the highest variant: drawn with car200.tga (red), not car00.tga (green).
+  const auto nfs3 = sample::RoadsterCar();
+  test::TempDir dir;
+  test::WriteBytes(dir / "car.fce", test::MemberOf(nfs3, "car.fce"));
+  Fce3File model(dir / "car.fce");
+  model.Load();
+  model.ConvertTo4(dir / "car4.fce");
+  const Bytes nfs4 = test::ReadBytes(dir / "car4.fce");
+  const std::string car = Put("nfs4/car.viv", test::BuildViv({{"car.fce", nfs4}, {"car00.tga", UniformTga(4, 4, 0, 255, 0)},
+                                                               {"car2.fce", nfs4}, {"CAR200.TGA", UniformTga(4, 4, 255, 0, 0)},
+                                                               {"car1.fce", nfs4}}));
+  ASSERT_EQ(Thumbnail(96, car, home / "out.png").exitStatus, 0);
+  const Picture picture = Decode(test::ReadBytes(home / "out.png"));
+  EXPECT_GT(picture.Count([](const std::uint8_t* p) { return p[3] > 0 && p[0] > 60 && p[1] == 0; }), 1000u);
+  EXPECT_EQ(picture.Count([](const std::uint8_t* p) { return p[3] > 0 && p[1] > 0; }), 0u);
+}
+
+TEST_F(ThumbnailTest, ImagesAreShrunkToFitAndNeverEnlarged) {
+  ASSERT_EQ(Thumbnail(100, Put("wide.tga", UniformTga(300, 150, 10, 200, 30)), home / "wide.png").exitStatus, 0);
+  const Picture wide = Decode(test::ReadBytes(home / "wide.png"));
+  EXPECT_EQ(wide.width, 100);
+  EXPECT_EQ(wide.height, 50);
+  EXPECT_EQ(std::vector<std::uint8_t>(wide.rgba.begin(), wide.rgba.begin() + 4), (std::vector<std::uint8_t>{10, 200, 30, 255}));
+
+  // FSH: one 2 x 1 image of 32-bit pixels (B, G, R, A), code 0x7D.
+  Bytes fsh = test::ToBytes("SHPI");
+  fsh.resize(16, 0), test::PutU32(fsh, 8, 1), test::PutText(fsh, 12, "GIMX");
+  test::Append(fsh, test::ToBytes("ft00")), test::Append(fsh, {24, 0, 0, 0});
+  test::Append(fsh, {0x7D, 0, 0, 0, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  test::Append(fsh, {1, 2, 3, 255, 40, 50, 60, 128});
+  ASSERT_EQ(Thumbnail(128, Put("fedata.fsh", fsh), home / "fsh.png").exitStatus, 0);
+  const Picture image = Decode(test::ReadBytes(home / "fsh.png"));
+  EXPECT_EQ(image.width, 2);
+  EXPECT_EQ(image.height, 1);
+  EXPECT_EQ(image.rgba, (std::vector<std::uint8_t>{3, 2, 1, 255, 60, 50, 40, 128}));
+  // The same images compressed.
+  ASSERT_EQ(Thumbnail(128, Put("dash.qfs", QfsEncode(fsh)), home / "qfs.png").exitStatus, 0);
+  EXPECT_EQ(Decode(test::ReadBytes(home / "qfs.png")).rgba, image.rgba);
+}
+
+TEST_F(ThumbnailTest, InputItCannotReadEndsWithExitOneAndNoFile) {
+  const auto car = sample::RoadsterCar();
+  Bytes nanModel = test::MemberOf(car, "car.fce");
+  test::PutU32(nanModel, 7940 + 4, 0x7FC00000);  // a coordinate of the body's first vertex
+  Bytes outsideModel = test::MemberOf(car, "car.fce");
+  test::PutU32(outsideModel, 0x4FC, 1u << 30);  // the body's vertex count
+  Bytes shortTga = UniformTga(4, 4, 1, 2, 3);
+  shortTga.resize(30);
+  const std::vector<std::pair<std::string, Bytes>> inputs = {
+      {"empty.viv", {}},
+      {"broken/car.viv", test::ToBytes("BIGF\xff\xff\xff\xff")},
+      {"nomodel/car.viv", test::BuildViv({{"car00.tga", test::MemberOf(car, "car00.tga")}})},
+      {"nan/car.viv", test::BuildViv({{"car.fce", nanModel}})},
+      {"outside.fce", outsideModel},
+      {"short.tga", shortTga},
+      {"notes.txt", test::ToBytes("not a picture")},
+  };
+  for (const auto& [name, bytes] : inputs) {
+    const std::string output = home / (name + ".png");
+    const auto run = Thumbnail(128, Put(name, bytes), output);
+    EXPECT_EQ(run.exitStatus, 1) << name << ": " << run.err;
+    EXPECT_FALSE(test::PathExists(output)) << name;
+    EXPECT_NE(run.err.find(name.substr(name.find('/') + 1)), std::string::npos) << name << ": " << run.err;
+  }
+  // A model larger than any car's is refused before it is read (a sparse file).
+  const std::string big = Put("big.fce", test::MemberOf(car, "car.fce"));
+  std::filesystem::resize_file(big, 33u << 20);
+  const auto refused = Thumbnail(128, big, home / "big.png");
+  EXPECT_EQ(refused.exitStatus, 1);
+  EXPECT_NE(refused.err.find("more than a thumbnail reads"), std::string::npos) << refused.err;
+  EXPECT_FALSE(test::PathExists(home / "big.png"));
+
+  // An existing output is left as it was.
+  test::WriteText(home / "kept.png", "old");
+  EXPECT_EQ(Thumbnail(128, home / "notes.txt", home / "kept.png").exitStatus, 1);
+  EXPECT_EQ(test::ReadText(home / "kept.png"), "old");
+  EXPECT_EQ(home.Run({"--thumbnail", "0", home / "notes.txt", home / "x.png"}).exitStatus, 2);
+  EXPECT_EQ(home.Run({"--thumbnail", "128", home / "notes.txt"}).exitStatus, 2);
+}
+
+}  // namespace
+}  // namespace velkor
