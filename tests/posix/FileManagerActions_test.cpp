@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 
 #include "cli/RunVelkor.h"
@@ -60,7 +61,11 @@ class FileManagerActionsTest : public ::testing::Test {
 };
 
 TEST_F(FileManagerActionsTest, OfferedOnTheNamesTheCommandsTakeAndRunOncePerSelectedPath) {
-  const auto setup = home.Run({"--setup"});
+  // Velkor run from a folder whose name needs every kind of quoting.
+  const std::string program = home / "bin \"$x\\'s\"/velkor";
+  test::MakeFolder(home / "bin \"$x\\'s\"");
+  std::filesystem::copy_file(home.Program(), program);
+  const auto setup = test::RunVelkor({"--setup"}, home.path(), {}, program);
   ASSERT_EQ(setup.exitStatus, 0) << setup.err;
   const Words files = test::ListNames(Actions());
   EXPECT_EQ(files.size(), 6u);
