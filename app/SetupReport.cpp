@@ -1,5 +1,8 @@
 #include "app/SetupReport.h"
 
+#include "base/Text.h"
+#include "platform/Platform.h"
+
 namespace velkor {
 namespace {
 
@@ -30,6 +33,10 @@ void PrintSetupReport(const SetupReport& report, std::ostream& out) {
     out << "file-manager integration written:\n";
     for (const std::string& file : report.integrationWritten) out << "  " << file << "\n";
   }
+  // Thunar reads its custom actions only when it starts.
+  for (const std::string& file : report.integrationWritten)
+    if (EndsWith(file, "/Thunar/uca.xml") && platform::UserRunsProgram("thunar"))
+      out << "Thunar is running and shows the new actions only once it starts again: run 'thunar -q' to end it\n";
 }
 
 }  // namespace velkor

@@ -1,5 +1,7 @@
 #include "desktop/CommandText.h"
 
+#include "base/Utf8.h"
+
 namespace velkor::desktop {
 
 std::string DoubleQuoted(const std::string& text) {
@@ -35,10 +37,13 @@ std::string ShellQuoted(const std::string& text) {
   return out + "'";
 }
 
-bool IsWritablePath(const std::string& path) {
+std::string WhyPathCannotBeWritten(const std::string& path) {
+  if (path.empty()) return "it is empty";
   for (unsigned char c : path)
-    if (c < 0x20 || c == 0x7f) return false;
-  return !path.empty();
+    if (c < 0x20 || c == 0x7f) return "it holds control characters";
+  if (!IsValidUtf8(path)) return "it is not UTF-8 (a folder named in another encoding)";
+  if (path.find('%') != std::string::npos) return "it holds a '%', which desktop entries cannot carry";
+  return "";
 }
 
 std::string KeyFileCommand(const std::string& executable, const std::string& commandSwitch,

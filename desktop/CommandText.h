@@ -21,9 +21,10 @@ std::string KeyFileValue(const std::string& text);
 // `text` between single quotes for the shell, a quote inside written '\''.
 std::string ShellQuoted(const std::string& text);
 
-// True when a path can appear in these formats: no control characters (a line break would
-// end the key file's line).
-bool IsWritablePath(const std::string& path);
+// Empty when a path can appear in every file manager's format; otherwise why not. A line
+// break would end a key file's line, their readers refuse a file that is not UTF-8, and GLib
+// refuses a desktop entry whose command holds a '%' inside quotes, escaped or not.
+std::string WhyPathCannotBeWritten(const std::string& path);
 
 // The command of a key-file entry (desktop entry, service menu, Nemo action), as the
 // file's value: `fileCode` is the format's field code for the file ("%f", "%F").

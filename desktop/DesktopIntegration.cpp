@@ -1,5 +1,6 @@
 #include "desktop/DesktopIntegration.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -10,6 +11,7 @@
 #include "desktop/FileManagerActions.h"
 #include "desktop/MimeTypes.h"
 #include "desktop/ThunarActions.h"
+#include "desktop/ThunarFileCheck.h"
 #include "files/AtomicOutput.h"
 #include "files/TextFile.h"
 #include "platform/File.h"
@@ -36,8 +38,9 @@ struct Places {
   std::string ThunarActions() const { return config + "/Thunar/uca.xml"; }
 };
 
-// A user's uca.xml holds a few actions; anything near this size is not one.
-constexpr std::uint64_t kLargestThunarFile = 16u << 20;
+// A user's uca.xml holds a few dozen actions, a few hundred bytes each; a file near this size
+// is not one.
+constexpr std::uint64_t kLargestThunarFile = 4u << 20;
 
 // Writes one entry, creating its folder; false (with a warning) when it cannot.
 bool WriteEntry(const std::string& path, const std::string& text, bool executable,
@@ -77,6 +80,10 @@ void RemoveScripts(const Places& places, std::vector<std::string>& removed) {
   }
 }
 
+// These programs take a fraction of a second on a user's folders; one that takes longer is
+// stuck (a FIFO among the files it reads blocks it for good) and must not hold up the setup.
+constexpr std::chrono::milliseconds kHelperTimeLimit{5000};
+
 // Refreshes a cache of the desktop's databases; a warning when its program is missing.
 void Refresh(const std::string& program, const std::string& folder) {
   const std::string path = platform::FindProgram(program);
@@ -85,16 +92,19 @@ void Refresh(const std::string& program, const std::string& folder) {
                             program + " " + folder + "' runs");
     return;
   }
-  const int status = platform::RunProgram({path, folder});
-  if (status != 0)
+  const int status = platform::RunProgram({path, folder}, kHelperTimeLimit);
+  if (status == platform::kProgramTimedOut)
+    platform::ReportWarning("'" + program + " " + folder + "' was stopped after " +
+                            std::to_string(kHelperTimeLimit.count() / 1000) +
+                            " seconds without finishing (is something in that folder not a regular file?); file "
+                            "managers may not see Velkor's entries until it runs");
+  else if (status != 0)
     platform::ReportWarning("'" + program + " " + folder + "' failed (exit status " + std::to_string(status) + ")");
 }
 
-// The user's Thunar actions, or the system's defaults when the user has none yet: Thunar
-// reads only the user's file once it exists, so starting empty would hide the defaults.
-std::optional<std::string> ThunarActionsText(const std::string& path) {
-  if (File::CanOpenForReading(path)) return ReadTextFile(path, kLargestThunarFile);
-  if (platform::IsFolder(path) || platform::IsSymbolicLink(path)) return std::nullopt;
+// The first of the system's Thunar actions files (XDG_CONFIG_DIRS, most important first)
+// that Thunar would read; empty when there is none.
+std::string SystemThunarActionsText() {
   const char* dirs = std::getenv("XDG_CONFIG_DIRS");
   const std::string folders = dirs && *dirs ? dirs : "/etc/xdg";
   for (std::size_t start = 0; start <= folders.size();) {
@@ -102,25 +112,38 @@ std::optional<std::string> ThunarActionsText(const std::string& path) {
     if (end == std::string::npos) end = folders.size();
     const std::string candidate = folders.substr(start, end - start) + "/Thunar/uca.xml";
     start = end + 1;
-    if (candidate.front() == '/' && File::CanOpenForReading(candidate)) return ReadTextFile(candidate, kLargestThunarFile);
+    if (candidate.front() != '/') continue;
+    const std::optional<std::string> text = ReadTextFileIfPossible(candidate, kLargestThunarFile);
+    if (text && WhyThunarCannotRead(*text).empty()) return *text;
   }
-  return std::string();
+  return "";
+}
+
+// The user's Thunar actions, or the system's defaults when the user has none yet: Thunar
+// reads only the user's file once it exists, so starting empty would hide the defaults.
+// Raises when the user's file is there but cannot be read (no access, not a regular file, a
+// link to nothing, too large): such a file is left as it is.
+std::string ThunarActionsText(const std::string& path) {
+  if (File::OpenIfPresent(path)) return ReadTextFile(path, kLargestThunarFile);
+  if (platform::IsSymbolicLink(path)) throw FileError(path, "follow", "the link leads nowhere");
+  return SystemThunarActionsText();
 }
 
 // Merges `ours` into the Thunar actions file. A file that Velkor cannot read as Thunar's
 // is left alone with a warning.
 void UpdateThunarActions(const std::string& path, const std::vector<ThunarAction>& ours,
                          std::vector<std::string>& changed) {
-  std::optional<std::string> existing;
+  std::string existing;
   try {
     existing = ThunarActionsText(path);
   } catch (const Error& e) {
     platform::ReportWarning(std::string("Thunar's actions left as they are: ") + e.what());
     return;
   }
-  const auto merged = existing ? MergeThunarActions(*existing, ours) : std::nullopt;
+  std::string why;
+  const auto merged = MergeThunarActions(existing, ours, why);
   if (!merged) {
-    platform::ReportWarning("'" + path + "' is not a Thunar actions file Velkor can read; it was left as it is");
+    platform::ReportWarning("'" + path + "' was left as it is: " + why);
     return;
   }
   if (ours.empty() && merged->removed == 0) return;
@@ -139,8 +162,9 @@ void UpdateThunarActions(const std::string& path, const std::vector<ThunarAction
 
 std::vector<std::string> RegisterDesktopIntegration(const std::string& executable) {
   std::vector<std::string> written;
-  if (!IsWritablePath(executable)) {
-    platform::ReportWarning("no file-manager entries: the path of Velkor's executable holds control characters");
+  if (const std::string why = WhyPathCannotBeWritten(executable); !why.empty()) {
+    platform::ReportWarning("no file-manager entries: the file managers cannot run Velkor from '" + executable +
+                            "' (" + why + "); move Velkor to a folder with a plain name and run 'velkor --setup'");
     return written;
   }
   const Places places;
@@ -157,8 +181,8 @@ std::vector<std::string> RegisterDesktopIntegration(const std::string& executabl
     const std::string name = ClassFileName(*type.shellClass);
     WriteEntry(places.ServiceMenus() + "/velkor-" + name + ".desktop", ServiceMenu(executable, type), true, written);
     for (const Verb& verb : type.shellClass->verbs)
-      WriteEntry(places.NemoActions() + "/velkor-" + name + "-" + verb.key + ".nemo_action",
-                 NemoAction(executable, type, verb), false, written);
+      WriteEntry(places.NemoActions() + "/" + NemoActionName(type, verb),
+                 NemoAction(places.ScriptFolders().front() + "/" + verb.label, type, verb), false, written);
   }
   for (const std::string& folder : places.ScriptFolders())
     for (const Verb& verb : AllVerbs()) WriteEntry(folder + "/" + verb.label, VerbScript(executable, verb), true, written);

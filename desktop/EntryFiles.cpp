@@ -76,10 +76,21 @@ std::string ServiceMenu(const std::string& executable, const ClassType& type) {
   return text;
 }
 
-std::string NemoAction(const std::string& executable, const ClassType& type, const Verb& verb) {
+std::string NemoAction(const std::string& script, const ClassType& type, const Verb& verb) {
+  // The verb's script runs it on each selected path in turn: Velkor takes one path a command.
   return std::string("[Nemo Action]\n") + "Name=" + verb.label + "\n" + "Comment=Velkor: " + verb.label + "\n" +
-         "Exec=" + KeyFileCommand(executable, verb.commandSwitch, "%F") + "\n" + "Selection=s\n" +
-         "Extensions=" + (type.extension.empty() ? std::string("dir") : type.extension) + ";\n" + "Quote=double\n";
+         "Exec=" + KeyFileValue(EscapePercent("/bin/sh " + DoubleQuoted(script)) + " %F") + "\n" +
+         "Selection=notnone\n" + "Extensions=" + (type.extension.empty() ? std::string("dir") : type.extension) +
+         ";\n" + "Quote=double\n";
+}
+
+std::string NemoActionName(const ClassType& type, const Verb& verb) {
+  // Nemo orders a menu's actions by file name: the verb's place in its class keeps the
+  // class's order (Extract, NFS3, NFS3 and install, ...) instead of the alphabet's.
+  const std::vector<Verb>& verbs = type.shellClass->verbs;
+  std::size_t place = 0;
+  while (place < verbs.size() && std::strcmp(verbs[place].key, verb.key) != 0) ++place;
+  return "velkor-" + ClassFileName(*type.shellClass) + "-" + std::to_string(place + 1) + "-" + verb.key + ".nemo_action";
 }
 
 std::string VerbScript(const std::string& executable, const Verb& verb) {
@@ -102,22 +113,48 @@ std::string VerbScript(const std::string& executable, const Verb& verb) {
          "  if fits \"$1\"; then\n"
          "    \"$velkor\" --notify " + verb.commandSwitch + " \"$1\" || status=1\n"
          "  else\n"
-         "    message=\"'$1' is not something '" + label + "' applies to; it was left as it is\"\n"
-         "    echo \"velkor: $message\" >&2\n"
-         "    if command -v notify-send >/dev/null 2>&1; then notify-send -u critical Velkor \"$message\"; fi\n"
-         "    status=1\n"
+         "    refuse \"'$1' is not something '" + label + "' applies to; it was left as it is\"\n"
          "  fi\n"
          "}\n"
-         "paths=${NAUTILUS_SCRIPT_SELECTED_FILE_PATHS:-$CAJA_SCRIPT_SELECTED_FILE_PATHS}\n"
-         "if [ -z \"$paths\" ]; then\n"
-         "  for path in \"$@\"; do run \"$path\"; done\n"
-         "else\n"
-         "  while IFS= read -r path; do\n"
-         "    if [ -n \"$path\" ]; then run \"$path\"; fi\n"
-         "  done <<END_OF_PATHS\n"
+         "refuse() {\n"
+         "  echo \"velkor: $1\" >&2\n"
+         "  if command -v notify-send >/dev/null 2>&1; then notify-send -u critical Velkor \"$1\"; fi\n"
+         "  status=1\n"
+         "}\n"
+         "# The file manager passes the selected names, relative to the folder it starts the\n"
+         "# script in; only when it passes none are the paths taken from its variable.\n"
+         "if [ $# -gt 0 ]; then\n"
+         "  for path in \"$@\"; do\n"
+         "    case $path in /*) run \"$path\" ;; *) run \"$PWD/$path\" ;; esac\n"
+         "  done\n"
+         "  exit $status\n"
+         "fi\n"
+         "# One absolute path per line, each line ended by a line break: a name holding a line\n"
+         "# break cannot be told apart, and the URIs (which encode it) say how many there are.\n"
+         "paths=${NAUTILUS_SCRIPT_SELECTED_FILE_PATHS-${CAJA_SCRIPT_SELECTED_FILE_PATHS-}}\n"
+         "uris=${NAUTILUS_SCRIPT_SELECTED_URIS-${CAJA_SCRIPT_SELECTED_URIS-}}\n"
+         "newline='\n'\n"
+         "paths=${paths%\"$newline\"}\n"
+         "[ -z \"$paths\" ] && exit 0\n"
+         "count=0\n"
+         "while IFS= read -r path; do\n"
+         "  case $path in /*) count=$((count + 1)) ;; *) count=-1; break ;; esac\n"
+         "done <<END_OF_PATHS\n"
          "$paths\n"
          "END_OF_PATHS\n"
+         "uriCount=0\n"
+         "while IFS= read -r uri; do\n"
+         "  if [ -n \"$uri\" ]; then uriCount=$((uriCount + 1)); fi\n"
+         "done <<END_OF_URIS\n"
+         "$uris\n"
+         "END_OF_URIS\n"
+         "if [ $count -lt 0 ] || { [ -n \"$uris\" ] && [ $count -ne $uriCount ]; }; then\n"
+         "  refuse \"a selected name holds a line break, so the selected paths cannot be told apart; nothing was done (rename it and try again)\"\n"
+         "  exit 1\n"
          "fi\n"
+         "while IFS= read -r path; do run \"$path\"; done <<END_OF_PATHS\n"
+         "$paths\n"
+         "END_OF_PATHS\n"
          "exit $status\n";
 }
 

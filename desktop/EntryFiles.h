@@ -17,8 +17,11 @@ std::string ApplicationEntry(const std::string& executable);
 // A Dolphin service menu with the class's verbs.
 std::string ServiceMenu(const std::string& executable, const ClassType& type);
 
-// A Nemo action running one verb of the class on the one selected file.
-std::string NemoAction(const std::string& executable, const ClassType& type, const Verb& verb);
+// A Nemo action running one verb of the class, through the verb's script, on each selected path.
+std::string NemoAction(const std::string& script, const ClassType& type, const Verb& verb);
+
+// The Nemo action's file name.
+std::string NemoActionName(const ClassType& type, const Verb& verb);
 
 // A shell script (Nautilus, Caja) running the verb on each selected path whose kind fits
 // one of the verb's classes and reporting every other one.

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/Utf8.h"
+
 namespace velkor::desktop {
 namespace {
 
@@ -17,7 +19,8 @@ constexpr std::uint64_t kTimeoutMicroseconds = 2'000'000;
 // brings) would cost every command a third of a millisecond, and only --notify uses it.
 struct SdBus {
   decltype(&sd_bus_open_user) open_user = nullptr;
-  decltype(&sd_bus_flush_close_unref) flush_close_unref = nullptr;
+  decltype(&sd_bus_close) close = nullptr;
+  decltype(&sd_bus_unref) unref = nullptr;
   decltype(&sd_bus_message_new_method_call) message_new_method_call = nullptr;
   decltype(&sd_bus_message_append) message_append = nullptr;
   decltype(&sd_bus_message_unref) message_unref = nullptr;
@@ -43,7 +46,7 @@ const SdBus* Bus() {
     static SdBus bus;
     const bool complete =
         Resolve(library, "sd_bus_open_user", bus.open_user) &&
-        Resolve(library, "sd_bus_flush_close_unref", bus.flush_close_unref) &&
+        Resolve(library, "sd_bus_close", bus.close) && Resolve(library, "sd_bus_unref", bus.unref) &&
         Resolve(library, "sd_bus_message_new_method_call", bus.message_new_method_call) &&
         Resolve(library, "sd_bus_message_append", bus.message_append) &&
         Resolve(library, "sd_bus_message_unref", bus.message_unref) &&
@@ -55,8 +58,13 @@ const SdBus* Bus() {
   return loaded;
 }
 
+// Closes without flushing: the call either was answered (so everything was written) or has
+// run out of time, and flushing to a server that does not read would wait with no deadline.
 struct BusCloser {
-  void operator()(sd_bus* bus) const { Bus()->flush_close_unref(bus); }
+  void operator()(sd_bus* bus) const {
+    Bus()->close(bus);
+    Bus()->unref(bus);
+  }
 };
 struct MessageReleaser {
   void operator()(sd_bus_message* message) const { Bus()->message_unref(message); }
@@ -77,6 +85,20 @@ int OnReply(sd_bus_message* reply, void* userdata, sd_bus_error*) {
   return 0;
 }
 
+// The body as the servers read it: a small markup language where "&", "<" and ">" have a
+// meaning, so they are written as entities (a file named "a&b" stays "a&b"). D-Bus carries
+// only UTF-8: a byte that is not becomes U+FFFD instead of the message being refused.
+std::string BodyMarkup(const std::string& text) {
+  std::string markup;
+  for (const char c : WithValidUtf8(text)) {
+    if (c == '&') markup += "&amp;";
+    else if (c == '<') markup += "&lt;";
+    else if (c == '>') markup += "&gt;";
+    else markup += c;
+  }
+  return markup;
+}
+
 }  // namespace
 
 bool Notify(const std::string& summary, const std::string& body, Urgency urgency) {
@@ -94,7 +116,8 @@ bool Notify(const std::string& summary, const std::string& body, Urgency urgency
   const std::unique_ptr<sd_bus_message, MessageReleaser> message(rawMessage);
   // app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout.
   const std::uint8_t level = urgency == Urgency::Critical ? 2 : 1;
-  if (sd->message_append(message.get(), "susssasa{sv}i", "Velkor", 0u, "", summary.c_str(), body.c_str(), 0, 1,
+  if (sd->message_append(message.get(), "susssasa{sv}i", "Velkor", 0u, "", WithValidUtf8(summary).c_str(),
+                            BodyMarkup(body).c_str(), 0, 1,
                             "urgency", "y", level, -1) < 0)
     return false;
 

@@ -6,6 +6,7 @@
 
 #include "desktop/CommandText.h"
 #include "desktop/EntryFiles.h"
+#include "desktop/ThunarFileCheck.h"
 
 namespace velkor::desktop {
 namespace {
@@ -47,17 +48,23 @@ std::vector<ThunarAction> VelkorThunarActions(const std::string& executable) {
   return actions;
 }
 
-std::optional<MergedActions> MergeThunarActions(const std::string& existing, const std::vector<ThunarAction>& ours) {
+std::optional<MergedActions> MergeThunarActions(const std::string& existing, const std::vector<ThunarAction>& ours,
+                                                std::string& why) {
   pugi::xml_document document;
   if (existing.find_first_not_of(" \t\r\n") == std::string::npos) {
     document.append_child(pugi::node_declaration).append_attribute("version").set_value("1.0");
     document.first_child().append_attribute("encoding").set_value("UTF-8");
     document.append_child("actions");
-  } else if (!document.load_buffer(existing.data(), existing.size(), kParseOptions)) {
-    return std::nullopt;
+  } else {
+    why = WhyThunarCannotRead(existing);
+    if (!why.empty()) return std::nullopt;
+    document.load_buffer(existing.data(), existing.size(), kParseOptions, pugi::encoding_utf8);
   }
   pugi::xml_node actions = document.document_element();
-  if (std::string(actions.name()) != "actions") return std::nullopt;
+  if (std::string(actions.name()) != "actions") {
+    why = "its root element is <" + std::string(actions.name()) + ">, not Thunar's <actions>";
+    return std::nullopt;
+  }
 
   MergedActions merged;
   for (pugi::xml_node action = actions.child("action"); action;) {

@@ -30,8 +30,9 @@ struct MergedActions {
 };
 
 // `existing` (the file's text; empty for none) without Velkor's actions, with `ours`
-// appended. Nothing when `existing` is not an XML document holding <actions>: such a file
-// is not Thunar's, or the user is editing it, and is left alone.
-std::optional<MergedActions> MergeThunarActions(const std::string& existing, const std::vector<ThunarAction>& ours);
+// appended. Nothing, and `why` set, when `existing` is not a document Thunar reads holding
+// <actions>: such a file is not Thunar's, or the user is editing it, and is left alone.
+std::optional<MergedActions> MergeThunarActions(const std::string& existing, const std::vector<ThunarAction>& ours,
+                                                std::string& why);
 
 }  // namespace velkor::desktop

@@ -3,6 +3,7 @@
 // What differs between Windows and POSIX systems, behind one set of names. Nothing outside
 // platform/ asks which system it runs on.
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,9 +82,15 @@ std::vector<FolderEntry> ListFolder(const std::string& folder);
 // (always empty on Windows, where Velkor starts no helper programs).
 std::string FindProgram(const std::string& name);
 
-// Runs argv[0] with the arguments, its output discarded, and waits for it: its exit status,
-// or -1 when it could not be started or did not end normally.
-int RunProgram(const std::vector<std::string>& argv);
+// Runs argv[0] with the arguments, its output discarded, and waits for it at most
+// `timeLimit`: its exit status, -1 when it could not be started or did not end normally, or
+// kProgramTimedOut when it was still running then and was killed, with what it started.
+constexpr int kProgramTimedOut = -2;
+int RunProgram(const std::vector<std::string>& argv, std::chrono::milliseconds timeLimit);
+
+// Whether a process of the user running Velkor has the program name `name` (always false
+// on Windows, where nothing asks).
+bool UserRunsProgram(const std::string& name);
 
 // Lets whoever may read the file also execute it; false when it cannot (true on Windows).
 bool MakeExecutable(const std::string& path);

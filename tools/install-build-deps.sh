@@ -17,7 +17,7 @@ packages=(cmake ninja-build g++ pkg-config libsystemd-dev libpugixml-dev)
 for group in "$@"; do
   case "$group" in
     --tests) packages+=(googletest libgtest-dev libgmock-dev dbus shared-mime-info desktop-file-utils
-                        libglib2.0-bin libfm-dev) ;;
+                        libglib2.0-bin libxml2-utils libfm-dev) ;;
     --package) packages+=(dpkg-dev file) ;;
     --package-check) packages+=(dpkg-dev file lintian groff man-db) ;;
     --windows) packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64) ;;

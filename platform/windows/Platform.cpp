@@ -190,7 +190,9 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
 
 std::string FindProgram(const std::string&) { return ""; }
 
-int RunProgram(const std::vector<std::string>&) { return -1; }
+int RunProgram(const std::vector<std::string>&, std::chrono::milliseconds) { return -1; }
+
+bool UserRunsProgram(const std::string&) { return false; }
 
 bool MakeExecutable(const std::string&) { return true; }
 

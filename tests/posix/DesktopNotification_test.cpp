@@ -1,0 +1,138 @@
+// Desktop notifications as a session bus delivers them: a private bus watched by dbus-monitor,
+// and a bus whose daemon has stopped.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <sstream>
+#include <tuple>
+
+#include "cli/RunVelkor.h"
+#include "sample/SampleCar.h"
+
+namespace velkor {
+namespace {
+
+using Words = std::vector<std::string>;
+
+bool Installed(const std::string& program) {
+  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// The program on a private session bus (dbus-run-session); `calls` gets the arguments of each
+// Notify call as dbus-monitor prints them. Signals that the monitor must see mark its start
+// and the end of what the program sent.
+test::RunResult RunOnPrivateBus(const test::CliHome& home, const Words& args, std::string& calls) {
+  const std::string log = home / "bus.txt";
+  const std::string script = ": >'" + log + "'\n"
+                             "dbus-monitor --session interface=org.freedesktop.Notifications >>'" + log + "' 2>&1 &\n"
+                             "mark() {\n"
+                             "  until grep -q member=$1 '" + log + "'; do\n"
+                             "    dbus-send --session --type=signal / org.freedesktop.Notifications.$1; sleep 0.05\n"
+                             "  done\n"
+                             "}\n"
+                             "mark Ready; \"$@\"; status=$?; mark End; kill $!; exit $status\n";
+  Words words = {"20", "dbus-run-session", "--", "sh", "-c", script, "sh", home.Program()};
+  words.insert(words.end(), args.begin(), args.end());
+  const auto run = test::RunVelkor(words, home.path(), {}, "/usr/bin/timeout");
+  std::istringstream in(test::ReadText(log));
+  bool inCall = false;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("   ", 0) != 0) inCall = line.find("member=Notify") != std::string::npos;
+    else if (inCall) calls += line + "\n";
+  }
+  return run;
+}
+
+// The arguments of a Notify call: application, replaced id, icon, summary, body, no actions,
+// the urgency hint (1 normal, 2 critical), the server's default timeout.
+std::string NotifyCall(const std::string& summary, const std::string& body, int urgency) {
+  return "   string \"Velkor\"\n   uint32 0\n   string \"\"\n   string \"" + summary + "\"\n   string \"" + body +
+         "\"\n   array [\n   ]\n   array [\n      dict entry(\n         string \"urgency\"\n"
+         "         variant             byte " + std::to_string(urgency) + "\n      )\n   ]\n   int32 -1\n";
+}
+
+class DesktopNotificationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#ifndef VELKOR_NOTIFIES
+    GTEST_SKIP() << "built without libsystemd";
+#endif
+    if (!Installed("dbus-daemon") || !Installed("dbus-run-session") || !Installed("dbus-monitor"))
+      GTEST_SKIP() << "needs dbus (dbus-daemon, dbus-run-session, dbus-monitor)";
+  }
+  // The sample car's archive in a folder of its own.
+  std::string Car(const std::string& folder) {
+    test::MakeFolder(home / folder.substr(0, folder.find('/')));
+    test::MakeFolder(home / folder);
+    test::WriteBytes(home / folder + "/car.viv", sample::PackArchive(sample::RoadsterCar()));
+    return home / folder + "/car.viv";
+  }
+  test::CliHome home;
+};
+
+TEST_F(DesktopNotificationTest, FailuresAndInstallationsReachTheDesktopOnlyWithNotify) {
+  // The body is markup for the server: a name's "&", "<" and ">" arrive as entities.
+  const std::string missing = home / "no such/<b>R&D</b>.viv", car = Car("my cars/Road ster");
+  const std::string missingMarkup = home / "no such/&lt;b&gt;R&amp;D&lt;/b&gt;.viv";
+  const std::vector<std::tuple<Words, int, std::string>> cases = {
+      {{"--notify", "/e", missing}, 1,
+       NotifyCall("Velkor failed", "cannot open '" + missingMarkup + "': No such file or directory", 2)},
+      {{"/e", missing}, 1, ""},
+      {{"/ci4", Car("other cars/Quiet one")}, 0, ""},
+      {{"--notify", "/ci4", car}, 0,
+       NotifyCall("Velkor installed Road ster",
+                  "'Road ster' is in NFS4's cars: " + home.Nfs4Cars() + "/Road ster/car.viv", 1)},
+  };
+  for (const auto& [args, status, expected] : cases) {
+    std::string calls;
+    const auto run = RunOnPrivateBus(home, args, calls);
+    EXPECT_EQ(run.exitStatus, status) << run.err;
+    EXPECT_EQ(calls, expected) << args[0] << " " << args[1];
+  }
+  EXPECT_TRUE(test::PathExists(home.Nfs4Cars() + "/Quiet one/car.viv"));
+
+  // A command line that makes no sense reaches the desktop too, with the message on stderr.
+  std::string calls;
+  const auto usage = RunOnPrivateBus(home, {"--notify", "/x", car}, calls);
+  EXPECT_EQ(usage.exitStatus, 2) << usage.err;
+  const auto body = calls.find("   string \"", calls.find("Velkor failed"));
+  ASSERT_NE(body, std::string::npos) << calls;
+  const std::string message = calls.substr(body + 11, calls.find("\"\n", body) - body - 11);
+  EXPECT_NE(message.find("/x"), std::string::npos) << calls;
+  EXPECT_NE(usage.err.find(message), std::string::npos) << usage.err;
+  EXPECT_NE(calls.find("byte 2"), std::string::npos) << calls;
+
+  // Without a bus the failure is reported on stderr.
+  const auto run = test::RunVelkor({"--notify", "/e", missing}, home.path(),
+                                   {{"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (home / "no-bus")}}, home.Program());
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.err.rfind("velkor: ", 0), 0u) << run.err;
+}
+
+// A session bus whose daemon is stopped still accepts connections (the kernel queues them)
+// but never answers: the notification gives up, closing included, and the command ends.
+TEST_F(DesktopNotificationTest, AStoppedBusHoldsTheCommandUpOnlyBriefly) {
+  const std::string socket = home / "bus";
+  FILE* started = ::popen(("dbus-daemon --session --fork --print-pid --address=unix:path='" + socket + "'").c_str(), "r");
+  ASSERT_NE(started, nullptr);
+  int pid = 0;
+  const bool read = std::fscanf(started, "%d", &pid) == 1;
+  ::pclose(started);
+  ASSERT_TRUE(read && pid > 0);
+  struct Daemon {
+    int pid;
+    ~Daemon() { ::kill(pid, SIGCONT), ::kill(pid, SIGTERM); }
+  } daemon{pid};
+  ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+
+  // 124 from timeout: still waiting for the bus long after the notification's own deadline.
+  const auto run = test::RunVelkor({"20", home.Program(), "--notify", "/e", home / "missing.viv"}, home.path(),
+                                   {{"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socket}}, "/usr/bin/timeout");
+  EXPECT_EQ(run.exitStatus, 1) << run.err;
+  EXPECT_NE(run.err.find("missing.viv"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace velkor
