@@ -8,6 +8,7 @@
 #include "base/Text.h"
 #include "desktop/CommandText.h"
 #include "desktop/EntryFiles.h"
+#include "desktop/FileManagerActions.h"
 #include "desktop/MimeTypes.h"
 #include "desktop/ThunarActions.h"
 #include "desktop/Thumbnailer.h"
@@ -31,6 +32,7 @@ struct Places {
   std::string ApplicationEntry() const { return data + "/applications/velkor.desktop"; }
   std::string ServiceMenus() const { return data + "/kio/servicemenus"; }
   std::string NemoActions() const { return data + "/nemo/actions"; }
+  std::string FileManagerActions() const { return data + "/file-manager/actions"; }
   std::vector<std::string> ScriptFolders() const {
     return {data + "/nautilus/scripts/Velkor", config + "/caja/scripts/Velkor"};
   }
@@ -174,6 +176,7 @@ std::vector<std::string> RegisterDesktopIntegration(const std::string& executabl
   std::vector<std::string> stale;
   RemoveOwnEntries(places.ServiceMenus(), ".desktop", stale);
   RemoveOwnEntries(places.NemoActions(), ".nemo_action", stale);
+  RemoveOwnEntries(places.FileManagerActions(), ".desktop", stale);
   RemoveScripts(places, stale);
 
   const std::vector<ClassType> types = ClassTypes(SystemGlobs());
@@ -188,6 +191,8 @@ std::vector<std::string> RegisterDesktopIntegration(const std::string& executabl
   }
   for (const std::string& folder : places.ScriptFolders())
     for (const Verb& verb : AllVerbs()) WriteEntry(folder + "/" + verb.label, VerbScript(executable, verb), true, written);
+  for (const ActionFile& action : FileManagerActions(executable))
+    WriteEntry(places.FileManagerActions() + "/" + action.name, action.text, false, written);
   UpdateThunarActions(places.ThunarActions(), VelkorThunarActions(executable), written);
   WriteEntry(UserThumbnailerPath(places.data), ThumbnailerEntry(executable), false, written);
 
@@ -205,6 +210,7 @@ std::vector<std::string> UnregisterDesktopIntegration() {
   if (hadEntry) removed.push_back(places.ApplicationEntry());
   RemoveOwnEntries(places.ServiceMenus(), ".desktop", removed);
   RemoveOwnEntries(places.NemoActions(), ".nemo_action", removed);
+  RemoveOwnEntries(places.FileManagerActions(), ".desktop", removed);
   RemoveScripts(places, removed);
   if (File::CanOpenForReading(places.ThunarActions())) UpdateThunarActions(places.ThunarActions(), {}, removed);
   Remove(UserThumbnailerPath(places.data), removed);

@@ -1,7 +1,8 @@
 #pragma once
 
 // Velkor's verbs in the Linux file managers, for the user running Velkor: MIME types, a
-// desktop entry for archives, Dolphin service menus, Nemo actions, Nautilus and Caja
+// desktop entry for archives, Dolphin service menus, Nemo actions, FileManager-Actions
+// files (PCManFM, PCManFM-Qt, Caja), Nautilus and Caja
 // scripts and Thunar custom actions. Every entry runs "<executable>" --notify <switch> <file>.
 
 #include <string>

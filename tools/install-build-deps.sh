@@ -19,7 +19,7 @@ packages=(cmake ninja-build g++ pkg-config libsystemd-dev libpugixml-dev libyaml
 for group in "$@"; do
   case "$group" in
     --tests) packages+=(googletest libgtest-dev libgmock-dev dbus shared-mime-info desktop-file-utils
-                        libglib2.0-bin libxml2-utils python3)
+                        libglib2.0-bin libxml2-utils libfm-dev python3)
              # A Node.js installed otherwise (with its own npm) is used as it is.
              command -v npm >/dev/null || packages+=(nodejs npm)
              npm_packages+=(gltf-validator) ;;
