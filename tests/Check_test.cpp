@@ -7,7 +7,7 @@
 #include "app/CheckReport.h"
 #include "base/Errors.h"
 #include "sample/SampleCar.h"
-#include "support/ModelBuilder.h"
+#include "support/GeometryModel.h"
 #include "support/VivBuilder.h"
 
 namespace velkor {
@@ -22,16 +22,11 @@ constexpr const char* kNames4[] = {":HB", ":HLFW", ":HRFW", ":HLRW", ":HRRW", ":
 // A model of `parts` parts (at most 6), each of three vertices at 1.0 and one triangle
 // joining them, named as the game's standard parts.
 Bytes GoodModel(bool nfs4, std::uint32_t parts) {
-  const std::uint32_t n = 3 * parts;
-  Bytes b = MakeFce(nfs4, static_cast<std::int32_t>(n), static_cast<std::int32_t>(parts), static_cast<std::int32_t>(parts));
-  const std::size_t header = nfs4 ? 8248 : 7940, tables = nfs4 ? 0x420 : 0x3FC, names = nfs4 ? 0xE28 : 0xE04;
-  for (std::uint32_t p = 0; p < parts; ++p) {
-    PutU32(b, tables + 4 * p, 3 * p), PutU32(b, tables + 256 + 4 * p, 3);
-    PutU32(b, tables + 512 + 4 * p, p), PutU32(b, tables + 768 + 4 * p, 1);
-    PutText(b, names + 64 * p, nfs4 ? kNames4[p] : kNames3[p]);
-    for (std::uint32_t corner = 0; corner < 3; ++corner) PutU32(b, header + 24 * n + 56 * p + 4 + 4 * corner, corner);
-  }
-  for (std::size_t v = 0; v < 3 * n; ++v) PutU32(b, header + 4 * v, 0x3F800000);
+  std::vector<GeometryPart> list;
+  for (std::uint32_t p = 0; p < parts; ++p)
+    list.push_back({nfs4 ? kNames4[p] : kNames3[p], {}, {{1, 1, 1}, {1, 1, 1}, {1, 1, 1}}, {{}, {}, {}}, {{0, 1, 2}}, {{}}});
+  Bytes b = GeometryModel(nfs4, list, {});
+  if (!nfs4) b[0] = 0x13, b[1] = b[2] = 0x10;
   return b;
 }
 

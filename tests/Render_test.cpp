@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -15,7 +14,7 @@
 #include "render/Rasteriser.h"
 #include "render/Scaling.h"
 #include "render/TgaPicture.h"
-#include "support/ModelBuilder.h"
+#include "support/GeometryModel.h"
 
 namespace velkor {
 namespace {
@@ -116,7 +115,6 @@ TEST(Rasteriser, EitherWindingDrawsTheSamePicture) {
   AddFacingSquare(front, {0, 0, 0}, 1, false, 0.5f);
   AddFacingSquare(back, {0, 0, 0}, 1, true, 0.5f);
   const RgbaImage a = render::RenderMesh(front, kRedBlue, 64), b = render::RenderMesh(back, kRedBlue, 64);
-  EXPECT_EQ(Covered(a), Covered(b));
   EXPECT_GT(Covered(a), 50 * 50);
   EXPECT_EQ(a.pixels, b.pixels);
   EXPECT_EQ(Dominant(a, 32, 32), 2);  // u from 0.5: the blue texel
@@ -239,30 +237,16 @@ TEST(TgaPicture, ReadsEachPixelKindTheRightWayUp) {
 }
 
 // A model with one triangle in each named part: part p's vertices at x = p, its part
-// position (0, 10, 0), texture v 0.25 at every corner.
+// position (0, 10, 0), texture u 0.5 and v 0.25 at every corner.
 template <class Model>
 std::unique_ptr<Model> GeometryModel(test::TempDir& dir, bool nfs4, const std::vector<std::string>& names, std::uint32_t badIndex = 0) {
-  const auto parts = static_cast<std::int32_t>(names.size());
-  Bytes bytes = test::MakeFce(nfs4, 3 * parts, parts, parts);
-  const std::size_t header = nfs4 ? 8248 : 7940, tables = nfs4 ? 0x420 : 0x3FC, placement = nfs4 ? 0x120 : 0xFC;
-  const std::size_t namesAt = nfs4 ? 0xE28 : 0xE04;
-  const std::size_t vertices = header + test::GetU32(bytes, nfs4 ? 0x14 : 0x10);
-  const std::size_t triangles = header + test::GetU32(bytes, nfs4 ? 0x1C : 0x18);
-  const auto f = [](float v) { return std::bit_cast<std::uint32_t>(v); };
+  std::vector<test::GeometryPart> parts;
   for (std::size_t p = 0; p < names.size(); ++p) {
-    test::PutText(bytes, namesAt + 64 * p, names[p]);
-    test::PutU32(bytes, placement + 12 * p + 4, f(10));
-    test::PutU32(bytes, placement + 12 * p, 0), test::PutU32(bytes, placement + 12 * p + 8, 0);
-    const std::uint32_t values[4] = {std::uint32_t(3 * p), 3, std::uint32_t(p), 1};
-    for (std::size_t t = 0; t < 4; ++t) test::PutU32(bytes, tables + 0x100 * t + 4 * p, values[t]);
-    for (std::size_t k = 0; k < 9; ++k) test::PutU32(bytes, vertices + 36 * p + 4 * k, f(k % 3 == 0 ? float(p) : float(k)));
-    for (std::size_t c = 0; c < 3; ++c) {
-      test::PutU32(bytes, triangles + 56 * p + 4 + 4 * c, c == 2 && badIndex ? badIndex : std::uint32_t(c));
-      test::PutU32(bytes, triangles + 56 * p + 32 + 4 * c, f(0.5f));
-      test::PutU32(bytes, triangles + 56 * p + 44 + 4 * c, f(0.25f));
-    }
+    const float x = float(p);
+    parts.push_back({names[p], {0, 10, 0}, {{x, 1, 2}, {x, 4, 5}, {x, 7, 8}}, {{}, {}, {}},
+                     {{0, 1, badIndex ? badIndex : 2}}, {{0.5f, 0.5f, 0.5f, 0.25f, 0.25f, 0.25f}}});
   }
-  test::WriteBytes(dir / "car.fce", bytes);
+  test::WriteBytes(dir / "car.fce", test::GeometryModel(nfs4, parts, {}));
   auto model = std::make_unique<Model>(dir / "car.fce");
   model->Load();
   return model;

@@ -71,9 +71,7 @@ std::vector<NamedBytes> Nfs4Car(int variants) {
 class ConvertCarTest : public ::testing::Test {
  protected:
   std::string PutCar(const std::string& folder, const std::vector<NamedBytes>& members) {
-    test::MakeFolder(home / ("cars/" + folder));
-    test::WriteBytes(home / ("cars/" + folder + "/car.viv"), test::BuildViv(members));
-    return home / ("cars/" + folder + "/car.viv");
+    return home.PutCar("cars/" + folder, members);
   }
   test::CliHome home;
 };

@@ -19,8 +19,7 @@ namespace velkor {
 namespace {
 
 TEST(FileSafetyCli, AStoreThatCannotBeReadFailsTheRunAndStaysAsItWas) {
-  if (::access("/usr/bin/setpriv", X_OK) != 0 && ::geteuid() == 0)
-    GTEST_SKIP() << "needs setpriv to drop root's privileges";
+  if (!test::CanDropPrivileges()) GTEST_SKIP() << "needs setpriv to drop root's privileges";
   test::TempDir home;
   const std::string folder = home / ".config/Velkor", store = folder + "/registry.reg";
   test::MakeFolder(folder);
@@ -42,8 +41,7 @@ TEST(FileSafetyCli, AStoreThatCannotBeReadFailsTheRunAndStaysAsItWas) {
 
 // A folder that cannot be made is refused with the system's own reason, nothing written.
 TEST(FileSafetyCli, AFolderThatCannotBeMadeIsRefusedWithTheSystemsReason) {
-  if (::access("/usr/bin/setpriv", X_OK) != 0 && ::geteuid() == 0)
-    GTEST_SKIP() << "needs setpriv to drop root's privileges";
+  if (!test::CanDropPrivileges()) GTEST_SKIP() << "needs setpriv to drop root's privileges";
   test::TempDir home;
   const std::string folder = home / ".config/Velkor", locked = home / "locked";
   test::MakeFolder(folder);

@@ -28,9 +28,7 @@ struct InstallHome : test::CliHome {
   std::string PutCar(const std::string& folder, const Names& without = {}) const {
     auto car = sample::RoadsterCar();
     std::erase_if(car, [&](const auto& m) { return std::count(without.begin(), without.end(), m.first) > 0; });
-    test::MakeFolder(*this / folder);
-    test::WriteBytes(*this / (folder + "/car.viv"), test::BuildViv(car));
-    return *this / (folder + "/car.viv");
+    return CliHome::PutCar(folder, car);
   }
   // What "/c4" makes of `archive`, which "/ci4" installs.
   Bytes ConvertedBeside(const std::string& archive) const {
@@ -55,8 +53,6 @@ struct InstallHome : test::CliHome {
     }
   }
 };
-
-bool CanDropPrivileges() { return ::geteuid() != 0 || ::access("/usr/bin/setpriv", X_OK) == 0; }
 
 TEST(Install, RunsIntoOneCarTakeTurnsAndEveryReplacedCarIsKept) {
   InstallHome home;
@@ -110,7 +106,7 @@ TEST(Install, ACopyKeptMeanwhileIsNeverReplaced) {
 // that cannot be written, or one that fills up, fail the installation with the installed car
 // as it was and no partial copy kept.
 TEST(Install, AnOldCarThatCannotBeKeptIsNeverReplaced) {
-  if (!CanDropPrivileges()) GTEST_SKIP() << "needs setpriv to drop root's privileges";
+  if (!test::CanDropPrivileges()) GTEST_SKIP() << "needs setpriv to drop root's privileges";
   InstallHome home;
   const std::string archive = home.PutCar("cars/Racer"), folder = home.Nfs4Cars() + "/Racer";
   const std::string kept = home.Data() + "/replaced/NFS4/Racer";

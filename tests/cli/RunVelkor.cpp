@@ -104,6 +104,8 @@ RunResult RunUnprivileged(const std::vector<std::string>& args, const std::strin
   return RunVelkor(all, home, {}, "/usr/bin/setpriv");
 }
 
+bool CanDropPrivileges() { return ::geteuid() != 0 || ::access("/usr/bin/setpriv", X_OK) == 0; }
+
 std::string GamesStore(const std::string& nfs3, const std::string& nfs4) {
   std::string text;
   for (const auto& [game, folder] : {std::pair{"Need For Speed III", nfs3}, {"Need for Speed High Stakes", nfs4}})
@@ -125,6 +127,12 @@ CliHome::CliHome() {
   WriteText(Store(), "[HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings]\n\"Installed\"=dword:00000001\n"
                      "\"NFS3Path\"=\"" + (dir_ / "nfs3/") + "\"\n\"NFS4Path\"=\"" + (dir_ / "nfs4/") + "\"\n" +
                      GamesStore(dir_ / "nfs3", dir_ / "nfs4"));
+}
+
+std::string CliHome::PutCar(const std::string& folder, const std::vector<NamedBytes>& members) const {
+  fs::create_directories(dir_ / folder);
+  WriteBytes(dir_ / (folder + "/car.viv"), BuildViv(members));
+  return dir_ / (folder + "/car.viv");
 }
 
 std::map<std::string, std::string> Snapshot(const std::string& root) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/TestSupport.h"
+#include "support/VivBuilder.h"
 
 namespace velkor::test {
 
@@ -45,6 +46,8 @@ class StartedVelkor {
 // RunVelkor as the user nobody when the tests run as root, for whom permissions do not apply.
 RunResult RunUnprivileged(const std::vector<std::string>& args, const std::string& home,
                           const std::string& executable = VELKOR_EXE);
+// Whether RunUnprivileged can drop root's privileges (setpriv is there), or there are none.
+bool CanDropPrivileges();
 
 // Settings store text naming the games' folders as their installers do (HKEY_LOCAL_MACHINE
 // InstallPath); an empty path names none.
@@ -64,6 +67,8 @@ class CliHome {
   std::string Nfs4Cars() const { return dir_ / "nfs4/Data/Cars"; }
   std::string Data() const { return dir_ / ".local/share/Velkor"; }
   RunResult Run(const std::vector<std::string>& args) const { return RunVelkor(args, path(), {}, Program()); }
+  // `members` packed into <folder>/car.viv below the home (folders made as needed); its path.
+  std::string PutCar(const std::string& folder, const std::vector<NamedBytes>& members) const;
 
  private:
   TempDir dir_;

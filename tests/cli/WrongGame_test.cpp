@@ -53,11 +53,6 @@ class WrongGameTest : public ::testing::Test {
     EXPECT_EQ(run.err, "velkor: '" + path + "' " + message + "\n") << sw;
     EXPECT_EQ(test::Snapshot(home.path()), before) << sw << " " << path;
   }
-  std::string PutCar(const std::string& folder, const std::vector<NamedBytes>& members) {
-    test::MakeFolder(home / folder);
-    test::WriteBytes(home / (folder + "/car.viv"), test::BuildViv(members));
-    return home / (folder + "/car.viv");
-  }
   std::string PutFile(const std::string& name, const Bytes& bytes) {
     test::MakeFolder(home / "loose");
     test::WriteBytes(home / ("loose/" + name), bytes);
@@ -67,13 +62,13 @@ class WrongGameTest : public ::testing::Test {
 };
 
 TEST_F(WrongGameTest, CarsOfTheTargetGameOrOfNeitherAreRefusedWithWhatConvertsThem) {
-  const std::string nfs3 = PutCar("nfs3", sample::RoadsterCar());
-  const std::string nfs4 = PutCar("nfs4", CarWith({{"car.fce", test::MakeFce4(4, 3, 2)}}));
-  const std::string fce4m = PutCar("fce4m", CarWith({{"car.fce", Fce4m()}}));
+  const std::string nfs3 = home.PutCar("nfs3", sample::RoadsterCar());
+  const std::string nfs4 = home.PutCar("nfs4", CarWith({{"car.fce", test::MakeFce4(4, 3, 2)}}));
+  const std::string fce4m = home.PutCar("fce4m", CarWith({{"car.fce", Fce4m()}}));
   // The variant that a conversion to NFS3 would read decides, not the plain model.
   const std::string variant =
-      PutCar("variant", CarWith({{"car.fce", test::MakeFce4(4, 3, 2)}, {"car2.fce", Fce4m()}, {"car1.fce", {}}}));
-  const std::string garbage = PutCar("garbage", CarWith({{"car.fce", test::ToBytes("no model at all")}}));
+      home.PutCar("variant", CarWith({{"car.fce", test::MakeFce4(4, 3, 2)}, {"car2.fce", Fce4m()}, {"car1.fce", {}}}));
+  const std::string garbage = home.PutCar("garbage", CarWith({{"car.fce", test::ToBytes("no model at all")}}));
   for (const std::string sw : {"/c3", "/ci3"})
     ExpectRefused(sw, nfs3, "is already an NFS3 car (its car.fce is an NFS3 model); " + kToNfs4);
   for (const std::string sw : {"/c4", "/ci4"})
@@ -125,7 +120,7 @@ TEST_F(WrongGameTest, UndecidedInputStillConverts) {
 }
 
 TEST_F(WrongGameTest, ListingNamesAnFce4mMember) {
-  const std::string archive = PutCar("listed", {{"car.fce", Fce4m()}, {"card.fce", test::MakeFce3(1, 1, 1)}});
+  const std::string archive = home.PutCar("listed", {{"car.fce", Fce4m()}, {"card.fce", test::MakeFce3(1, 1, 1)}});
   const auto run = home.Run({"--list", archive});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_NE(run.out.find("  FCE4M    car.fce\n"), std::string::npos) << run.out;

@@ -4,8 +4,6 @@
 
 #include <filesystem>
 
-#include <filesystem>
-
 #include "app/Workflows.h"
 #include "settings/RegistryStore.h"
 #include "support/Environment.h"

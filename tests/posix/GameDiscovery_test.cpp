@@ -145,34 +145,6 @@ TEST_F(GameDiscoveryTest, EveryKindOfPlaceIsTriedInOrderAndPrefixesWithoutTheGam
   EXPECT_EQ(Find().folder, "");
 }
 
-// Written as Lutris writes it: a list not indented below its key, escapes of characters
-// of three and four bytes in the double-quoted prefix.
-TEST_F(GameDiscoveryTest, ALutrisFileAsLutrisWritesItNamesItsPrefix) {
-  const std::string prefix = MakePrefix("Games/\xE4\xB8\xAD \xF0\x9F\x98\x80");
-  test::MakeFolder(home / ".config/lutris/games");
-  test::WriteText(home / ".config/lutris/games/nfs.yml",
-                  "game:\n  exe: nfs.exe\n  launch_configs:\n  - exe: setup.exe\n    name: Setup\n  prefix: \"" +
-                      home / "Games/\\u4E2D \\U0001F600\"\nrunner: wine\n");
-  const GameLocation found = Find();
-  EXPECT_EQ(found.folder, In(prefix));
-  EXPECT_EQ(found.foundIn, "Wine prefix " + prefix + " (Lutris)");
-}
-
-TEST_F(GameDiscoveryTest, ABrokenLutrisFileIsPassedOverWithAWarningNamingIt) {
-  const std::string prefix = MakePrefix("Games/nfs");
-  test::MakeFolder(home / ".config/lutris/games");
-  test::WriteText(home / ".config/lutris/games/a.yml", "game:\n  prefix: \"/never closed\n");
-  LutrisGame(".config/lutris/games/b.yml", prefix);
-  ::testing::internal::CaptureStderr();
-  const GameLocation found = Find();
-  const std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(found.folder, In(prefix));
-  EXPECT_NE(err.find("velkor: warning: passing over the Lutris game file: '" + home / ".config/lutris/games/a.yml" +
-                     "'"),
-            std::string::npos)
-      << err;
-}
-
 // A system.reg that names the game and then goes on with a line far longer than any Wine
 // writes, and one far larger than any: both are passed over with a warning, unread past
 // the bound, so the game is found in the next prefix and memory stays small.
