@@ -4,6 +4,7 @@
 
 #include "app/CommandHandlers.h"
 #include "app/Thumbnail.h"
+#include "base/Errors.h"
 #include "settings/ShellClasses.h"
 
 namespace velkor {
@@ -58,6 +59,10 @@ constexpr CommandRow kRows[] = {
      .handler = [](const Command& c, const RunContext&) { ThumbnailCommand(c.words); }, .usageGroup = Options,
      .usageOperands = "SIZE INPUT OUTPUT",
      .help = "write a PNG of at most SIZE x SIZE pixels showing a car, model or image (Linux)"},
+    // The file-manager scripts report a selection that a verb does not fit through this, so
+    // that with --notify the desktop shows it as it shows Velkor's own failures.
+    {.spellings = {"--refuse"}, .operands = OnePath, .startUp = Nothing,
+     .handler = [](const Command& c, const RunContext&) { throw CommandError(c.path); }},
     // Removing the registrations must not start by making them: no first-run setup.
     {.spellings = {"--unregister"}, .startUp = RegistryOnly, .handler = UnregisterCommand, .usageGroup = Options,
      .help = "remove Velkor's verbs and file-manager entries"},

@@ -14,23 +14,21 @@ const ShellClass& ArchiveClass() {
   return ShellClasses().front();
 }
 
-// A shell pattern matching the extension in any case: ".viv" -> "*.[vV][iI][vV]".
-std::string AnyCasePattern(const char* extension) {
-  std::string pattern = "*.";
-  for (const char* c = extension + 1; *c; ++c) {
-    const char upper = (*c >= 'a' && *c <= 'z') ? static_cast<char>(*c - 'a' + 'A') : *c;
-    pattern += std::string("[") + *c + upper + "]";
-  }
-  return pattern;
+// The shell patterns of a path whose file name is one of the class's names.
+std::string PathPatterns(const ShellClass& shellClass) {
+  std::string patterns;
+  for (const std::string& name : NamesOf(shellClass))
+    patterns += (patterns.empty() ? "" : "|") + (name.front() == '*' ? name : "*/" + name);
+  return patterns;
 }
 
 }  // namespace
 
 std::vector<const ShellClass*> ClassesOf(const Verb& verb) {
   std::vector<const ShellClass*> classes;
-  for (const ShellClass& shellClass : ShellClasses())
-    for (const Verb& candidate : shellClass.verbs)
-      if (std::strcmp(candidate.key, verb.key) == 0) classes.push_back(&shellClass);
+  for (const ShellClass* shellClass : DesktopClasses())
+    for (const Verb& candidate : shellClass->verbs)
+      if (std::strcmp(candidate.key, verb.key) == 0) classes.push_back(shellClass);
   return classes;
 }
 
@@ -77,11 +75,15 @@ std::string ServiceMenu(const std::string& executable, const ClassType& type) {
 }
 
 std::string NemoAction(const std::string& script, const ClassType& type, const Verb& verb) {
+  // Nemo compares extensions ignoring case, so the files whose names matter (the conversion
+  // takes "carp.txt", never "CARP.TXT" nor every text file) are chosen by their type.
+  std::string files = "Mimetypes=" + type.mimeType + ";";
+  if (type.extension.empty()) files = "Extensions=dir;";
+  if (NamedInAnyCase(*type.shellClass)) files = "Extensions=" + type.extension + ";";
   // The verb's script runs it on each selected path in turn: Velkor takes one path a command.
   return std::string("[Nemo Action]\n") + "Name=" + verb.label + "\n" + "Comment=Velkor: " + verb.label + "\n" +
          "Exec=" + KeyFileValue(EscapePercent("/bin/sh " + DoubleQuoted(script)) + " %F") + "\n" +
-         "Selection=notnone\n" + "Extensions=" + (type.extension.empty() ? std::string("dir") : type.extension) +
-         ";\n" + "Quote=double\n";
+         "Selection=notnone\n" + files + "\n" + "Quote=double\n";
 }
 
 std::string NemoActionName(const ClassType& type, const Verb& verb) {
@@ -99,7 +101,7 @@ std::string VerbScript(const std::string& executable, const Verb& verb) {
     if (!shellClass->extension) {
       fits += "  [ -d \"$1\" ] && return 0\n";
     } else {
-      fits += std::string("  case $1 in ") + AnyCasePattern(shellClass->extension) + ") [ ! -d \"$1\" ] && return 0;; esac\n";
+      fits += "  case $1 in " + PathPatterns(*shellClass) + ") [ ! -d \"$1\" ] && return 0;; esac\n";
     }
   }
   const std::string label = verb.label;
@@ -116,9 +118,9 @@ std::string VerbScript(const std::string& executable, const Verb& verb) {
          "    refuse \"'$1' is not something '" + label + "' applies to; it was left as it is\"\n"
          "  fi\n"
          "}\n"
+         "# Velkor reports it, on the desktop too; a Velkor that is gone leaves stderr only.\n"
          "refuse() {\n"
-         "  echo \"velkor: $1\" >&2\n"
-         "  if command -v notify-send >/dev/null 2>&1; then notify-send -u critical Velkor \"$1\"; fi\n"
+         "  if [ -x \"$velkor\" ]; then \"$velkor\" --notify --refuse \"$1\"; else echo \"velkor: $1\" >&2; fi\n"
          "  status=1\n"
          "}\n"
          "# The file manager passes the selected names, relative to the folder it starts the\n"

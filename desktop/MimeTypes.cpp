@@ -3,7 +3,9 @@
 #include <cstdlib>
 
 #include "base/Text.h"
+#include "carp/PerformanceFileNames.h"
 #include "files/TextFile.h"
+#include "model/FrontEndNames.h"
 #include "platform/File.h"
 
 namespace velkor::desktop {
@@ -23,12 +25,32 @@ std::string TypeInGlobs(const std::string& globs, const std::string& extension) 
   return "";
 }
 
+constexpr const char* kPerformanceType = "application/x-carp";
+
+bool IsFrontEndLanguage(const std::string& extension) {
+  for (std::string_view language : kFrontEndLanguages)
+    if (extension == language) return true;
+  return false;
+}
+
 std::string OwnTypeFor(const std::string& extension) {
-  return extension == "fce" ? "application/x-fce" : "application/x-fedata-" + extension;
+  if (extension == "txt") return kPerformanceType;
+  return IsFrontEndLanguage(extension) ? "application/x-fedata-" + extension : "application/x-" + extension;
 }
 
 std::string CommentFor(const std::string& extension) {
+  if (extension == "txt") return "Car performance data";
+  if (extension == "fsh") return "Image archive";
+  if (extension == "qfs") return "Compressed image archive";
   return extension == "fce" ? "Car model" : "Car front-end texts (" + extension + ")";
+}
+
+std::string XmlGlob(const std::string& pattern) {
+  return "    <glob pattern=\"" + pattern + "\" case-sensitive=\"true\"/>\n";
+}
+
+bool IsArchiveExtension(const std::string& extension) {
+  return extension == "viv" || extension == "fsh" || extension == "qfs";
 }
 
 // No globs file of a real system comes near this size.
@@ -38,14 +60,17 @@ constexpr std::uint64_t kLargestGlobsFile = 64u << 20;
 
 std::vector<ClassType> ClassTypes(const std::string& systemGlobs) {
   std::vector<ClassType> types;
-  for (const ShellClass& shellClass : ShellClasses()) {
+  for (const ShellClass* classPointer : DesktopClasses()) {
+    const ShellClass& shellClass = *classPointer;
     ClassType type{&shellClass, shellClass.extension ? std::string(shellClass.extension + 1) : "", "", false};
     if (type.extension.empty()) {
       type.mimeType = "inode/directory";
-    } else if (type.extension == "txt") {
-      type.mimeType = "text/plain";  // the system's; never redefined
     } else if (type.extension == "viv") {
       type.mimeType = kArchiveType;
+      type.defined = true;
+    } else if (type.extension == "txt" || IsFrontEndLanguage(type.extension)) {
+      // Whole names: a shared-mime-info name outranks any "*.<extension>" of the system's.
+      type.mimeType = OwnTypeFor(type.extension);
       type.defined = true;
     } else {
       type.mimeType = TypeInGlobs(systemGlobs, type.extension);
@@ -57,6 +82,19 @@ std::vector<ClassType> ClassTypes(const std::string& systemGlobs) {
     types.push_back(std::move(type));
   }
   return types;
+}
+
+bool NamedInAnyCase(const ShellClass& shellClass) {
+  return shellClass.extension && IsArchiveExtension(shellClass.extension + 1);
+}
+
+std::vector<std::string> NamesOf(const ShellClass& shellClass) {
+  if (!shellClass.extension) return {};
+  const std::string extension = shellClass.extension + 1;
+  if (IsArchiveExtension(extension)) return {"*." + extension, "*." + UpperCaseAscii(extension)};
+  if (extension == "txt") return {kPerformanceFileNames.begin(), kPerformanceFileNames.end()};
+  if (IsFrontEndLanguage(extension)) return {FrontEndFileName(extension)};
+  return {std::string("*") + shellClass.extension};
 }
 
 std::string SystemGlobs() {
@@ -91,7 +129,15 @@ std::string MimePackage(const std::vector<ClassType>& types) {
           "    <glob pattern=\"*.viv\" weight=\"80\"/>\n";
     } else {
       xml += "    <comment>" + CommentFor(type.extension) + "</comment>\n";
-      xml += "    <glob pattern=\"*." + type.extension + "\"/>\n";
+      if (type.mimeType == kPerformanceType) xml += "    <sub-class-of type=\"text/plain\"/>\n";
+      if (type.extension == "fsh")
+        xml += "    <magic>\n      <match type=\"string\" value=\"SHPI\" offset=\"0\"/>\n    </magic>\n";
+      if (IsArchiveExtension(type.extension)) {
+        xml += "    <glob pattern=\"*." + type.extension + "\"/>\n";
+      } else {
+        // Case-sensitive: the conversion refuses "CARP.TXT" and "CAR.FCE".
+        for (const std::string& name : NamesOf(*type.shellClass)) xml += XmlGlob(name);
+      }
     }
     xml += "  </mime-type>\n";
   }

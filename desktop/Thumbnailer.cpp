@@ -6,7 +6,8 @@
 namespace velkor::desktop {
 
 const std::vector<std::string>& ThumbnailTypes() {
-  static const std::vector<std::string> types = {kArchiveType, "application/x-fce"};
+  static const std::vector<std::string> types = {kArchiveType, "application/x-fce", "application/x-fsh",
+                                                 "application/x-qfs"};
   return types;
 }
 

@@ -36,12 +36,8 @@ std::vector<ThunarAction> VelkorThunarActions(const std::string& executable) {
         action.patterns = "*";
         continue;
       }
-      const std::string extension = shellClass->extension;
-      std::string upper = extension;
-      for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      if (!action.patterns.empty()) action.patterns += ";";
-      action.patterns += "*" + extension + ";*" + upper;
+      for (const std::string& name : NamesOf(*shellClass))
+        action.patterns += (action.patterns.empty() ? "" : ";") + name;
     }
     actions.push_back(std::move(action));
   }

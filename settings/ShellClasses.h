@@ -50,4 +50,25 @@ inline const std::vector<ShellClass>& ShellClasses() {
   return classes;
 }
 
+// Classes that only the Linux file managers get: loose image archives, which "Extract to new
+// folder" unpacks. The registry's classes and verbs stay as they are.
+inline const std::vector<ShellClass>& DesktopOnlyClasses() {
+  static const std::vector<ShellClass> classes = {
+      {".fsh", "fshfile", {kExtract}},
+      {".qfs", "qfsfile", {kExtract}},
+  };
+  return classes;
+}
+
+// The classes the Linux file managers' entries are made for: the registry's, then the above.
+inline const std::vector<const ShellClass*>& DesktopClasses() {
+  static const std::vector<const ShellClass*> classes = [] {
+    std::vector<const ShellClass*> all;
+    for (const ShellClass& shellClass : ShellClasses()) all.push_back(&shellClass);
+    for (const ShellClass& shellClass : DesktopOnlyClasses()) all.push_back(&shellClass);
+    return all;
+  }();
+  return classes;
+}
+
 }  // namespace velkor

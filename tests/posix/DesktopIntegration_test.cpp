@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <fnmatch.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "archives/Qfs.h"
 #include "base/Text.h"
 #include "cli/RunVelkor.h"
 #include "desktop/EntryFiles.h"
@@ -74,6 +76,19 @@ std::string ShellQuoted(const std::string& text) {
   return quoted + "'";
 }
 
+struct Offered {
+  int dolphin = 0, nemo = 0, thunar = 0;
+  bool operator==(const Offered&) const = default;
+};
+
+std::vector<std::string> KeyFileList(const std::string& path, const std::string& group, const std::string& key) {
+  std::vector<std::string> items;
+  std::istringstream in(KeyFileValue(path, group, key));
+  for (std::string item; std::getline(in, item, ';');)
+    if (!item.empty()) items.push_back(item);
+  return items;
+}
+
 class DesktopIntegrationTest : public ::testing::Test {
  protected:
   test::RunResult Run(const std::string& commandLine) {
@@ -96,13 +111,53 @@ class DesktopIntegrationTest : public ::testing::Test {
         return Data("nemo/actions/" + name);
     return "";
   }
-  std::string ThunarCommandOf(const std::string& uniqueId) {
+  // The file's MIME type as gio resolves it through the user's database and the system's.
+  std::string ContentType(const std::string& path) {
+    const std::string command = "XDG_DATA_HOME='" + Data("") + "' XDG_DATA_DIRS=/usr/share gio info -a " +
+                                "standard::content-type '" + path + "' > '" + (home / "type.txt") + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << test::ReadText(home / "type.txt");
+    const std::string info = test::ReadText(home / "type.txt"), key = "content-type: ";
+    const auto at = info.find(key);
+    return at == std::string::npos ? "" : info.substr(at + key.size(), info.find('\n', at) - at - key.size());
+  }
+  // The entries a file manager offers on a file, decided by its own rules: Dolphin's service menus by
+  // the file's MIME type (as gio resolves it through the user's database), Nemo's actions by a
+  // lower-cased name's ending or the MIME type, Thunar's by its case-sensitive name patterns.
+  Offered OfferedOn(const std::string& path) {
+    const std::string name = path.substr(path.rfind('/') + 1);
+    const std::string type = ContentType(path);
+    Offered result;
+    for (const std::string& menu : test::ListNames(Data("kio/servicemenus"))) {
+      const auto types = KeyFileList(Data("kio/servicemenus/" + menu), "Desktop Entry", "MimeType");
+      if (std::find(types.begin(), types.end(), type) != types.end())
+        result.dolphin += static_cast<int>(KeyFileList(Data("kio/servicemenus/" + menu), "Desktop Entry", "Actions").size());
+    }
+    for (const std::string& action : test::ListNames(Data("nemo/actions"))) {
+      const std::string file = Data("nemo/actions/" + action);
+      bool shown = false;
+      for (const std::string& extension : KeyFileList(file, "Nemo Action", "Extensions"))
+        shown |= extension != "dir" && EndsWith(LowerCaseAscii(name), LowerCaseAscii(extension));
+      for (const std::string& mimeType : KeyFileList(file, "Nemo Action", "Mimetypes")) shown |= mimeType == type;
+      result.nemo += shown;
+    }
+    pugi::xml_document doc;
+    doc.load_file(Config("Thunar/uca.xml").c_str());
+    for (pugi::xml_node action : doc.child("actions").children("action")) {
+      std::istringstream patterns(action.child_value("patterns"));
+      bool shown = false;
+      for (std::string pattern; std::getline(patterns, pattern, ';');) shown |= ::fnmatch(pattern.c_str(), name.c_str(), 0) == 0;
+      result.thunar += shown && action.child("other-files");
+    }
+    return result;
+  }
+  std::string ThunarValueOf(const std::string& uniqueId, const char* element) {
     pugi::xml_document doc;
     doc.load_file(Config("Thunar/uca.xml").c_str());
     for (pugi::xml_node action : doc.child("actions").children("action"))
-      if (std::string(action.child_value("unique-id")) == uniqueId) return action.child_value("command");
+      if (std::string(action.child_value("unique-id")) == uniqueId) return action.child_value(element);
     return "";
   }
+  std::string ThunarCommandOf(const std::string& uniqueId) { return ThunarValueOf(uniqueId, "command"); }
 
   test::CliHome home;
 };
@@ -294,6 +349,57 @@ TEST_F(DesktopIntegrationTest, ArchivesAreViv) {
   EXPECT_NE(types.find(viv), types.rfind(viv)) << "both names are archives: " << types;
 }
 
+TEST_F(DesktopIntegrationTest, EntriesAreOfferedOnlyOnTheNamesTheConversionTakes) {
+  if (!Installed("gio") || !Installed("update-mime-database")) GTEST_SKIP() << "needs gio and shared-mime-info";
+  ASSERT_EQ(home.Run({"--setup"}).exitStatus, 0);
+  test::MakeFolder(home / "files");
+  const auto offered = [&](const std::string& name) {
+    test::WriteText(home / "files/" + name, "x\n");
+    return OfferedOn(home / "files/" + name);
+  };
+  const Offered both{2, 2, 2}, none{};
+  for (const std::string name : {"carp.txt", "carp3.txt", "fedata.eng", "fedata.swe", "car.fce"})
+    EXPECT_EQ(offered(name), both) << name;
+  for (const std::string name : {"notes.txt", "main.cpp", "CARP.TXT", "Carp.txt", "FEDATA.ENG", "CAR.FCE", "readme.eng"}) {
+    const Offered got = offered(name);
+    EXPECT_EQ(got, none) << name << ": Dolphin " << got.dolphin << ", Nemo " << got.nemo << ", Thunar " << got.thunar;
+  }
+  // The scripts say so without running the conversion.
+  const auto run = test::RunVelkor({Data("nautilus/scripts/Velkor/Convert to NFS4"), home / "files/CARP.TXT"},
+                                   home.path(), {}, "/bin/sh");
+  EXPECT_NE(run.err.find("is not something 'Convert to NFS4' applies to"), std::string::npos) << run.err;
+}
+
+// Loose image archives: typed where the system has no type for them, unpacked by "Extract to new
+// folder" from each file manager's entry, and handed to the thumbnailer, as archives and models are.
+TEST_F(DesktopIntegrationTest, LooseImageArchivesAreTypedExtractedAndThumbnailed) {
+  if (!Installed("gio") || !Installed("update-mime-database")) GTEST_SKIP() << "needs gio and shared-mime-info";
+  ASSERT_EQ(home.Run({"--setup"}).exitStatus, 0);
+  // One record "ft00": a 2 x 1 image of 32-bit pixels (code 0x7D).
+  const Bytes fsh = {'S', 'H', 'P', 'I', 48, 0, 0, 0, 1, 0, 0, 0, 'G', 'I', 'M', 'X', 'f', 't', '0', '0', 24, 0, 0, 0,
+                     0x7D, 0, 0, 0, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 255, 40, 50, 60, 128};
+  test::MakeFolder(home / "art");
+  test::WriteBytes(home / "art/dash.fsh", fsh);
+  test::WriteBytes(home / "art/show.qfs", QfsEncode(fsh));
+  EXPECT_EQ(ContentType(home / "art/dash.fsh"), "application/x-fsh");
+  EXPECT_EQ(ContentType(home / "art/show.qfs"), "application/x-qfs");
+  for (const std::string& entry : {Data("thumbnailers/velkor.thumbnailer"),
+                                   std::string(VELKOR_TEST_SOURCES "/../desktop/velkor.thumbnailer")}) {
+    const auto drawn = KeyFileList(entry, "Thumbnailer Entry", "MimeType");
+    for (const std::string& file : {home / "art/dash.fsh", home / "art/show.qfs", Car("cars"), Car("cars", "car.fce")})
+      EXPECT_NE(std::find(drawn.begin(), drawn.end(), ContentType(file)), drawn.end()) << entry << ": " << file;
+  }
+
+  for (const std::string file : {"art/dash.fsh", "art/show.qfs"}) EXPECT_EQ(OfferedOn(home / file), (Offered{1, 1, 1})) << file;
+  const auto thunar = Run(Expand(ThunarCommandOf("velkor-extract"), 'f', ShellQuoted(home / "art/dash.fsh")));
+  EXPECT_EQ(thunar.exitStatus, 0) << thunar.err;
+  const std::string nemoAction = NemoActionFile("qfsfile", "extract");
+  ASSERT_FALSE(nemoAction.empty());
+  const auto nemo = Run(Expand(KeyFileValue(nemoAction, "Nemo Action", "Exec"), 'F', "\"" + (home / "art/show.qfs") + "\""));
+  EXPECT_EQ(nemo.exitStatus, 0) << nemo.err;
+  for (const std::string folder : {"art/dash", "art/show"}) EXPECT_EQ(test::ListNames(home / folder), Words{"ft00"}) << folder;
+}
+
 // Whether the process still runs (a zombie that nobody reaped has ended).
 bool Running(const std::string& pidFile) {
   const std::string pid = test::ReadText(pidFile);
@@ -313,7 +419,9 @@ TEST_F(DesktopIntegrationTest, TheMimePackageDefinesOnlyVelkorsOwnTypes) {
   std::istringstream types(test::ReadText(Data("mime/types")));
   Words own;
   for (std::string type; std::getline(types, type);) {
-    EXPECT_TRUE(type == "application/x-viv" || type == "application/x-fce" || type.rfind("application/x-fedata-", 0) == 0)
+    const Words ours = {"application/x-viv", "application/x-fce", "application/x-carp", "application/x-fsh",
+                        "application/x-qfs"};
+    EXPECT_TRUE(std::find(ours.begin(), ours.end(), type) != ours.end() || type.rfind("application/x-fedata-", 0) == 0)
         << type;
     own.push_back(type);
   }
@@ -533,8 +641,8 @@ TEST_F(DesktopIntegrationTest, SetupAgainReplacesAndUnregisterRemovesKeepingTheU
   for (int setup = 0; setup < 2; ++setup) {
     ASSERT_EQ(home.Run({"--setup"}).exitStatus, 0);
     EXPECT_EQ(thunarActions(), std::pair(Words{userAction}, 6));
-    EXPECT_EQ(count(Data("nemo/actions")), 25u);
-    EXPECT_EQ(count(Data("kio/servicemenus")), 11u);
+    EXPECT_EQ(count(Data("nemo/actions")), 27u);
+    EXPECT_EQ(count(Data("kio/servicemenus")), 13u);
   }
 
   const auto run = home.Run({"--unregister"});

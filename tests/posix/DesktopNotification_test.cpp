@@ -5,6 +5,7 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <tuple>
 
@@ -23,7 +24,8 @@ bool Installed(const std::string& program) {
 // The program on a private session bus (dbus-run-session); `calls` gets the arguments of each
 // Notify call as dbus-monitor prints them. Signals that the monitor must see mark its start
 // and the end of what the program sent.
-test::RunResult RunOnPrivateBus(const test::CliHome& home, const Words& args, std::string& calls) {
+test::RunResult RunOnPrivateBus(const test::CliHome& home, const Words& args, std::string& calls,
+                                const std::string& program = "") {
   const std::string log = home / "bus.txt";
   const std::string script = ": >'" + log + "'\n"
                              "dbus-monitor --session interface=org.freedesktop.Notifications >>'" + log + "' 2>&1 &\n"
@@ -33,7 +35,7 @@ test::RunResult RunOnPrivateBus(const test::CliHome& home, const Words& args, st
                              "  done\n"
                              "}\n"
                              "mark Ready; \"$@\"; status=$?; mark End; kill $!; exit $status\n";
-  Words words = {"20", "dbus-run-session", "--", "sh", "-c", script, "sh", home.Program()};
+  Words words = {"20", "dbus-run-session", "--", "sh", "-c", script, "sh", program.empty() ? home.Program() : program};
   words.insert(words.end(), args.begin(), args.end());
   const auto run = test::RunVelkor(words, home.path(), {}, "/usr/bin/timeout");
   std::istringstream in(test::ReadText(log));
@@ -115,6 +117,23 @@ TEST_F(DesktopNotificationTest, FailuresAndInstallationsReachTheDesktopOnlyWithN
                                    {{"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (home / "no-bus")}}, home.Program());
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.err.rfind("velkor: ", 0), 0u) << run.err;
+}
+
+// A file-manager script asked to convert what its verb does not fit reports it on the desktop,
+// through Velkor itself (no other notification program is needed), and converts nothing.
+TEST_F(DesktopNotificationTest, AScriptsRefusalReachesTheDesktop) {
+  ASSERT_EQ(home.Run({"--setup"}).exitStatus, 0);
+  test::WriteText(home / "notes.doc", "not a car");
+  const auto before = test::Snapshot(home.path());
+  std::string calls;
+  const auto run = RunOnPrivateBus(home, {home / ".local/share/nautilus/scripts/Velkor/Convert to NFS4", home / "notes.doc"},
+                                   calls, "/bin/sh");
+  EXPECT_EQ(run.exitStatus, 1) << run.err;
+  const std::string message = "'" + (home / "notes.doc") + "' is not something 'Convert to NFS4' applies to; it was left as it is";
+  EXPECT_EQ(calls, NotifyCall("Velkor failed", message, 2));
+  EXPECT_NE(run.err.find("velkor: " + message), std::string::npos) << run.err;
+  std::filesystem::remove(home / "bus.txt");
+  EXPECT_EQ(test::Snapshot(home.path()), before);
 }
 
 // A session bus whose daemon is stopped still accepts connections (the kernel queues them)
