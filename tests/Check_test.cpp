@@ -134,7 +134,9 @@ TEST_F(CheckTest, PerformanceLabelsNumbersAndTheNfs3TableIndex) {
   EXPECT_EQ(Count(run.out, "warning:"), 4u) << run.out;
   const Checked crash = Check("carp.txt", Carp(false, {{14, "98.79744"}, {7, "1,2,83.057831"}}));
   EXPECT_EQ(Count(crash.out, "warning:"), 0u) << "floor(round(98.79744 x 83.057831) / 256) = 32";
-  const Checked over = Check("carp.txt", Carp(true, {{14, "100"}, {7, "1,2,105"}}));
+  const Checked edge = Check("carp.txt", Carp(false, {{14, "100"}, {7, "1,2,102.4"}}));
+  EXPECT_EQ(Count(edge.out, "warning:"), 0u) << "floor(round(100 x 102.4) / 256) = 40, the last index there is";
+  const Checked over = Check("carp.txt", Carp(true, {{14, "100"}, {7, "1,2,105"}}));  // 10500 / 256: 41
   EXPECT_NE(over.out.find("gives 41 after rounding and dividing by 256; the car converted to NFS3 needs 0 to 40"),
             std::string::npos) << over.out;
 }

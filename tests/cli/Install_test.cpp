@@ -62,11 +62,12 @@ TEST(Install, RunsIntoOneCarTakeTurnsAndEveryReplacedCarIsKept) {
   const std::string one = home.PutCar("one/Racer", {"fedata.ger"}), two = home.PutCar("two/Racer");
   const Bytes oneBytes = home.ConvertedBeside(one), twoBytes = home.ConvertedBeside(two);
 
-  // The test holds the car's lock (the folder name in another case is the same car): both
-  // runs wait for it, before writing anything.
+  // The test holds the car's lock (the folder name in another case is the same car), only
+  // shared: an installation's lock excludes every other holder, so both runs wait for it
+  // before writing anything.
   test::MakeFolder(home.Data() + "/locks/NFS4");
   const int lock = ::open((home.Data() + "/locks/NFS4/racer.lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
-  ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+  ASSERT_EQ(::flock(lock, LOCK_SH), 0);
   test::StartedVelkor first({"/ci4", one}, home.path(), home.Program());
   test::StartedVelkor second({"/ci4", two}, home.path(), home.Program());
   ASSERT_TRUE(first.ErrorShows("waiting for it to end"));
