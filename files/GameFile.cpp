@@ -5,8 +5,8 @@
 
 #include "base/Errors.h"
 #include "platform/File.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
-#include "platform/Platform.h"
 
 namespace velkor {
 
@@ -17,13 +17,13 @@ GameFile::~GameFile() = default;
 int GameFile::Reset() { return 1; }
 
 int GameFile::Load() {
-  size = CheckedFileSize(path, packedIn ? packedIn->length : File::LengthOf(path));
+  size = CheckedFileSize(path, packedIn ? packedIn->length : platform::File::LengthOf(path));
   return 1;
 }
 
-File GameFile::OpenContent() const {
-  if (packedIn) return File::OpenRange(packedIn->file, packedIn->offset, packedIn->length, path);
-  return File(path, File::Mode::Read);
+platform::File GameFile::OpenContent() const {
+  if (packedIn) return platform::File::OpenRange(packedIn->file, packedIn->offset, packedIn->length, path);
+  return platform::File(path, platform::File::Mode::Read);
 }
 
 int GameFile::Save() { return SaveAs(path); }
@@ -32,7 +32,7 @@ int GameFile::SaveAs(std::string) { return 1; }
 
 std::string GameFile::GetFileName() const { return platform::FileNameOf(path); }
 
-bool FileExists(const std::string& p) { return File::CanOpenForReading(p); }
+bool FileExists(const std::string& p) { return platform::File::CanOpenForReading(p); }
 
 void DeleteFolderTree(const std::string& folder) {
   const std::string base = platform::WithoutTrailingSeparators(folder);

@@ -1,6 +1,5 @@
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
 
-#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -59,44 +58,6 @@ void ClearReadOnly(const std::string& path) {
 }
 
 }  // namespace
-
-bool IsFileNameBoundary(char c) { return c == '\\' || c == '/' || c == ':'; }
-
-std::string ExecutablePath() {
-  // Grow the buffer until the path fits: a cut path would name another folder.
-  for (DWORD size = MAX_PATH;; size *= 2) {
-    std::string buffer(size, '\0');
-    const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), size);
-    if (n == 0) throw FileError("the running program", "find the path of", SystemMessage(::GetLastError()));
-    if (n < size) {
-      buffer.resize(n);
-      return buffer;
-    }
-    if (size >= 32768) throw FileError(buffer, "find the path of", "the path is too long");
-  }
-}
-
-CommandLine ProgramCommandLine(int, char**) {
-  // The program's name ends at the first blank outside double quotes, as the C runtime
-  // reads it; the blanks after it do not belong to the text either.
-  const char* p = ::GetCommandLineA();
-  bool quoted = false;
-  while (*p != '\0' && (quoted || (*p != ' ' && *p != '\t'))) {
-    if (*p == '"') quoted = !quoted;
-    ++p;
-  }
-  while (*p == ' ' || *p == '\t') ++p;
-  return CommandLine{std::string(p), {}};
-}
-
-// Fixed rather than taken from the file name, so the settings do not move when the
-// executable is saved as "Velkor (1).exe" or renamed.
-std::string UserHomeFromSystem() {
-  if (const char* profile = std::getenv("USERPROFILE"); profile && *profile) return profile;
-  return ".";
-}
-
-std::string ApplicationName() { return "Velkor"; }
 
 bool CreateFolder(const std::string& path) {
   if (::CreateDirectoryA(path.c_str(), nullptr)) return true;
@@ -194,12 +155,6 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
   } while (::FindNextFileA(find.get(), &data));
   return entries;
 }
-
-std::string FindProgram(const std::string&) { return ""; }
-
-int RunProgram(const std::vector<std::string>&, std::chrono::milliseconds) { return -1; }
-
-bool UserRunsProgram(const std::string&) { return false; }
 
 void MakeExecutable(const std::string&) {}
 
