@@ -33,7 +33,11 @@ void WriteKeptCopy(platform::File& in, platform::File& out, const std::string& p
     out.Close();
   } catch (const std::exception&) {
     out.CloseQuietly();
-    platform::RemoveFile(path);
+    try {
+      platform::RemoveFile(path);
+    } catch (const FileError&) {
+      // The failure that is being raised matters more than the leftover copy.
+    }
     throw;
   }
 }

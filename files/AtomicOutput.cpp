@@ -79,7 +79,11 @@ platform::File AtomicOutput::Open() {
 AtomicOutput::~AtomicOutput() {
   if (!committed_) {
     file_.CloseQuietly();  // Windows cannot delete a file that is still open
-    platform::RemoveFile(direct_ ? target_ : temporary_);
+    try {
+      platform::RemoveFile(direct_ ? target_ : temporary_);
+    } catch (const FileError&) {
+      // Abandoning the output: what cannot be removed stays, as the destructor cannot raise.
+    }
   }
 }
 

@@ -34,20 +34,32 @@ std::string GameFile::GetFileName() const { return platform::FileNameOf(path); }
 
 bool FileExists(const std::string& p) { return platform::File::CanOpenForReading(p); }
 
+namespace {
+
+// Cleaning up is best effort: what cannot be removed stays, and the removal goes on.
+void RemoveQuietly(bool (*remove)(const std::string&), const std::string& path) {
+  try {
+    remove(path);
+  } catch (const FileError&) {
+  }
+}
+
+}  // namespace
+
 void DeleteFolderTree(const std::string& folder) {
   const std::string base = platform::WithoutTrailingSeparators(folder);
   if (platform::IsSymbolicLink(base)) {
-    platform::RemoveFile(base);
+    RemoveQuietly(platform::RemoveFile, base);
     return;
   }
   for (const auto& entry : platform::ListFolder(base)) {
     if (entry.isFolder && !entry.isLink) {
       DeleteFolderTree(entry.fullPath);
     } else {
-      platform::RemoveFile(entry.fullPath);
+      RemoveQuietly(platform::RemoveFile, entry.fullPath);
     }
   }
-  platform::RemoveEmptyFolder(base);
+  RemoveQuietly(platform::RemoveEmptyFolder, base);
 }
 
 std::int32_t CheckedFileSize(const std::string& p, std::uint64_t length) {

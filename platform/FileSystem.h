@@ -33,10 +33,13 @@ void CopyFileReplacing(const std::string& from, const std::string& to);
 // Renames `from` to `to`, replacing `to`; raises FileError on failure.
 void ReplaceFile(const std::string& from, const std::string& to);
 
-// Removes a file (or a link); false when it could not.
+// Removes a file (or a link): true when it was removed now, false when nothing of that name
+// exists. Raises FileError ("remove") with the system's reason for any other failure.
 bool RemoveFile(const std::string& path);
 
-// Removes an empty folder; false when it could not.
+// Removes a folder when it is empty: true when it was removed now, false when it does not
+// exist or still holds something. Raises FileError ("remove the folder") with the system's
+// reason for any other failure.
 bool RemoveEmptyFolder(const std::string& path);
 
 struct FolderEntry {

@@ -12,6 +12,7 @@
 #include "files/GameFile.h"
 #include "model/Fce3File.h"
 #include "model/FeData4File.h"
+#include "platform/FileSystem.h"
 #include "platform/ProgramLocation.h"
 #include "recogniser/OpenGameFile.h"
 #include "settings/RegistryStore.h"
@@ -160,6 +161,27 @@ TEST(DeleteFolderTree, RemovesEverythingButFollowsNoLink) {
     EXPECT_EQ(test::ListNames(dir / "outside"), std::vector<std::string>{"precious"});
     EXPECT_EQ(test::ReadText(dir / "outside/precious"), "keep me");
   }
+}
+
+// Removing what is not there, or a folder that still holds something, is nothing to do;
+// any other failure raises with the system's reason and removes nothing.
+TEST(FileSystem, RemovalRaisesForRealFailuresOnly) {
+  test::TempDir dir;
+  test::MakeFolder(dir / "full");
+  test::WriteText(dir / "full/inside", "kept");
+  EXPECT_FALSE(platform::RemoveFile(dir / "missing"));
+  EXPECT_FALSE(platform::RemoveEmptyFolder(dir / "missing"));
+  EXPECT_FALSE(platform::RemoveEmptyFolder(dir / "full"));
+  try {
+    platform::RemoveFile(dir / "full");
+    ADD_FAILURE() << "a folder was taken for a file";
+  } catch (const FileError& e) {
+    EXPECT_FALSE(e.reason().empty());
+  }
+  EXPECT_EQ(test::ReadText(dir / "full/inside"), "kept");
+  EXPECT_TRUE(platform::RemoveFile(dir / "full/inside"));
+  EXPECT_TRUE(platform::RemoveEmptyFolder(dir / "full"));
+  EXPECT_EQ(test::ListNames(dir.path()), Names{});
 }
 
 // A range of a file reads as a file of its own: positions count from its start, reads

@@ -72,9 +72,19 @@ void ReplaceFile(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(to, "replace", std::strerror(errno));
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+  if (::unlink(path.c_str()) == 0) return true;
+  const int error = errno;
+  if (error == ENOENT || error == ENOTDIR) return false;
+  throw FileError(path, "remove", std::strerror(error));
+}
 
-bool RemoveEmptyFolder(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
+bool RemoveEmptyFolder(const std::string& path) {
+  if (::rmdir(path.c_str()) == 0) return true;
+  const int error = errno;
+  if (error == ENOENT || error == ENOTDIR || error == ENOTEMPTY || error == EEXIST) return false;
+  throw FileError(path, "remove the folder", std::strerror(error));
+}
 
 std::vector<FolderEntry> ListFolder(const std::string& folder) {
   std::vector<FolderEntry> entries;

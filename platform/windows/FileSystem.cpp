@@ -45,6 +45,8 @@ std::optional<BY_HANDLE_FILE_INFORMATION> Identity(const std::string& path) {
   return info;
 }
 
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
 bool IsReadOnlyFile(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
@@ -125,19 +127,35 @@ void ReplaceFile(const std::string& from, const std::string& to) {
 
 bool RemoveFile(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    if (IsMissing(error)) return false;
+    throw FileError(path, "remove", SystemMessage(error));
+  }
   // A link or junction to a folder is removed as a folder, which removes the link only.
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && ::RemoveDirectoryA(path.c_str()) != 0;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) throw FileError(path, "remove", "it is a folder");
+    if (::RemoveDirectoryA(path.c_str())) return true;
+    throw FileError(path, "remove", SystemMessage(::GetLastError()));
   }
   if (::DeleteFileA(path.c_str())) return true;
+  DWORD error = ::GetLastError();
   // As on POSIX, a read-only file in a folder Velkor owns does not stop its removal.
-  if (::GetLastError() != ERROR_ACCESS_DENIED || !IsReadOnlyFile(path)) return false;
-  ClearReadOnly(path);
-  return ::DeleteFileA(path.c_str()) != 0;
+  if (error == ERROR_ACCESS_DENIED && IsReadOnlyFile(path)) {
+    ClearReadOnly(path);
+    if (::DeleteFileA(path.c_str())) return true;
+    error = ::GetLastError();
+  }
+  if (IsMissing(error)) return false;
+  throw FileError(path, "remove", SystemMessage(error));
 }
 
-bool RemoveEmptyFolder(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != 0; }
+bool RemoveEmptyFolder(const std::string& path) {
+  if (::RemoveDirectoryA(path.c_str())) return true;
+  const DWORD error = ::GetLastError();
+  if (IsMissing(error) || error == ERROR_DIR_NOT_EMPTY) return false;
+  throw FileError(path, "remove the folder", SystemMessage(error));
+}
 
 std::vector<FolderEntry> ListFolder(const std::string& folder) {
   std::vector<FolderEntry> entries;
