@@ -7,9 +7,10 @@
 #include "archives/VivWriter.h"
 #include "base/Errors.h"
 #include "base/Text.h"
+#include "platform/FileSystem.h"
 #include "platform/FolderFiles.h"
 #include "platform/Paths.h"
-#include "platform/Platform.h"
+#include "platform/Report.h"
 #include "recogniser/OpenGameFile.h"
 
 namespace velkor {
@@ -99,7 +100,7 @@ void PackFolder(const std::string& folderPath) {
   WriteVivArchive(
       folder + ".viv", directory,
       [&](std::size_t i) {
-        File file = files.Open(directory.entries[i].name);
+        platform::File file = files.Open(directory.entries[i].name);
         const std::uint64_t length = file.Length();
         return VivMemberContent{std::move(file), length};
       },

@@ -24,7 +24,7 @@ std::string Trimmed(const std::string& text) {
 }
 
 template <std::size_t HeaderSize, std::size_t Count>
-std::string TextOf(File file, const char* kind, std::size_t index) {
+std::string TextOf(platform::File file, const char* kind, std::size_t index) {
   std::array<std::uint8_t, HeaderSize> header{};
   std::array<std::uint32_t, Count> offsets{};
   std::array<std::string, Count> texts;
@@ -34,12 +34,12 @@ std::string TextOf(File file, const char* kind, std::size_t index) {
 
 }  // namespace
 
-File OpenMember(const std::string& archivePath, const VivEntry& entry) {
-  return File::OpenRange(archivePath, static_cast<std::uint64_t>(entry.offset),
+platform::File OpenMember(const std::string& archivePath, const VivEntry& entry) {
+  return platform::File::OpenRange(archivePath, static_cast<std::uint64_t>(entry.offset),
                          static_cast<std::uint64_t>(entry.length), archivePath + ": member " + entry.name);
 }
 
-std::string FrontEndText(File file, std::size_t index) {
+std::string FrontEndText(platform::File file, std::size_t index) {
   const ContentIdentity identity = IdentifyFrontEndFile(file, 0, file.Length());
   bool nfs3 = identity.game == ContentGame::Nfs3;
   if (identity.game == ContentGame::Undecided) {
@@ -52,14 +52,14 @@ std::string FrontEndText(File file, std::size_t index) {
   return TextOf<FeData4File::kHeaderSize, FeData4File::kTextCount>(std::move(file), "an NFS4 front-end file", index);
 }
 
-std::pair<std::string, std::string> SerialAndClass(File file) {
+std::pair<std::string, std::string> SerialAndClass(platform::File file) {
   std::array<std::string, 2> values;
   ExtractPerformanceValues(ReadPerformanceText(std::move(file)), values);
   return {Trimmed(values[0]), Trimmed(values[1])};
 }
 
 CarFacts ReadCarFacts(const std::string& archivePath) {
-  File archive(archivePath, File::Mode::Read);
+  platform::File archive(archivePath, platform::File::Mode::Read);
   const VivDirectory directory = ReadVivDirectory(VivLocation{&archive, 0, archive.Length(), ""});
   CarFacts facts;
   facts.game = DecidingModel(archive, directory, std::nullopt).identity.game;

@@ -26,13 +26,13 @@ CarFacts ReadCarFacts(const std::string& archivePath);
 
 // `entry` of the archive at `archivePath`, opened as a file of its own; messages name it
 // as the member of that archive.
-File OpenMember(const std::string& archivePath, const VivEntry& entry);
+platform::File OpenMember(const std::string& archivePath, const VivEntry& entry);
 
 // Labels 0 (serial number) and 1 (class) of a performance file, blanks around them removed.
-std::pair<std::string, std::string> SerialAndClass(File file);
+std::pair<std::string, std::string> SerialAndClass(platform::File file);
 
 // Text `index` (below 17, where both versions agree) of a front-end file, read as the
 // version its layout, or else its first byte, says.
-std::string FrontEndText(File file, std::size_t index);
+std::string FrontEndText(platform::File file, std::size_t index);
 
 }  // namespace velkor

@@ -4,7 +4,7 @@
 #include "base/Text.h"
 #include "carp/PerformanceFileNames.h"
 #include "model/FrontEndNames.h"
-#include "platform/Platform.h"
+#include "platform/ProgramLocation.h"
 
 namespace velkor {
 namespace {
@@ -59,7 +59,7 @@ int HighestModelVariant(const VivDirectory& directory) {
   return 0;
 }
 
-CarModel DecidingModel(File& archive, const VivDirectory& directory, std::optional<Game> target) {
+CarModel DecidingModel(platform::File& archive, const VivDirectory& directory, std::optional<Game> target) {
   const int variant = HighestModelVariant(directory);
   const std::string variantName = variant == 0 ? "car.fce" : "car" + std::to_string(variant) + ".fce";
   const VivEntry* entry = nullptr;
@@ -71,7 +71,7 @@ CarModel DecidingModel(File& archive, const VivDirectory& directory, std::option
 }
 
 void RefuseCarOfWrongGame(const std::string& archivePath, Game target) {
-  std::optional<File> archive = File::OpenForReadingIfPossible(archivePath);
+  std::optional<platform::File> archive = platform::File::OpenForReadingIfPossible(archivePath);
   if (!archive) return;
   const std::uint64_t length = archive->Length();
   const VivDirectory directory = ReadVivDirectory(VivLocation{&*archive, 0, length, ""});
@@ -94,7 +94,7 @@ void RefuseFileOfWrongGame(const std::string& path, Game target) {
   } else {
     return;
   }
-  std::optional<File> file = File::OpenForReadingIfPossible(path);
+  std::optional<platform::File> file = platform::File::OpenForReadingIfPossible(path);
   if (!file) return;
   const ContentIdentity identity = IdentifyByName(path, *file, 0, file->Length());
   // Only models have a signature whose absence says that a file is not NFS4.

@@ -27,7 +27,7 @@ struct CarModel {
 
 // The model that decides the car's game: for a conversion to NFS3 the variant it would
 // read; otherwise "car.fce", or the highest variant when the car has no "car.fce".
-CarModel DecidingModel(File& archive, const VivDirectory& directory, std::optional<Game> target);
+CarModel DecidingModel(platform::File& archive, const VivDirectory& directory, std::optional<Game> target);
 
 // Raise CommandError, before anything is written, when the content clearly says that the
 // input is already of `target`'s game or of neither game. Anything the content does not

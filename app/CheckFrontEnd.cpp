@@ -12,7 +12,7 @@
 
 namespace velkor {
 
-std::string CheckFrontEndContent(File file, const std::string& member, CheckReport& report) {
+std::string CheckFrontEndContent(platform::File file, const std::string& member, CheckReport& report) {
   const std::uint64_t length = file.Length();
   const ContentIdentity identity = IdentifyFrontEndFile(file, 0, length);
   bool nfs3 = identity.game == ContentGame::Nfs3;

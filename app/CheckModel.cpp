@@ -152,7 +152,7 @@ void CheckParts(const FceHeader& h, bool nfs4, const std::string& member, CheckR
 
 }  // namespace
 
-std::string CheckModelContent(File file, const std::string& member, CheckReport& report) {
+std::string CheckModelContent(platform::File file, const std::string& member, CheckReport& report) {
   const ContentIdentity identity = IdentifyModel(file, 0, file.Length());
   if (identity.game == ContentGame::Neither) {
     report.Fail(member, "signature = 0x00101015: " + identity.what + "; it cannot be converted");

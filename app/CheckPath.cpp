@@ -28,7 +28,7 @@ Kind KindOfName(const std::string& name) {
 }
 
 // Checks one file (opened by `open`) of `kind`; nothing for other kinds.
-std::string CheckContent(Kind kind, const std::function<File()>& open, const std::string& path,
+std::string CheckContent(Kind kind, const std::function<platform::File()>& open, const std::string& path,
                          const std::optional<ContentRange>& packedIn, const std::string& member,
                          CheckReport& report) {
   switch (kind) {
@@ -73,7 +73,7 @@ bool IsNfs4Variant(const std::string& lowerName) {
 }
 
 void CheckCar(const std::string& path, const GamePaths& paths, CheckReport& report) {
-  File archive(path, File::Mode::Read);
+  platform::File archive(path, platform::File::Mode::Read);
   const VivLocation whole{&archive, 0, archive.Length(), ""};
   VivDirectory directory;
   try {
@@ -148,10 +148,10 @@ void CheckPath(const std::string& path, const GamePaths& paths, std::ostream& ou
   } else {
     const std::string member = platform::FileNameOf(path);
     const std::string what =
-        CheckContent(kind, [&] { return File(path, File::Mode::Read); }, path, std::nullopt, member, report);
+        CheckContent(kind, [&] { return platform::File(path, platform::File::Mode::Read); }, path, std::nullopt, member, report);
     report.Describe("'" + path + "': " + what);
     if (kind == Kind::Performance && report.errors() == 0) {
-      File file(path, File::Mode::Read);
+      platform::File file(path, platform::File::Mode::Read);
       const bool nfs4 = IdentifyPerformanceFile(file, 0, file.Length()).game == ContentGame::Nfs4;
       file.Seek(0);
       CheckSerial(SerialAndClass(std::move(file)).first, nfs4 ? Game::Nfs4 : Game::Nfs3, path, member, paths, report);

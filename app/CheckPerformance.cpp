@@ -78,7 +78,7 @@ void CheckNfs3TableIndex(const std::vector<std::optional<std::vector<double>>>& 
 
 }  // namespace
 
-std::string CheckPerformanceContent(File file, const std::string& member, CheckReport& report) {
+std::string CheckPerformanceContent(platform::File file, const std::string& member, CheckReport& report) {
   const ContentIdentity identity = IdentifyPerformanceFile(file, 0, file.Length());
   file.Seek(0);
   std::string text;

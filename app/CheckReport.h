@@ -53,9 +53,9 @@ void CheckPath(const std::string& path, const GamePaths& paths, std::ostream& ou
 
 // Checks of one file's content; each returns a phrase saying what the file is ("an NFS3
 // model, 12 parts, ..."), reports problems under `member` and never raises for bad content.
-std::string CheckModelContent(File file, const std::string& member, CheckReport& report);
-std::string CheckPerformanceContent(File file, const std::string& member, CheckReport& report);
-std::string CheckFrontEndContent(File file, const std::string& member, CheckReport& report);
+std::string CheckModelContent(platform::File file, const std::string& member, CheckReport& report);
+std::string CheckPerformanceContent(platform::File file, const std::string& member, CheckReport& report);
+std::string CheckFrontEndContent(platform::File file, const std::string& member, CheckReport& report);
 std::string CheckImageContent(const std::string& path, const std::optional<ContentRange>& packedIn, const std::string& member,
                               CheckReport& report);
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/CommandTable.h"
-#include "platform/Platform.h"
+#include "platform/Process.h"
 
 namespace velkor {
 

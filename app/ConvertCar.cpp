@@ -25,9 +25,9 @@
 #include "model/FeData3File.h"
 #include "model/FeData4File.h"
 #include "model/FrontEndNames.h"
+#include "platform/FileSystem.h"
 #include "platform/PathResolver.h"
 #include "platform/Paths.h"
-#include "platform/Platform.h"
 #include "recogniser/OpenGameFile.h"
 #include "settings/DataFolder.h"
 

@@ -6,7 +6,8 @@
 #include "app/CommandLine.h"
 #include "app/Workflows.h"
 #include "base/Errors.h"
-#include "platform/Platform.h"
+#include "platform/ProgramLocation.h"
+#include "platform/Report.h"
 #include "settings/SettingsStore.h"
 
 namespace velkor {

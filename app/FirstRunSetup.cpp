@@ -9,7 +9,8 @@
 #include "files/AtomicOutput.h"
 #include "files/GameFile.h"
 #include "platform/PathResolver.h"
-#include "platform/Platform.h"
+#include "platform/ProgramLocation.h"
+#include "platform/Report.h"
 #include "recogniser/OpenGameFile.h"
 #include "settings/DataFolder.h"
 #include "settings/GameDiscovery.h"
@@ -116,7 +117,7 @@ std::vector<std::string> CopyReferenceFiles(const GameSetup& game, const std::st
     if (member == nullptr) continue;  // not in this reference car
     const std::string target = referenceFolder + name;
     try {
-      File in = member->OpenContent();
+      platform::File in = member->OpenContent();
       AtomicOutput out(target);
       in.CopyRangeTo(out.file(), 0, in.Length());
       out.Commit();

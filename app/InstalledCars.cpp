@@ -11,9 +11,10 @@
 #include "base/Errors.h"
 #include "base/Text.h"
 #include "platform/File.h"
+#include "platform/FileSystem.h"
 #include "platform/PathResolver.h"
 #include "platform/Paths.h"
-#include "platform/Platform.h"
+#include "platform/Report.h"
 
 namespace velkor {
 namespace {
@@ -39,7 +40,7 @@ InstalledCar ReadCar(Game game, const platform::FolderEntry& folder, const std::
   car.archive = archive;
   car.keptCopies = CountKeptCopies(KeptCarFolder(keptCarsFolder, game, folder.name));
   try {
-    car.size = File::LengthOf(archive);
+    car.size = platform::File::LengthOf(archive);
     const CarFacts facts = ReadCarFacts(archive);
     car.name = facts.name;
     car.serial = facts.serial;

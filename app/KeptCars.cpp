@@ -8,8 +8,9 @@
 #include "base/Text.h"
 #include "files/GameFile.h"
 #include "platform/File.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
-#include "platform/Platform.h"
+#include "platform/Report.h"
 #include "settings/UserFolders.h"
 
 namespace velkor {
@@ -25,14 +26,18 @@ std::string LocalTimeStamp() {
 
 // Writes the whole of `in` into the new file `out` at `path`; a copy that cannot be
 // written whole is removed again.
-void WriteKeptCopy(File& in, File& out, const std::string& path, const std::function<void()>& onceNamed) {
+void WriteKeptCopy(platform::File& in, platform::File& out, const std::string& path, const std::function<void()>& onceNamed) {
   try {
     if (onceNamed) onceNamed();
     in.CopyRangeTo(out, 0, in.Length());
     out.Close();
   } catch (const std::exception&) {
     out.CloseQuietly();
-    platform::RemoveFile(path);
+    try {
+      platform::RemoveFile(path);
+    } catch (const FileError&) {
+      // The failure that is being raised matters more than the leftover copy.
+    }
     throw;
   }
 }
@@ -64,9 +69,9 @@ std::optional<std::tuple<std::string, long>> KeptNameOrder(const std::string& na
 
 std::string KeepReplacedArchive(const std::string& archive, const std::string& keptFolder,
                                 const std::function<void()>& onceNamed) {
-  std::optional<File> in;
+  std::optional<platform::File> in;
   try {
-    in.emplace(archive, File::Mode::Read);
+    in.emplace(archive, platform::File::Mode::Read);
   } catch (const FileError& e) {
     throw FileError(archive, "keep the replaced car", e.reason() + "; nothing was replaced");
   }
@@ -79,7 +84,7 @@ std::string KeepReplacedArchive(const std::string& archive, const std::string& k
   for (int n = 1; n < 100000; ++n) {
     const std::string kept = platform::JoinPath(keptFolder, stamp + (n == 1 ? "" : "-" + std::to_string(n)) + ".viv");
     try {
-      std::optional<File> out = File::CreateNew(kept, kept);
+      std::optional<platform::File> out = platform::File::CreateNew(kept, kept);
       if (!out) continue;  // taken
       WriteKeptCopy(*in, *out, kept, onceNamed);
       return kept;

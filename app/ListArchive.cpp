@@ -12,7 +12,7 @@ namespace {
 
 // The kind a member would be opened as; an FCE4M model, which is opened as an NFS3 one
 // but which neither game reads, is shown as what it is.
-std::string KindShown(const VivEntry& entry, File& archive) {
+std::string KindShown(const VivEntry& entry, platform::File& archive) {
   const auto offset = static_cast<std::uint64_t>(entry.offset);
   const auto length = static_cast<std::uint64_t>(entry.length);
   const FileKind kind = RecogniseFileKind(entry.name, archive, offset, length);
@@ -24,7 +24,7 @@ std::string KindShown(const VivEntry& entry, File& archive) {
 }  // namespace
 
 void ListArchive(const std::string& archivePath, std::ostream& out) {
-  File archive(archivePath, File::Mode::Read);
+  platform::File archive(archivePath, platform::File::Mode::Read);
   const std::uint64_t length = archive.Length();
   const VivLocation whole{&archive, 0, length, ""};
   const VivDirectory directory = ReadVivDirectory(whole);

@@ -1,7 +1,7 @@
 #include "app/Notice.h"
 
 #include "desktop/Notification.h"
-#include "platform/Platform.h"
+#include "platform/ProgramLocation.h"
 
 namespace velkor {
 

@@ -7,7 +7,7 @@
 #include "platform/File.h"
 #include "platform/PathResolver.h"
 #include "platform/Paths.h"
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
 #include "settings/DataFolder.h"
 
 namespace velkor {
@@ -61,7 +61,7 @@ RestoreOutcome RestoreCar(const std::string& archivePath, const GamePaths& paths
   if (!platform::IsFolder(carFolderPath) && !platform::CreateFolder(carFolderPath) &&
       !platform::IsFolder(carFolderPath))
     throw FileError(carFolderPath, "create the folder", "a file of that name is in the way");
-  File in(*newest, File::Mode::Read);
+  platform::File in(*newest, platform::File::Mode::Read);
   AtomicOutput out(result.installed.outputPath);
   out.BeforeReplacing(
       [&](const std::string& replaced) { result.installed.keptCopy = KeepReplacedArchive(replaced, keptFolder); });

@@ -1,7 +1,7 @@
 #include "app/SetupReport.h"
 
 #include "base/Text.h"
-#include "platform/Platform.h"
+#include "platform/Process.h"
 
 namespace velkor {
 namespace {

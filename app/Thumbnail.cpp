@@ -14,7 +14,8 @@
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
 #include "platform/File.h"
-#include "platform/Platform.h"
+#include "platform/ProgramLocation.h"
+#include "platform/Report.h"
 #include "render/CarMesh.h"
 #include "render/FshPicture.h"
 #include "render/Rasteriser.h"
@@ -70,9 +71,9 @@ std::unique_ptr<T> Loaded(const Source& source) {
 render::RgbaImage DrawModel(const Source& model, const std::optional<Source>& texture, int size) {
   Bytes start;
   {
-    File file = model.packedIn ? File::OpenRange(model.packedIn->file, model.packedIn->offset, model.packedIn->length,
+    platform::File file = model.packedIn ? platform::File::OpenRange(model.packedIn->file, model.packedIn->offset, model.packedIn->length,
                                                  model.shownAs)
-                               : File(model.shownAs, File::Mode::Read);
+                               : platform::File(model.shownAs, platform::File::Mode::Read);
     CheckSize(model.shownAs, file.Length());
     start = file.ReadAtMost(0, 4);
   }
@@ -113,7 +114,7 @@ std::pair<std::string, std::string> ChosenVariant(Present present) {
   return {"car.fce", "car00.tga"};
 }
 
-render::RgbaImage DrawCarArchive(File& archive, const std::string& input, int size) {
+render::RgbaImage DrawCarArchive(platform::File& archive, const std::string& input, int size) {
   const std::uint64_t length = archive.Length();
   const VivDirectory directory = ReadVivDirectory({&archive, 0, length, ""});
   // As unpacking would leave it: the last entry of a name, or of one differing in case.
@@ -149,8 +150,8 @@ render::RgbaImage DrawLooseModel(const std::string& input, int size) {
     if (name == "car" + std::to_string(n) + ".fce") textureName = "car" + std::to_string(n) + "00.tga";
   std::optional<Source> texture;
   for (const std::string& candidate : {textureName, UpperCaseAscii(textureName)}) {
-    if (!texture && File::CanOpenForReading(folder + candidate)) {
-      CheckSize(folder + candidate, File::LengthOf(folder + candidate));
+    if (!texture && platform::File::CanOpenForReading(folder + candidate)) {
+      CheckSize(folder + candidate, platform::File::LengthOf(folder + candidate));
       texture = Source{folder + candidate, std::nullopt};
     }
   }
@@ -160,7 +161,7 @@ render::RgbaImage DrawLooseModel(const std::string& input, int size) {
 }  // namespace
 
 render::RgbaImage ThumbnailPicture(int size, const std::string& input) {
-  File file(input, File::Mode::Read);
+  platform::File file(input, platform::File::Mode::Read);
   const Bytes start = file.ReadAtMost(0, 4);
   const std::string name = LowerCaseAscii(FileNameOf(input));
   // An archive is read member by member, each checked on its own; other files whole.
@@ -195,8 +196,8 @@ void WriteThumbnail(int size, const std::string& input, const std::string& outpu
   // Xfce's thumbnail service creates the output empty and reads back the file it holds
   // open, not the name: a new file renamed over it would never be seen. An empty output
   // is therefore written in place; the picture is whole in memory before it is opened.
-  if (const auto existing = File::OpenIfPresent(output); existing && existing->Length() == 0) {
-    File out(output, File::Mode::CreateTruncate);
+  if (const auto existing = platform::File::OpenIfPresent(output); existing && existing->Length() == 0) {
+    platform::File out(output, platform::File::Mode::CreateTruncate);
     out.Write(png);
     out.Close();
     return;

@@ -6,7 +6,9 @@
 #include "app/Notice.h"
 #include "app/Usage.h"
 #include "base/Errors.h"
-#include "platform/Platform.h"
+#include "platform/Process.h"
+#include "platform/ProgramLocation.h"
+#include "platform/Report.h"
 #include "settings/SystemRegistry.h"
 
 namespace velkor {

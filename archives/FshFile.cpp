@@ -67,7 +67,7 @@ int FshFile::Load() {
 }
 
 std::unique_ptr<FshSource> FshFile::OpenImages() {
-  File file = OpenContent();
+  platform::File file = OpenContent();
   size = CheckedFileSize(path, file.Length());
   return std::make_unique<FshFileSource>(std::move(file));
 }
@@ -114,7 +114,7 @@ void FshFile::Unpack(FshSource& fsh, const std::string& folder) {
   for (const FshRecordPlace& place : places) {
     const std::string recordPath = platform::JoinPath(folder, place.fileName);
     {
-      File out = into.CreateFileInside(place.fileName);
+      platform::File out = into.CreateFileInside(place.fileName);
       fsh.CopyRangeTo(out, place.offset, place.length);
       out.Close();
     }
@@ -134,7 +134,7 @@ Bytes FshMemorySource::ReadAtMost(std::uint64_t offset, std::size_t length) {
   return out;
 }
 
-void FshMemorySource::CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) {
+void FshMemorySource::CopyRangeTo(platform::File& out, std::uint64_t offset, std::uint64_t length) {
   if (offset > bytes_.size() || length > bytes_.size() - offset) throw InternalError("record outside its FSH content");
   out.Write(ByteView(bytes_).subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length)));
 }

@@ -16,20 +16,20 @@ class FshSource {
   // `length` bytes from `offset`, zero where the content ends first.
   virtual Bytes ReadAtMost(std::uint64_t offset, std::size_t length) = 0;
   // Appends `length` bytes from `offset`, all inside the content, to `out`.
-  virtual void CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) = 0;
+  virtual void CopyRangeTo(platform::File& out, std::uint64_t offset, std::uint64_t length) = 0;
 };
 
 class FshFileSource : public FshSource {
  public:
-  explicit FshFileSource(File file) : file_(std::move(file)), length_(file_.Length()) {}
+  explicit FshFileSource(platform::File file) : file_(std::move(file)), length_(file_.Length()) {}
   std::uint64_t Length() const override { return length_; }
   Bytes ReadAtMost(std::uint64_t offset, std::size_t length) override { return file_.ReadAtMost(offset, length); }
-  void CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) override {
+  void CopyRangeTo(platform::File& out, std::uint64_t offset, std::uint64_t length) override {
     file_.CopyRangeTo(out, offset, length);
   }
 
  private:
-  File file_;
+  platform::File file_;
   std::uint64_t length_;
 };
 
@@ -38,7 +38,7 @@ class FshMemorySource : public FshSource {
   explicit FshMemorySource(Bytes bytes) : bytes_(std::move(bytes)) {}
   std::uint64_t Length() const override { return bytes_.size(); }
   Bytes ReadAtMost(std::uint64_t offset, std::size_t length) override;
-  void CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) override;
+  void CopyRangeTo(platform::File& out, std::uint64_t offset, std::uint64_t length) override;
 
  private:
   Bytes bytes_;

@@ -27,7 +27,7 @@ std::uint64_t EndOf(const VivEntry& entry) {
 
 }  // namespace
 
-BatchedOutput::BatchedOutput(File& out) : out_(out) {}
+BatchedOutput::BatchedOutput(platform::File& out) : out_(out) {}
 
 std::uint8_t* BatchedOutput::Room() {
   if (!buffer_) buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(kBatchSize);
@@ -44,7 +44,7 @@ void BatchedOutput::Append(ByteView bytes) {
   }
 }
 
-void BatchedOutput::AppendFileStart(File& member, std::uint64_t length) {
+void BatchedOutput::AppendFileStart(platform::File& member, std::uint64_t length) {
   if (length > kSmallPiece) {
     Flush();
     member.CopyRangeTo(out_, 0, length);
@@ -63,9 +63,9 @@ void BatchedOutput::Flush() {
   used_ = 0;
 }
 
-EntryReader::EntryReader(File& archive, const std::vector<VivEntry>& entries) : archive_(archive), entries_(entries) {}
+EntryReader::EntryReader(platform::File& archive, const std::vector<VivEntry>& entries) : archive_(archive), entries_(entries) {}
 
-void EntryReader::CopyTo(const VivEntry& entry, File& out) {
+void EntryReader::CopyTo(const VivEntry& entry, platform::File& out) {
   const auto offset = static_cast<std::uint64_t>(entry.offset);
   const auto length = static_cast<std::uint64_t>(entry.length);
   if (length > kSmallPiece) {

@@ -19,18 +19,18 @@ namespace velkor {
 // bounded buffer. Nothing is written by the destructor: call Flush at the end.
 class BatchedOutput {
  public:
-  explicit BatchedOutput(File& out);
+  explicit BatchedOutput(platform::File& out);
 
   void Append(ByteView bytes);
   // Appends the first `length` bytes of `member`, a file just opened for reading; raises
   // FormatError ("truncated") when it is shorter, as File::CopyRangeTo does.
-  void AppendFileStart(File& member, std::uint64_t length);
+  void AppendFileStart(platform::File& member, std::uint64_t length);
   void Flush();
 
  private:
   std::uint8_t* Room();  // the buffer's free part, the buffer made on first use
 
-  File& out_;
+  platform::File& out_;
   // Not zeroed when made: every byte is read or copied into it before it is written out.
   std::unique_ptr<std::uint8_t[]> buffer_;
   std::size_t used_ = 0;
@@ -42,15 +42,15 @@ class BatchedOutput {
 class EntryReader {
  public:
   // `entries` were checked against the archive's length and outlive the reader.
-  EntryReader(File& archive, const std::vector<VivEntry>& entries);
+  EntryReader(platform::File& archive, const std::vector<VivEntry>& entries);
 
   // Appends the bytes of `entry`, one of the reader's entries, to `out`.
-  void CopyTo(const VivEntry& entry, File& out);
+  void CopyTo(const VivEntry& entry, platform::File& out);
 
  private:
   void ReadRunFrom(std::size_t first);
 
-  File& archive_;
+  platform::File& archive_;
   const std::vector<VivEntry>& entries_;
   Bytes window_;
   std::uint64_t windowStart_ = 0;

@@ -9,7 +9,7 @@ namespace velkor {
 
 QfsFile::QfsFile(std::string p) : FshFile(std::move(p)) { typeTag = "QFS"; }
 
-Bytes ReadQfsContent(File& content, const std::string& path) {
+Bytes ReadQfsContent(platform::File& content, const std::string& path) {
   const std::uint64_t length = content.Length();
   // Every 4 compressed bytes give at most 1028, so a longer file could only be hostile.
   if (length > QfsFile::kMostDecompressedBytes) {
@@ -20,7 +20,7 @@ Bytes ReadQfsContent(File& content, const std::string& path) {
 }
 
 std::unique_ptr<FshSource> QfsFile::OpenImages() {
-  File content = OpenContent();
+  platform::File content = OpenContent();
   size = CheckedFileSize(path, content.Length());
   Bytes decompressed = ReadQfsContent(content, path);
   return std::make_unique<FshMemorySource>(std::move(decompressed));

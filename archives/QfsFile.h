@@ -23,6 +23,6 @@ class QfsFile : public FshFile {
 
 // The decompressed content of a compressed image archive open as `content`, checked as
 // QfsFile checks it; messages name `path`.
-Bytes ReadQfsContent(File& content, const std::string& path);
+Bytes ReadQfsContent(platform::File& content, const std::string& path);
 
 }  // namespace velkor

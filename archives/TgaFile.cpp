@@ -43,7 +43,7 @@ int TgaFile::Reset() {
 }
 
 int TgaFile::Load() {
-  File file = OpenContent();
+  platform::File file = OpenContent();
   const std::uint64_t length = file.Length();
   const std::int32_t fileSize = CheckedFileSize(path, length);
 

@@ -15,7 +15,8 @@
 #include "platform/File.h"
 #include "platform/Folder.h"
 #include "platform/Paths.h"
-#include "platform/Platform.h"
+#include "platform/ProgramLocation.h"
+#include "platform/Report.h"
 
 namespace velkor {
 
@@ -107,7 +108,7 @@ int VivArchive::SaveAs(std::string p) {
 }
 
 int VivArchive::Load() {
-  File archive = OpenContent();
+  platform::File archive = OpenContent();
   const std::uint64_t length = archive.Length();
   size = CheckedFileSize(path, length);
 
@@ -143,7 +144,7 @@ int VivArchive::Load() {
 // once (small members that lie together are read in one go, larger ones are copied by the
 // kernel where it can); what the member's kind reads of it afterwards is all that is read
 // again.
-void VivArchive::Unpack(File& archive, const std::string& folder, bool newFolder) {
+void VivArchive::Unpack(platform::File& archive, const std::string& folder, bool newFolder) {
   // A folder that existed before may hold links where members go, or files that members
   // would overwrite with other bytes: refused before the first byte is written. (A folder
   // made just now holds nothing, and a link put there meanwhile is still never written
@@ -174,8 +175,8 @@ void VivArchive::Unpack(File& archive, const std::string& folder, bool newFolder
     {
       // In a folder made just now a member is a new file (unless an earlier entry had its
       // name), which needs none of the checks that a name found in the way does.
-      std::optional<File> created = newFolder ? into.CreateNewFileInside(entry.name) : std::nullopt;
-      File out = created ? std::move(*created) : into.CreateFileInside(entry.name);
+      std::optional<platform::File> created = newFolder ? into.CreateNewFileInside(entry.name) : std::nullopt;
+      platform::File out = created ? std::move(*created) : into.CreateFileInside(entry.name);
       reader.CopyTo(entry, out);
       out.Close();
     }

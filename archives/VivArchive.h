@@ -72,7 +72,7 @@ class VivArchive : public GameFile {
   std::function<void(const std::string&)> beforeReplacing;
 
  private:
-  void Unpack(File& archive, const std::string& folder, bool newFolder);
+  void Unpack(platform::File& archive, const std::string& folder, bool newFolder);
   void OpenPacked(const std::string& folder);
   // `length`: the member's, as its entry says.
   GameFile& OpenMember(const std::string& memberPath, std::uint64_t length, const ContentRange* packedIn);

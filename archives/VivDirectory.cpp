@@ -18,7 +18,7 @@ constexpr std::uint64_t kSmallestEntry = viv::EntrySize(0);
 // directory of any size is read with little memory and few system calls.
 class RangeReader {
  public:
-  RangeReader(File& file, std::uint64_t start, std::uint64_t length)
+  RangeReader(platform::File& file, std::uint64_t start, std::uint64_t length)
       : file_(file), next_(start), end_(start + length) {}
 
   std::uint64_t Position() const { return next_ - (buffer_.size() - at_); }
@@ -48,7 +48,7 @@ class RangeReader {
     return true;
   }
 
-  File& file_;
+  platform::File& file_;
   std::uint64_t next_;
   std::uint64_t end_;
   Bytes buffer_;

@@ -37,7 +37,7 @@ inline constexpr int kVivMaxNesting = 16;
 // from `start`; `context` is empty for the file itself, otherwise it names the nested
 // member ("in member 'a.viv': ").
 struct VivLocation {
-  File* file = nullptr;
+  platform::File* file = nullptr;
   std::uint64_t start = 0;
   std::uint64_t length = 0;
   std::string context;

@@ -19,7 +19,7 @@ namespace velkor {
 
 // A member's content: an open file, and how many of its first bytes the entry holds.
 struct VivMemberContent {
-  File file;
+  platform::File file;
   std::uint64_t length = 0;
 };
 

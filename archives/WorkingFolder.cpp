@@ -3,8 +3,8 @@
 #include "base/Errors.h"
 #include "files/FileContent.h"
 #include "files/GameFile.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
-#include "platform/Platform.h"
 
 namespace velkor {
 

@@ -12,7 +12,7 @@
 #include "bench/BenchFolder.h"
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
 
 namespace velkor {
 namespace {

@@ -42,7 +42,7 @@ std::vector<std::size_t> FirstLabelEnds(std::string_view text, std::size_t count
 
 }  // namespace
 
-std::string ReadPerformanceText(File file) {
+std::string ReadPerformanceText(platform::File file) {
   const std::int32_t length = CheckedFileSize(file.Path(), file.Length());
   std::string text(static_cast<std::size_t>(length), '\0');
   file.ReadExact(MutableByteView(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));

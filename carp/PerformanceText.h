@@ -15,7 +15,7 @@
 namespace velkor {
 
 // The whole of `file` as one text. Its length is checked before anything is allocated.
-std::string ReadPerformanceText(File file);
+std::string ReadPerformanceText(platform::File file);
 
 // values[n] becomes the bytes between "(n)" plus the two characters after it and the next
 // CR, taken from the first occurrence of "(n)" in `text`. A label that does not occur, or
@@ -26,7 +26,7 @@ void ExtractPerformanceValues(std::string_view text, std::span<std::string> valu
 // Fills `values` from `file` (all of them, or none when reading fails) and returns the
 // file's length.
 template <std::size_t N>
-std::int32_t LoadPerformanceValues(File file, std::array<std::string, N>& values) {
+std::int32_t LoadPerformanceValues(platform::File file, std::array<std::string, N>& values) {
   const std::string text = ReadPerformanceText(std::move(file));
   std::array<std::string, N> loaded;
   ExtractPerformanceValues(text, loaded);

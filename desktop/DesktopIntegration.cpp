@@ -10,13 +10,15 @@
 #include "desktop/EntryFiles.h"
 #include "desktop/FileManagerActions.h"
 #include "desktop/MimeTypes.h"
-#include "desktop/ThunarActions.h"
 #include "desktop/Thumbnailer.h"
+#include "desktop/ThunarActions.h"
 #include "desktop/ThunarFileCheck.h"
 #include "files/AtomicOutput.h"
 #include "files/TextFile.h"
 #include "platform/File.h"
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
+#include "platform/Process.h"
+#include "platform/Report.h"
 #include "settings/UserFolders.h"
 
 namespace velkor::desktop {
@@ -129,7 +131,7 @@ std::string SystemThunarActionsText() {
 // Raises when the user's file is there but cannot be read (no access, not a regular file, a
 // link to nothing, too large): such a file is left as it is.
 std::string ThunarActionsText(const std::string& path) {
-  if (File::OpenIfPresent(path)) return ReadTextFile(path, kLargestThunarFile);
+  if (platform::File::OpenIfPresent(path)) return ReadTextFile(path, kLargestThunarFile);
   if (platform::IsSymbolicLink(path)) throw FileError(path, "follow", "the link leads nowhere");
   return SystemThunarActionsText();
 }
@@ -212,7 +214,7 @@ std::vector<std::string> UnregisterDesktopIntegration() {
   RemoveOwnEntries(places.NemoActions(), ".nemo_action", removed);
   RemoveOwnEntries(places.FileManagerActions(), ".desktop", removed);
   RemoveScripts(places, removed);
-  if (File::CanOpenForReading(places.ThunarActions())) UpdateThunarActions(places.ThunarActions(), {}, removed);
+  if (platform::File::CanOpenForReading(places.ThunarActions())) UpdateThunarActions(places.ThunarActions(), {}, removed);
   Remove(UserThumbnailerPath(places.data), removed);
   if (hadTypes) Refresh("update-mime-database", places.MimeFolder());
   if (hadEntry) Refresh("update-desktop-database", places.ApplicationsFolder());

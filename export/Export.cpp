@@ -19,8 +19,9 @@
 #include "images/Png.h"
 #include "model/Fce3File.h"
 #include "model/Fce4File.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
-#include "platform/Platform.h"
+#include "platform/Report.h"
 #include "recogniser/OpenGameFile.h"
 
 namespace velkor {
@@ -61,7 +62,7 @@ const VivEntry* FindMember(const VivDirectory& directory, const std::string& wan
 }
 
 void ExportCar(const std::string& archivePath, const std::string& target) {
-  File archive(archivePath, File::Mode::Read);
+  platform::File archive(archivePath, platform::File::Mode::Read);
   const VivLocation whole{&archive, 0, archive.Length(), ""};
   const VivDirectory directory = ReadVivDirectory(whole);
   const VivEntry* modelEntry = FindMember(directory, "car.fce", "car", ".fce");
@@ -95,7 +96,7 @@ void ExportImages(const std::string& path, const std::string& folder) {
   CheckWorkingFolderName(folder, path);
   std::vector<std::pair<std::string, Bytes>> pngs;
   {
-    File content(path, File::Mode::Read);
+    platform::File content(path, platform::File::Mode::Read);
     const bool compressed = EndsWith(LowerCaseAscii(path), ".qfs") || IsQfsHeader(content.ReadAtMost(0, 2));
     std::unique_ptr<FshSource> source;
     if (compressed) {

@@ -9,8 +9,8 @@
 
 #include "base/Errors.h"
 #include "files/FileContent.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
-#include "platform/Platform.h"
 
 namespace velkor {
 namespace {
@@ -20,10 +20,10 @@ namespace {
 std::string TemporaryPathFor(const std::string& target) { return UnguessablePathBeside(target) + ".tmp"; }
 
 // Creates the temporary file; every error it raises, now or when writing, names the target.
-File CreateTemporary(const std::string& target, std::string& temporary) {
+platform::File CreateTemporary(const std::string& target, std::string& temporary) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = TemporaryPathFor(target);
-    if (std::optional<File> file = File::CreateNew(temporary, target)) return std::move(*file);
+    if (std::optional<platform::File> file = platform::File::CreateNew(temporary, target)) return std::move(*file);
   }
   throw FileError(target, "create a temporary file beside", "every name tried was taken");
 }
@@ -41,9 +41,9 @@ bool InScratchFolder(const std::string& target) {
 
 // The target itself, created new, when it lies in a scratch folder and does not exist;
 // nothing otherwise.
-std::optional<File> CreateDirectly(const std::string& target) {
+std::optional<platform::File> CreateDirectly(const std::string& target) {
   if (!InScratchFolder(target)) return std::nullopt;
-  return File::CreateNew(target, target);
+  return platform::File::CreateNew(target, target);
 }
 
 }  // namespace
@@ -68,8 +68,8 @@ ScratchFolder::~ScratchFolder() {
 
 AtomicOutput::AtomicOutput(std::string target) : target_(std::move(target)), file_(Open()) {}
 
-File AtomicOutput::Open() {
-  if (std::optional<File> direct = CreateDirectly(target_)) {
+platform::File AtomicOutput::Open() {
+  if (std::optional<platform::File> direct = CreateDirectly(target_)) {
     direct_ = true;
     return std::move(*direct);
   }
@@ -79,7 +79,11 @@ File AtomicOutput::Open() {
 AtomicOutput::~AtomicOutput() {
   if (!committed_) {
     file_.CloseQuietly();  // Windows cannot delete a file that is still open
-    platform::RemoveFile(direct_ ? target_ : temporary_);
+    try {
+      platform::RemoveFile(direct_ ? target_ : temporary_);
+    } catch (const FileError&) {
+      // Abandoning the output: what cannot be removed stays, as the destructor cannot raise.
+    }
   }
 }
 

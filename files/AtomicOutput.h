@@ -19,7 +19,7 @@ class AtomicOutput {
   AtomicOutput(const AtomicOutput&) = delete;
   AtomicOutput& operator=(const AtomicOutput&) = delete;
 
-  File& file() { return file_; }
+  platform::File& file() { return file_; }
   const std::string& target() const { return target_; }
   // Called by Commit with the target's path just before a target that exists with other
   // bytes is replaced; when it raises, nothing is replaced.
@@ -27,12 +27,12 @@ class AtomicOutput {
   void Commit();
 
  private:
-  File Open();
+  platform::File Open();
 
   std::string target_;
   std::string temporary_;
   bool direct_ = false;  // writing the new target itself, in a scratch folder (set by Open)
-  File file_;
+  platform::File file_;
   std::function<void(const std::string&)> beforeReplacing_;
   bool committed_ = false;
 };

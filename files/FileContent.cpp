@@ -10,11 +10,11 @@ constexpr std::size_t kChunk = 64 * 1024;
 }  // namespace
 
 ContentComparison::ContentComparison(const std::string& path, std::uint64_t length)
-    : file_(File::OpenForReadingIfPossible(path)) {
+    : file_(platform::File::OpenForReadingIfPossible(path)) {
   if (file_ && file_->Length() != length) file_.reset();
 }
 
-ContentComparison::ContentComparison(const std::string& path) : file_(File::OpenForReadingIfPossible(path)) {}
+ContentComparison::ContentComparison(const std::string& path) : file_(platform::File::OpenForReadingIfPossible(path)) {}
 
 void ContentComparison::MoveTo(std::uint64_t offset) {
   if (file_) file_->Seek(offset);
@@ -29,7 +29,7 @@ void ContentComparison::Expect(ByteView expected) {
   }
 }
 
-void ContentComparison::ExpectFrom(File& source, std::uint64_t length) {
+void ContentComparison::ExpectFrom(platform::File& source, std::uint64_t length) {
   while (file_ && length > 0) {
     const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(length, kChunk));
     sourceChunk_.resize(n);
@@ -51,7 +51,7 @@ bool FileHolds(const std::string& path, std::span<const ByteView> parts) {
 }
 
 bool FilesHoldSameBytes(const std::string& a, const std::string& b) {
-  std::optional<File> first = File::OpenForReadingIfPossible(a);
+  std::optional<platform::File> first = platform::File::OpenForReadingIfPossible(a);
   if (!first) return false;
   ContentComparison second(b, first->Length());
   second.ExpectFrom(*first, first->Length());

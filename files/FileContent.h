@@ -30,10 +30,10 @@ class ContentComparison {
   // The file's next bytes must be `expected`.
   void Expect(ByteView expected);
   // The file's next `length` bytes must be the next `length` bytes of `source`.
-  void ExpectFrom(File& source, std::uint64_t length);
+  void ExpectFrom(platform::File& source, std::uint64_t length);
 
  private:
-  std::optional<File> file_;
+  std::optional<platform::File> file_;
   Bytes chunk_;
   Bytes sourceChunk_;
 };

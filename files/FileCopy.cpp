@@ -9,7 +9,7 @@ namespace velkor {
 FileCopy::FileCopy(std::string p, std::string original) : GameFile(std::move(p)), original_(std::move(original)) {}
 
 int FileCopy::Load() {
-  size = CheckedFileSize(original_, File::LengthOf(original_));
+  size = CheckedFileSize(original_, platform::File::LengthOf(original_));
   return 1;
 }
 

@@ -19,7 +19,7 @@ class FileCopy : public GameFile {
   // Writes nothing: takes the original's length again, which a save of the original
   // (an archive saves its members in order) may have changed since Load.
   int SaveAs(std::string p) override;
-  File OpenContent() const override { return File(original_, File::Mode::Read); }
+  platform::File OpenContent() const override { return platform::File(original_, platform::File::Mode::Read); }
 
  private:
   std::string original_;

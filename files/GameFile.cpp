@@ -5,8 +5,8 @@
 
 #include "base/Errors.h"
 #include "platform/File.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
-#include "platform/Platform.h"
 
 namespace velkor {
 
@@ -17,13 +17,13 @@ GameFile::~GameFile() = default;
 int GameFile::Reset() { return 1; }
 
 int GameFile::Load() {
-  size = CheckedFileSize(path, packedIn ? packedIn->length : File::LengthOf(path));
+  size = CheckedFileSize(path, packedIn ? packedIn->length : platform::File::LengthOf(path));
   return 1;
 }
 
-File GameFile::OpenContent() const {
-  if (packedIn) return File::OpenRange(packedIn->file, packedIn->offset, packedIn->length, path);
-  return File(path, File::Mode::Read);
+platform::File GameFile::OpenContent() const {
+  if (packedIn) return platform::File::OpenRange(packedIn->file, packedIn->offset, packedIn->length, path);
+  return platform::File(path, platform::File::Mode::Read);
 }
 
 int GameFile::Save() { return SaveAs(path); }
@@ -32,22 +32,34 @@ int GameFile::SaveAs(std::string) { return 1; }
 
 std::string GameFile::GetFileName() const { return platform::FileNameOf(path); }
 
-bool FileExists(const std::string& p) { return File::CanOpenForReading(p); }
+bool FileExists(const std::string& p) { return platform::File::CanOpenForReading(p); }
+
+namespace {
+
+// Cleaning up is best effort: what cannot be removed stays, and the removal goes on.
+void RemoveQuietly(bool (*remove)(const std::string&), const std::string& path) {
+  try {
+    remove(path);
+  } catch (const FileError&) {
+  }
+}
+
+}  // namespace
 
 void DeleteFolderTree(const std::string& folder) {
   const std::string base = platform::WithoutTrailingSeparators(folder);
   if (platform::IsSymbolicLink(base)) {
-    platform::RemoveFile(base);
+    RemoveQuietly(platform::RemoveFile, base);
     return;
   }
   for (const auto& entry : platform::ListFolder(base)) {
     if (entry.isFolder && !entry.isLink) {
       DeleteFolderTree(entry.fullPath);
     } else {
-      platform::RemoveFile(entry.fullPath);
+      RemoveQuietly(platform::RemoveFile, entry.fullPath);
     }
   }
-  platform::RemoveEmptyFolder(base);
+  RemoveQuietly(platform::RemoveEmptyFolder, base);
 }
 
 std::int32_t CheckedFileSize(const std::string& p, std::uint64_t length) {

@@ -45,7 +45,7 @@ class GameFile {
   // Opens the file's bytes for reading, for Load and for an archive that packs the file:
   // the file at `path`, or the range `packedIn` (messages still name `path`). A file
   // that stands for a copy of another (FileCopy) opens the original.
-  virtual File OpenContent() const;
+  virtual platform::File OpenContent() const;
 
   std::string typeTag;
   std::string path;

@@ -5,7 +5,7 @@
 #include "base/Errors.h"
 #include "files/AtomicOutput.h"
 #include "files/GameFile.h"
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
 
 namespace velkor {
 

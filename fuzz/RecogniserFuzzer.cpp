@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   FileKind kind = FileKind::Plain;
   {
-    File content(path, File::Mode::Read);
+    platform::File content(path, platform::File::Mode::Read);
     kind = RecogniseFileKind(path, content, 0, content.Length());
   }
   std::unique_ptr<GameFile> file;

@@ -56,7 +56,7 @@ const BlockBytes& FceModel::block(std::size_t number) const {
   return blocks_[number - 1];
 }
 
-std::int32_t FceModel::Load(File file) {
+std::int32_t FceModel::Load(platform::File file) {
   const Layout& layout = header.layout();
   const std::string& path = file.Path();
   const std::uint64_t fileLength = file.Length();

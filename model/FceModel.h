@@ -46,7 +46,7 @@ class FceModel {
 
   // Reads and checks the file (messages name file.Path()); returns its length. Counts and
   // offsets are checked against the file's real length before anything is allocated.
-  std::int32_t Load(File file);
+  std::int32_t Load(platform::File file);
 
   // Writes the header and then every block in block order without gaps, atomically. The
   // header's block offsets are set to that layout first. Returns the length written.

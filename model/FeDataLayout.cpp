@@ -21,7 +21,7 @@ std::string TextAt(ByteView bytes) {
   return std::string(text.begin(), std::find(text.begin(), text.end(), std::uint8_t{0}));
 }
 
-std::string ReadText(File& file, std::uint64_t fileLength, std::uint32_t offset) {
+std::string ReadText(platform::File& file, std::uint64_t fileLength, std::uint32_t offset) {
   if (offset >= fileLength) return {};
   const auto available = static_cast<std::size_t>(std::min<std::uint64_t>(kMaxTextLength, fileLength - offset));
   Bytes bytes(available);
@@ -32,7 +32,7 @@ std::string ReadText(File& file, std::uint64_t fileLength, std::uint32_t offset)
 
 }  // namespace
 
-std::int32_t LoadFile(File file, const char* kind, MutableByteView header, std::span<std::uint32_t> offsets,
+std::int32_t LoadFile(platform::File file, const char* kind, MutableByteView header, std::span<std::uint32_t> offsets,
                       std::span<std::string> texts) {
   if (offsets.size() != texts.size()) throw InternalError("front-end offsets and texts differ in number");
   const std::string& path = file.Path();

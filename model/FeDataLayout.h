@@ -43,7 +43,7 @@ inline constexpr std::size_t kMaxTextLength = 256;
 // format error naming `kind`. Each text is read up to its first NUL, at most
 // kMaxTextLength bytes; an offset at or past the end of the file gives an empty text, and
 // a text without NUL ends with the file. Nothing is changed when reading fails.
-std::int32_t LoadFile(File file, const char* kind, MutableByteView header, std::span<std::uint32_t> offsets,
+std::int32_t LoadFile(platform::File file, const char* kind, MutableByteView header, std::span<std::uint32_t> offsets,
                       std::span<std::string> texts);
 
 // Header, offset table and texts, each text followed by NUL, packed in index order. Fills

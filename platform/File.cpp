@@ -6,7 +6,7 @@
 // The parts of File that are the same on every system, built on its system-specific reads,
 // writes and seeks.
 
-namespace velkor {
+namespace velkor::platform {
 
 void File::ReadExact(MutableByteView buffer) {
   const std::size_t got = ReadSome(buffer);
@@ -55,4 +55,4 @@ void File::CopyRangeByReading(File& out, std::uint64_t offset, std::uint64_t len
   }
 }
 
-}  // namespace velkor
+}  // namespace velkor::platform

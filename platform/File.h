@@ -6,12 +6,10 @@
 
 #include "base/Endian.h"
 
-namespace velkor {
+namespace velkor::platform {
 
-namespace platform {
 class Folder;
 class FolderFiles;
-}
 
 // An open file, closed when the object goes away. Every failure raises FileError naming
 // the path and the system's reason; a read that ends before the bytes the caller needs
@@ -73,8 +71,8 @@ class File {
   void CloseQuietly() noexcept;
 
  private:
-  friend class platform::Folder;
-  friend class platform::FolderFiles;
+  friend class Folder;
+  friend class FolderFiles;
 #ifdef _WIN32
   using NativeHandle = void*;
 #else
@@ -101,4 +99,4 @@ class File {
 #endif
 };
 
-}  // namespace velkor
+}  // namespace velkor::platform

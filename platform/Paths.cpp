@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/Platform.h"
+#include "platform/ProgramLocation.h"
 
 namespace velkor::platform {
 

@@ -25,7 +25,7 @@ std::string Hex(std::uint32_t value) {
 }
 
 // Whether the model's counts, part count and every block fit `layout` and the file.
-bool ModelFits(const fce::Layout& layout, File& content, std::uint64_t offset, std::uint64_t length) {
+bool ModelFits(const fce::Layout& layout, platform::File& content, std::uint64_t offset, std::uint64_t length) {
   if (length < layout.headerSize) return false;
   fce::FceHeader header(layout);
   const Bytes bytes = content.ReadAtMost(offset, layout.headerSize);
@@ -44,7 +44,7 @@ bool ModelFits(const fce::Layout& layout, File& content, std::uint64_t offset, s
 
 // Whether the header and offset table of `count` texts after `headerSize` bytes fit the file,
 // every offset pointing past the table and inside the file.
-bool FrontEndFits(std::size_t headerSize, std::size_t count, File& content, std::uint64_t offset,
+bool FrontEndFits(std::size_t headerSize, std::size_t count, platform::File& content, std::uint64_t offset,
                   std::uint64_t length) {
   const std::size_t tableEnd = headerSize + 4 * count;
   if (length < tableEnd) return false;
@@ -58,7 +58,7 @@ bool FrontEndFits(std::size_t headerSize, std::size_t count, File& content, std:
 
 }  // namespace
 
-ContentIdentity IdentifyModel(File& content, std::uint64_t offset, std::uint64_t length) {
+ContentIdentity IdentifyModel(platform::File& content, std::uint64_t offset, std::uint64_t length) {
   Bytes start = content.ReadAtMost(offset, static_cast<std::size_t>(std::min<std::uint64_t>(4, length)));
   start.resize(4, 0);
   const std::uint32_t first = ReadU32LE(start, 0);
@@ -68,7 +68,7 @@ ContentIdentity IdentifyModel(File& content, std::uint64_t offset, std::uint64_t
   return {ContentGame::Undecided, "no model of either game, starting with " + Hex(first)};
 }
 
-ContentIdentity IdentifyPerformanceFile(File& content, std::uint64_t offset, std::uint64_t length) {
+ContentIdentity IdentifyPerformanceFile(platform::File& content, std::uint64_t offset, std::uint64_t length) {
   if (length > kMostPerformanceText) return {};
   const Bytes bytes = content.ReadAtMost(offset, static_cast<std::size_t>(length));
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -79,7 +79,7 @@ ContentIdentity IdentifyPerformanceFile(File& content, std::uint64_t offset, std
   return {ContentGame::Nfs3, "an NFS3 performance file"};
 }
 
-ContentIdentity IdentifyFrontEndFile(File& content, std::uint64_t offset, std::uint64_t length) {
+ContentIdentity IdentifyFrontEndFile(platform::File& content, std::uint64_t offset, std::uint64_t length) {
   const bool nfs3 = FrontEndFits(FeData3File::kHeaderSize, FeData3File::kTextCount, content, offset, length);
   const bool nfs4 = FrontEndFits(FeData4File::kHeaderSize, FeData4File::kTextCount, content, offset, length);
   if (nfs3 == nfs4) return {};
@@ -87,7 +87,7 @@ ContentIdentity IdentifyFrontEndFile(File& content, std::uint64_t offset, std::u
               : ContentIdentity{ContentGame::Nfs4, "an NFS4 front-end file"};
 }
 
-ContentIdentity IdentifyByName(const std::string& name, File& content, std::uint64_t offset, std::uint64_t length) {
+ContentIdentity IdentifyByName(const std::string& name, platform::File& content, std::uint64_t offset, std::uint64_t length) {
   const std::string lower = LowerCaseAscii(name);
   if (EndsWith(lower, ".fce")) return IdentifyModel(content, offset, length);
   if (EndsWithFrontEndFileName(lower)) return IdentifyFrontEndFile(content, offset, length);

@@ -31,20 +31,20 @@ inline constexpr std::uint32_t kFce4mSignature = 0x00101015;
 // NFS4 and FCE4M by their signatures; NFS3 (which has none) when the header's counts and
 // block offsets fit the NFS3 layout and the file; otherwise undecided, `what` naming the
 // first word.
-ContentIdentity IdentifyModel(File& content, std::uint64_t offset, std::uint64_t length);
+ContentIdentity IdentifyModel(platform::File& content, std::uint64_t offset, std::uint64_t length);
 
 // NFS4 when every label from (0) to (80) occurs; NFS3 when (0) to (79) all occur and (80)
 // does not; otherwise undecided.
-ContentIdentity IdentifyPerformanceFile(File& content, std::uint64_t offset, std::uint64_t length);
+ContentIdentity IdentifyPerformanceFile(platform::File& content, std::uint64_t offset, std::uint64_t length);
 
 // A game's layout fits when the file holds its header and offset table and every offset
 // points between the end of that table and the end of the file. Decided only when exactly
 // one game's layout fits.
-ContentIdentity IdentifyFrontEndFile(File& content, std::uint64_t offset, std::uint64_t length);
+ContentIdentity IdentifyFrontEndFile(platform::File& content, std::uint64_t offset, std::uint64_t length);
 
 // The identification that a file's name calls for (".fce", "fedata.<language>",
 // "carp.txt" and its variants, compared in lower case); undecided for any other name.
-ContentIdentity IdentifyByName(const std::string& name, File& content, std::uint64_t offset, std::uint64_t length);
+ContentIdentity IdentifyByName(const std::string& name, platform::File& content, std::uint64_t offset, std::uint64_t length);
 
 // "NFS3", "NFS4" or "neither game" (undecided: "unknown").
 const char* ContentGameName(ContentGame game);

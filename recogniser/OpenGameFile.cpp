@@ -41,7 +41,7 @@ NameRule RuleForName(const std::string& lowerPath) {
 }
 
 // The first `count` bytes of the content, zero where the content is shorter.
-Bytes FirstBytes(File& content, std::uint64_t offset, std::uint64_t length, std::size_t count) {
+Bytes FirstBytes(platform::File& content, std::uint64_t offset, std::uint64_t length, std::size_t count) {
   Bytes bytes = content.ReadAtMost(offset, static_cast<std::size_t>(std::min<std::uint64_t>(count, length)));
   bytes.resize(count, 0);
   return bytes;
@@ -49,7 +49,7 @@ Bytes FirstBytes(File& content, std::uint64_t offset, std::uint64_t length, std:
 
 // Whether "(80)" occurs in the content before its first NUL byte. Reads in bounded
 // chunks and keeps the last three bytes of each, so a label split between chunks is found.
-bool ContainsNfs4LabelBeforeNul(File& content, std::uint64_t offset, std::uint64_t length) {
+bool ContainsNfs4LabelBeforeNul(platform::File& content, std::uint64_t offset, std::uint64_t length) {
   std::string window;
   std::uint64_t done = 0;
   while (done < length) {
@@ -65,7 +65,7 @@ bool ContainsNfs4LabelBeforeNul(File& content, std::uint64_t offset, std::uint64
   return false;
 }
 
-FileKind KindFor(NameRule rule, File* content, std::uint64_t offset, std::uint64_t length) {
+FileKind KindFor(NameRule rule, platform::File* content, std::uint64_t offset, std::uint64_t length) {
   switch (rule) {
     case NameRule::Viv: return FileKind::Viv;
     case NameRule::Qfs: return FileKind::Qfs;
@@ -129,7 +129,7 @@ const char* TypeTagOf(FileKind kind) {
   return "";
 }
 
-FileKind RecogniseFileKind(const std::string& path, File& content, std::uint64_t offset, std::uint64_t length) {
+FileKind RecogniseFileKind(const std::string& path, platform::File& content, std::uint64_t offset, std::uint64_t length) {
   return KindFor(RuleForName(LowerCaseAscii(path)), &content, offset, length);
 }
 
@@ -139,8 +139,8 @@ std::unique_ptr<GameFile> Open(std::string path, const ContentRange* packedIn, s
   const NameRule rule = RuleForName(LowerCaseAscii(path));
   FileKind kind = FileKind::Plain;
   if (NeedsContent(rule)) {
-    File content = packedIn ? File::OpenRange(packedIn->file, packedIn->offset, packedIn->length, path)
-                            : File(path, File::Mode::Read);
+    platform::File content = packedIn ? platform::File::OpenRange(packedIn->file, packedIn->offset, packedIn->length, path)
+                            : platform::File(path, platform::File::Mode::Read);
     kind = KindFor(rule, &content, 0, content.Length());
   } else {
     kind = KindFor(rule, nullptr, 0, 0);

@@ -22,7 +22,7 @@ const char* TypeTagOf(FileKind kind);
 // `offset` (the file itself, or a member inside an archive). Reads only what the rule
 // that the name matches needs: nothing, the first 4 bytes, or the text up to the first
 // NUL; bytes missing from a short file count as zero.
-FileKind RecogniseFileKind(const std::string& path, File& content, std::uint64_t offset, std::uint64_t length);
+FileKind RecogniseFileKind(const std::string& path, platform::File& content, std::uint64_t offset, std::uint64_t length);
 
 // Constructs the object of the kind that `path` holds and loads it; an unrecognised file
 // becomes a plain GameFile. The object is constructed on `path` as given (file names are

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "platform/Paths.h"
-#include "platform/Platform.h"
+#include "platform/ProgramLocation.h"
 #include "settings/UserFolders.h"
 
 namespace velkor {

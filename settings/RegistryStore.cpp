@@ -8,7 +8,7 @@
 #include "base/Text.h"
 #include "files/AtomicOutput.h"
 #include "platform/File.h"
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
 
 namespace velkor {
 namespace {
@@ -183,7 +183,7 @@ std::string FullKey(RegistryRoot root, const std::string& key) { return std::str
 
 FileRegistry::FileRegistry(std::string storePath) : storePath_(std::move(storePath)) {
   try {
-    std::optional<File> file = File::OpenIfPresent(storePath_);
+    std::optional<platform::File> file = platform::File::OpenIfPresent(storePath_);
     if (!file) return;
     Bytes bytes(static_cast<std::size_t>(file->Length()));
     file->ReadExact(bytes);

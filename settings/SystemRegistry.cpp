@@ -1,6 +1,5 @@
 #include "settings/SystemRegistry.h"
 
-#include "platform/Platform.h"
 #include "settings/RegistryStore.h"
 #include "settings/UserFolders.h"
 

@@ -4,8 +4,9 @@
 #include <optional>
 
 #include "base/Errors.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
-#include "platform/Platform.h"
+#include "platform/ProgramLocation.h"
 
 namespace velkor {
 namespace {

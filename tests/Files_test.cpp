@@ -12,7 +12,8 @@
 #include "files/GameFile.h"
 #include "model/Fce3File.h"
 #include "model/FeData4File.h"
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
+#include "platform/ProgramLocation.h"
 #include "recogniser/OpenGameFile.h"
 #include "settings/RegistryStore.h"
 #include "support/ModelBuilder.h"
@@ -162,12 +163,33 @@ TEST(DeleteFolderTree, RemovesEverythingButFollowsNoLink) {
   }
 }
 
+// Removing what is not there, or a folder that still holds something, is nothing to do;
+// any other failure raises with the system's reason and removes nothing.
+TEST(FileSystem, RemovalRaisesForRealFailuresOnly) {
+  test::TempDir dir;
+  test::MakeFolder(dir / "full");
+  test::WriteText(dir / "full/inside", "kept");
+  EXPECT_FALSE(platform::RemoveFile(dir / "missing"));
+  EXPECT_FALSE(platform::RemoveEmptyFolder(dir / "missing"));
+  EXPECT_FALSE(platform::RemoveEmptyFolder(dir / "full"));
+  try {
+    platform::RemoveFile(dir / "full");
+    ADD_FAILURE() << "a folder was taken for a file";
+  } catch (const FileError& e) {
+    EXPECT_FALSE(e.reason().empty());
+  }
+  EXPECT_EQ(test::ReadText(dir / "full/inside"), "kept");
+  EXPECT_TRUE(platform::RemoveFile(dir / "full/inside"));
+  EXPECT_TRUE(platform::RemoveEmptyFolder(dir / "full"));
+  EXPECT_EQ(test::ListNames(dir.path()), Names{});
+}
+
 // A range of a file reads as a file of its own: positions count from its start, reads
 // stop at its end, and messages name it as shown.
 TEST(GameFile, ARangeOfAFileReadsAsAFileOfItsOwn) {
   test::TempDir dir;
   test::WriteText(dir / "whole", "0123456789");
-  File range = File::OpenRange(dir / "whole", 3, 4, "shown");
+  platform::File range = platform::File::OpenRange(dir / "whole", 3, 4, "shown");
   EXPECT_EQ(range.Length(), 4u);
   EXPECT_EQ(test::ToText(range.ReadAtMost(1, 5)), std::string("456\0\0", 5));
   range.Seek(2);
@@ -176,21 +198,21 @@ TEST(GameFile, ARangeOfAFileReadsAsAFileOfItsOwn) {
   EXPECT_EQ(std::pair(test::ToText(two), range.Position()), std::pair(std::string("56"), std::uint64_t{4}));
   EXPECT_NE(test::MessageOf<FormatError>([&] { range.ReadExact(two); }).find("shown"), std::string::npos);
   {
-    File out(dir / "out", File::Mode::CreateTruncate);
+    platform::File out(dir / "out", platform::File::Mode::CreateTruncate);
     range.CopyRangeTo(out, 1, 2);
     EXPECT_THROW(range.CopyRangeTo(out, 3, 2), FormatError);
   }
   EXPECT_EQ(test::ReadText(dir / "out"), "45");
-  EXPECT_THROW(File::OpenRange(dir / "whole", 8, 3, "shown"), FormatError);
+  EXPECT_THROW(platform::File::OpenRange(dir / "whole", 8, 3, "shown"), FormatError);
 
   // Big copies from anywhere in a range, whatever way the kernel is asked to copy.
   Bytes big(1100000);
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 7 % 251);
   test::WriteBytes(dir / "big", big);
   for (const std::uint64_t from : {0, 4093}) {  // from 3 and from 4096 in the file
-    File source = File::OpenRange(dir / "big", 3, big.size() - 3, "big");
+    platform::File source = platform::File::OpenRange(dir / "big", 3, big.size() - 3, "big");
     {
-      File out(dir / "out", File::Mode::CreateTruncate);
+      platform::File out(dir / "out", platform::File::Mode::CreateTruncate);
       source.CopyRangeTo(out, from, big.size() - 3 - from);
     }
     EXPECT_EQ(test::ReadBytes(dir / "out"), Bytes(big.begin() + 3 + static_cast<std::ptrdiff_t>(from), big.end()))

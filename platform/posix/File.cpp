@@ -13,7 +13,7 @@
 #include "platform/FolderFiles.h"
 #include "platform/Paths.h"
 
-namespace velkor {
+namespace velkor::platform {
 namespace {
 
 std::string Reason(int error) { return std::strerror(error); }
@@ -121,16 +121,16 @@ std::uint64_t File::LengthOf(const std::string& path) {
   return static_cast<std::uint64_t>(st.st_size);
 }
 
-platform::FolderFiles::FolderFiles(std::string folder)
+FolderFiles::FolderFiles(std::string folder)
     : folder_(std::move(folder)), fd_(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
 
-platform::FolderFiles::~FolderFiles() {
+FolderFiles::~FolderFiles() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::string platform::FolderFiles::PathOf(const std::string& name) const { return JoinPath(folder_, name); }
+std::string FolderFiles::PathOf(const std::string& name) const { return JoinPath(folder_, name); }
 
-File platform::FolderFiles::Open(const std::string& name) const {
+File FolderFiles::Open(const std::string& name) const {
   if (fd_ < 0) return File(PathOf(name), File::Mode::Read);
   std::string path = PathOf(name);
   const Opened opened = OpenRegular(name, O_RDONLY, fd_);
@@ -247,4 +247,4 @@ void File::CloseQuietly() noexcept {
   if (fd_ >= 0) ::close(std::exchange(fd_, -1));
 }
 
-}  // namespace velkor
+}  // namespace velkor::platform

@@ -1,3 +1,5 @@
+#include "platform/Process.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -14,9 +16,15 @@
 #include <fstream>
 
 #include "base/Errors.h"
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
 
 namespace velkor::platform {
+
+CommandLine ProgramCommandLine(int argc, char** argv) {
+  CommandLine commandLine;
+  for (int i = 1; i < argc; ++i) commandLine.arguments.emplace_back(argv[i]);
+  return commandLine;
+}
 
 std::string FindProgram(const std::string& name) {
   const char* path = std::getenv("PATH");
@@ -106,15 +114,6 @@ bool UserRunsProgram(const std::string& name) {
     if (std::getline(comm, command) && command == name) return true;
   }
   return false;
-}
-
-void MakeExecutable(const std::string& path) {
-  struct stat st {};
-  // Each read permission brings the execute permission beside it.
-  if (::stat(path.c_str(), &st) == 0 && ::chmod(path.c_str(), (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2)) == 0)
-    return;
-  const int error = errno;
-  throw FileError(path, "make executable", std::strerror(error));
 }
 
 }  // namespace velkor::platform

@@ -8,7 +8,7 @@
 #include "platform/Paths.h"
 #include "platform/windows/Win32.h"
 
-namespace velkor {
+namespace velkor::platform {
 namespace {
 
 // ReadFile and WriteFile take 32-bit counts; larger requests go in pieces of this size.
@@ -41,11 +41,11 @@ HANDLE OpenHandle(const std::string& path, File::Mode mode) {
   return h;
 }
 
-std::string Reason(DWORD error) { return error == ERROR_BAD_FILE_TYPE ? kNotRegular : platform::SystemMessage(error); }
+std::string Reason(DWORD error) { return error == ERROR_BAD_FILE_TYPE ? kNotRegular : SystemMessage(error); }
 
 std::uint64_t LengthOfHandle(HANDLE h, const std::string& path) {
   LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(h, &size)) throw FileError(path, "read the length of", platform::SystemMessage(::GetLastError()));
+  if (!::GetFileSizeEx(h, &size)) throw FileError(path, "read the length of", SystemMessage(::GetLastError()));
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
@@ -122,7 +122,7 @@ std::optional<File> File::CreateNew(const std::string& path, std::string shownAs
   if (h != INVALID_HANDLE_VALUE) return File(std::move(shownAs), h, std::nullopt);
   const DWORD error = ::GetLastError();
   if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return std::nullopt;
-  throw FileError(shownAs, "create", platform::SystemMessage(error));
+  throw FileError(shownAs, "create", SystemMessage(error));
 }
 
 std::optional<File> File::OpenForReadingIfPossible(const std::string& path) {
@@ -132,27 +132,27 @@ std::optional<File> File::OpenForReadingIfPossible(const std::string& path) {
 
 std::uint64_t File::LengthOf(const std::string& path) { return File(path, Mode::Read).Length(); }
 
-platform::FolderFiles::FolderFiles(std::string folder) : folder_(std::move(folder)) {}
+FolderFiles::FolderFiles(std::string folder) : folder_(std::move(folder)) {}
 
-platform::FolderFiles::~FolderFiles() = default;
+FolderFiles::~FolderFiles() = default;
 
-std::string platform::FolderFiles::PathOf(const std::string& name) const { return JoinPath(folder_, name); }
+std::string FolderFiles::PathOf(const std::string& name) const { return JoinPath(folder_, name); }
 
 
-File platform::FolderFiles::Open(const std::string& name) const { return File(PathOf(name), File::Mode::Read); }
+File FolderFiles::Open(const std::string& name) const { return File(PathOf(name), File::Mode::Read); }
 
 std::uint64_t File::Length() const {
   if (readLength_) return *readLength_;
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(AsHandle(handle_), &size))
-    throw FileError(path_, "read the length of", platform::SystemMessage(::GetLastError()));
+    throw FileError(path_, "read the length of", SystemMessage(::GetLastError()));
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 std::uint64_t File::Position() const {
   LARGE_INTEGER zero{}, at{};
   if (!::SetFilePointerEx(AsHandle(handle_), zero, &at, FILE_CURRENT))
-    throw FileError(path_, "seek in", platform::SystemMessage(::GetLastError()));
+    throw FileError(path_, "seek in", SystemMessage(::GetLastError()));
   return static_cast<std::uint64_t>(at.QuadPart) - rangeStart_;
 }
 
@@ -160,7 +160,7 @@ void File::Seek(std::uint64_t offset) {
   LARGE_INTEGER to{};
   to.QuadPart = static_cast<LONGLONG>(rangeStart_ + offset);
   if (!::SetFilePointerEx(AsHandle(handle_), to, nullptr, FILE_BEGIN))
-    throw FileError(path_, "seek in", platform::SystemMessage(::GetLastError()));
+    throw FileError(path_, "seek in", SystemMessage(::GetLastError()));
 }
 
 std::size_t File::ReadSome(MutableByteView buffer) {
@@ -170,7 +170,7 @@ std::size_t File::ReadSome(MutableByteView buffer) {
     const auto want = static_cast<DWORD>(std::min(buffer.size() - done, kMaxTransfer));
     DWORD got = 0;
     if (!::ReadFile(AsHandle(handle_), buffer.data() + done, want, &got, nullptr))
-      throw FileError(path_, "read", platform::SystemMessage(::GetLastError()));
+      throw FileError(path_, "read", SystemMessage(::GetLastError()));
     if (got == 0) break;
     done += got;
   }
@@ -183,7 +183,7 @@ void File::Write(ByteView bytes) {
     const auto want = static_cast<DWORD>(std::min(bytes.size() - done, kMaxTransfer));
     DWORD put = 0;
     if (!::WriteFile(AsHandle(handle_), bytes.data() + done, want, &put, nullptr))
-      throw FileError(path_, "write", platform::SystemMessage(::GetLastError()));
+      throw FileError(path_, "write", SystemMessage(::GetLastError()));
     if (put == 0) throw FileError(path_, "write", "nothing was written");
     done += put;
   }
@@ -198,11 +198,11 @@ void File::CopyRangeTo(File& out, std::uint64_t offset, std::uint64_t length) {
 void File::Close() {
   if (handle_ == nullptr) return;
   if (!::CloseHandle(AsHandle(std::exchange(handle_, nullptr))))
-    throw FileError(path_, "close", platform::SystemMessage(::GetLastError()));
+    throw FileError(path_, "close", SystemMessage(::GetLastError()));
 }
 
 void File::CloseQuietly() noexcept {
   if (handle_ != nullptr) ::CloseHandle(AsHandle(std::exchange(handle_, nullptr)));
 }
 
-}  // namespace velkor
+}  // namespace velkor::platform

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Report.h"
 #include "platform/windows/Win32.h"
 
 // Velkor runs in the GUI subsystem, so Explorer starts it without a console window. A

@@ -53,7 +53,7 @@ TEST(FileSafetyPosix, FilesCreatedInAFolderNeverFollowLinksNorWaitOnFifos) {
   fs::rename(dir / "work", dir / "moved");
   fs::create_symlink(dir / "elsewhere", dir / "work");
   test::MakeFolder(dir / "elsewhere");
-  File file = work.CreateFileInside("member");
+  platform::File file = work.CreateFileInside("member");
   file.Write(test::ToBytes("bytes"));
   file.Close();
   EXPECT_EQ(test::ReadText(dir / "moved/member"), "bytes");

@@ -13,7 +13,8 @@
 
 #include "base/Errors.h"
 #include "platform/File.h"
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
+#include "platform/ProgramLocation.h"
 #include "platform/Registry.h"
 #include "support/TestSupport.h"
 
@@ -103,14 +104,14 @@ TEST(Win32Registry, MachineValuesOfThe32BitViewAreFound) {
 TEST(Win32File, IsBinaryAndRefusesFolders) {
   TempDir dir;
   const Bytes bytes = {'a', '\r', '\n', '\n', 0x1a, 0, 0xff, '\r'};
-  { File out(dir / "b.bin", File::Mode::CreateTruncate); out.Write(bytes), out.Close(); }
+  { platform::File out(dir / "b.bin", platform::File::Mode::CreateTruncate); out.Write(bytes), out.Close(); }
   EXPECT_EQ(test::ReadBytes(dir / "b.bin"), bytes);
-  File in(dir / "b.bin", File::Mode::Read);
+  platform::File in(dir / "b.bin", platform::File::Mode::Read);
   EXPECT_EQ(in.Length(), bytes.size());
   EXPECT_EQ(in.ReadAtMost(6, 4), (Bytes{0xff, '\r', 0, 0}));
   test::MakeFolder(dir / "folder");
-  EXPECT_FALSE(File::CanOpenForReading(dir / "folder"));
-  EXPECT_THROW(File(dir / "folder", File::Mode::Read), FileError);
+  EXPECT_FALSE(platform::File::CanOpenForReading(dir / "folder"));
+  EXPECT_THROW(platform::File(dir / "folder", platform::File::Mode::Read), FileError);
 }
 
 TEST(Win32Platform, CopiesReplaceOtherFilesAsWritableButNeverTheSourceUnderAnotherSpelling) {

@@ -1,8 +1,7 @@
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +9,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <memory>
 
 #include "base/Errors.h"
@@ -18,35 +16,6 @@
 #include "platform/Paths.h"
 
 namespace velkor::platform {
-
-bool IsFileNameBoundary(char c) { return c == '/'; }
-
-std::string ExecutablePath() {
-  std::string buffer(4096, '\0');
-  const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) throw FileError("/proc/self/exe", "read", std::strerror(errno));
-  buffer.resize(static_cast<std::size_t>(n));
-  return buffer;
-}
-
-CommandLine ProgramCommandLine(int argc, char** argv) {
-  CommandLine commandLine;
-  for (int i = 1; i < argc; ++i) commandLine.arguments.emplace_back(argv[i]);
-  return commandLine;
-}
-
-std::string UserHomeFromSystem() {
-  if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
-  return ".";
-}
-
-std::string ApplicationName() {
-  std::string name = ExecutablePath();
-  name = name.substr(name.find_last_of('/') + 1);
-  const auto dot = name.find_last_of('.');
-  if (dot != std::string::npos && dot > 0) name.resize(dot);
-  return name;
-}
 
 bool CreateFolder(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) == 0) return true;
@@ -103,9 +72,19 @@ void ReplaceFile(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) throw FileError(to, "replace", std::strerror(errno));
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+  if (::unlink(path.c_str()) == 0) return true;
+  const int error = errno;
+  if (error == ENOENT || error == ENOTDIR) return false;
+  throw FileError(path, "remove", std::strerror(error));
+}
 
-bool RemoveEmptyFolder(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
+bool RemoveEmptyFolder(const std::string& path) {
+  if (::rmdir(path.c_str()) == 0) return true;
+  const int error = errno;
+  if (error == ENOENT || error == ENOTDIR || error == ENOTEMPTY || error == EEXIST) return false;
+  throw FileError(path, "remove the folder", std::strerror(error));
+}
 
 std::vector<FolderEntry> ListFolder(const std::string& folder) {
   std::vector<FolderEntry> entries;
@@ -152,10 +131,13 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
   return entries;
 }
 
-void ConnectStandardOutput() {}
-
-void ReportError(const std::string& message) { std::cerr << "velkor: " << message << std::endl; }
-
-void ReportWarning(const std::string& message) { std::cerr << "velkor: warning: " << message << std::endl; }
+void MakeExecutable(const std::string& path) {
+  struct stat st {};
+  // Each read permission brings the execute permission beside it.
+  if (::stat(path.c_str(), &st) == 0 && ::chmod(path.c_str(), (st.st_mode & 07777) | ((st.st_mode & 0444) >> 2)) == 0)
+    return;
+  const int error = errno;
+  throw FileError(path, "make executable", std::strerror(error));
+}
 
 }  // namespace velkor::platform

@@ -1,6 +1,5 @@
-#include "platform/Platform.h"
+#include "platform/FileSystem.h"
 
-#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -46,6 +45,8 @@ std::optional<BY_HANDLE_FILE_INFORMATION> Identity(const std::string& path) {
   return info;
 }
 
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
 bool IsReadOnlyFile(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
@@ -59,44 +60,6 @@ void ClearReadOnly(const std::string& path) {
 }
 
 }  // namespace
-
-bool IsFileNameBoundary(char c) { return c == '\\' || c == '/' || c == ':'; }
-
-std::string ExecutablePath() {
-  // Grow the buffer until the path fits: a cut path would name another folder.
-  for (DWORD size = MAX_PATH;; size *= 2) {
-    std::string buffer(size, '\0');
-    const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), size);
-    if (n == 0) throw FileError("the running program", "find the path of", SystemMessage(::GetLastError()));
-    if (n < size) {
-      buffer.resize(n);
-      return buffer;
-    }
-    if (size >= 32768) throw FileError(buffer, "find the path of", "the path is too long");
-  }
-}
-
-CommandLine ProgramCommandLine(int, char**) {
-  // The program's name ends at the first blank outside double quotes, as the C runtime
-  // reads it; the blanks after it do not belong to the text either.
-  const char* p = ::GetCommandLineA();
-  bool quoted = false;
-  while (*p != '\0' && (quoted || (*p != ' ' && *p != '\t'))) {
-    if (*p == '"') quoted = !quoted;
-    ++p;
-  }
-  while (*p == ' ' || *p == '\t') ++p;
-  return CommandLine{std::string(p), {}};
-}
-
-// Fixed rather than taken from the file name, so the settings do not move when the
-// executable is saved as "Velkor (1).exe" or renamed.
-std::string UserHomeFromSystem() {
-  if (const char* profile = std::getenv("USERPROFILE"); profile && *profile) return profile;
-  return ".";
-}
-
-std::string ApplicationName() { return "Velkor"; }
 
 bool CreateFolder(const std::string& path) {
   if (::CreateDirectoryA(path.c_str(), nullptr)) return true;
@@ -164,19 +127,35 @@ void ReplaceFile(const std::string& from, const std::string& to) {
 
 bool RemoveFile(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    if (IsMissing(error)) return false;
+    throw FileError(path, "remove", SystemMessage(error));
+  }
   // A link or junction to a folder is removed as a folder, which removes the link only.
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && ::RemoveDirectoryA(path.c_str()) != 0;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) throw FileError(path, "remove", "it is a folder");
+    if (::RemoveDirectoryA(path.c_str())) return true;
+    throw FileError(path, "remove", SystemMessage(::GetLastError()));
   }
   if (::DeleteFileA(path.c_str())) return true;
+  DWORD error = ::GetLastError();
   // As on POSIX, a read-only file in a folder Velkor owns does not stop its removal.
-  if (::GetLastError() != ERROR_ACCESS_DENIED || !IsReadOnlyFile(path)) return false;
-  ClearReadOnly(path);
-  return ::DeleteFileA(path.c_str()) != 0;
+  if (error == ERROR_ACCESS_DENIED && IsReadOnlyFile(path)) {
+    ClearReadOnly(path);
+    if (::DeleteFileA(path.c_str())) return true;
+    error = ::GetLastError();
+  }
+  if (IsMissing(error)) return false;
+  throw FileError(path, "remove", SystemMessage(error));
 }
 
-bool RemoveEmptyFolder(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != 0; }
+bool RemoveEmptyFolder(const std::string& path) {
+  if (::RemoveDirectoryA(path.c_str())) return true;
+  const DWORD error = ::GetLastError();
+  if (IsMissing(error) || error == ERROR_DIR_NOT_EMPTY) return false;
+  throw FileError(path, "remove the folder", SystemMessage(error));
+}
 
 std::vector<FolderEntry> ListFolder(const std::string& folder) {
   std::vector<FolderEntry> entries;
@@ -194,12 +173,6 @@ std::vector<FolderEntry> ListFolder(const std::string& folder) {
   } while (::FindNextFileA(find.get(), &data));
   return entries;
 }
-
-std::string FindProgram(const std::string&) { return ""; }
-
-int RunProgram(const std::vector<std::string>&, std::chrono::milliseconds) { return -1; }
-
-bool UserRunsProgram(const std::string&) { return false; }
 
 void MakeExecutable(const std::string&) {}
 
