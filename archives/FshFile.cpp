@@ -100,13 +100,15 @@ void FshFile::Unpack(FshSource& fsh, const std::string& folder) {
   // In a folder that existed before, an edited image is never overwritten.
   std::unordered_map<std::string, const FshRecordPlace*> lastOfName;
   for (const FshRecordPlace& place : places) lastOfName[place.fileName] = &place;
-  for (const auto& [name, place] : lastOfName)
-    RefuseOtherContentInTheWay(platform::JoinPath(folder, name), place->length, [&](ContentComparison& existing) {
+  for (const auto& named : lastOfName) {
+    const FshRecordPlace* place = named.second;  // a plain name: clang 14 cannot capture a structured binding
+    RefuseOtherContentInTheWay(platform::JoinPath(folder, named.first), place->length, [&](ContentComparison& existing) {
       constexpr std::uint64_t kPiece = 64 * 1024;
       for (std::uint64_t done = 0; done < place->length && existing.Matches(); done += kPiece)
         existing.Expect(fsh.ReadAtMost(place->offset + done, static_cast<std::size_t>(
                                                                  std::min(kPiece, place->length - done))));
     }, folder);
+  }
 
   platform::Folder into(folder);
   for (const FshRecordPlace& place : places) {
