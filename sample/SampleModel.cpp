@@ -2,7 +2,7 @@
 
 #include <array>
 #include <bit>
-#include <cmath>
+#include <utility>
 #include <string_view>
 
 namespace velkor::sample {
@@ -65,14 +65,31 @@ void AddBox(Shape& shape, Point low, Point high, int cuts, float u0, float v0, f
   }
 }
 
+// The sine and cosine of `angle` (within -pi to pi) by their series, with nothing but additions,
+// multiplications and divisions: these round alike on every system, while the C libraries' sin and
+// cos differ in the last bit between Linux and Windows, and the sample must be the same bytes on both.
+std::pair<double, double> SineCosine(double angle) {
+  double sine = 0, cosine = 0, term = 1;  // term: angle^n / n!
+  for (int n = 0; n < 40; ++n) {
+    if (n % 4 == 0) cosine += term;
+    if (n % 4 == 1) sine += term;
+    if (n % 4 == 2) cosine -= term;
+    if (n % 4 == 3) sine -= term;
+    term = term * angle / (n + 1);
+  }
+  return {sine, cosine};
+}
+
 // A wheel around the X axis through the part's origin: a prism of `sides` sides.
 Shape Wheel(int sides, float radius, float width) {
   Shape wheel;
   const std::uint32_t inner = wheel.Add({-width / 2, 0, 0}), outer = wheel.Add({width / 2, 0, 0});
   std::vector<std::uint32_t> rim;
   for (int k = 0; k < sides; ++k) {
-    const double angle = 2 * 3.14159265358979323846 * k / sides;
-    const float y = static_cast<float>(radius * std::sin(angle)), z = static_cast<float>(radius * std::cos(angle));
+    constexpr double kPi = 3.14159265358979323846;
+    const double turn = 2 * kPi * k / sides;
+    const auto [sine, cosine] = SineCosine(turn > kPi ? turn - 2 * kPi : turn);
+    const float y = static_cast<float>(radius * sine), z = static_cast<float>(radius * cosine);
     rim.push_back(wheel.Add({-width / 2, y, z}));
     rim.push_back(wheel.Add({width / 2, y, z}));
   }

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/RunVelkor.h"
+#include "sample/SampleCar.h"
 #include "support/GeometryModel.h"
 #include "support/VivBuilder.h"
 
@@ -51,6 +52,19 @@ TEST(GltfValidator, ExportedCarsAndModelsOfBothGamesHaveNoErrors) {
       EXPECT_EQ(report["warnings"], 0);
     }
   }
+}
+
+// The sample car as the program ships it: a body and four wheels in twelve parts, its texture.
+TEST(GltfValidator, ExportedSampleCarHasNoErrors) {
+  if (!ValidatorInstalled()) GTEST_SKIP() << "node or the npm package gltf-validator is not installed";
+  test::TempDir home;
+  test::WriteBytes(home / "car.viv", sample::PackArchive(sample::RoadsterCar()));
+  const auto run = test::RunVelkor({"--export", home / "car.viv"}, home.path());
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const nlohmann::json report = ValidatorReport(home / "car.glb");
+  std::printf("validator, sample car: %s\n", report.dump().c_str());
+  EXPECT_EQ(report["errors"], 0) << report.dump();
+  EXPECT_EQ(report["warnings"], 0) << report.dump();
 }
 
 }  // namespace

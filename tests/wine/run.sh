@@ -6,8 +6,8 @@
 # under two system languages, --version and --help on a redirected stdout, a failure reported
 # without a message box).   tests/wine/run.sh [WINDOWS_BUILD] [LINUX_BUILD]
 # With LINUX_BUILD (holding velkor and velkor-sample) the Linux program converts the same car
-# and must give byte-identical archives. Switches (1 = on, the default): VELKOR_WINE_UNIT_TESTS,
-# VELKOR_WINE_FIRST_RUN, VELKOR_WINE_ARCHIVES, VELKOR_WINE_CONVERT_CAR, VELKOR_WINE_NAMES.
+# and must give byte-identical archives, --check and --cars reports and --export files.
+# Switches (1 = on, the default): VELKOR_WINE_UNIT_TESTS, VELKOR_WINE_FIRST_RUN, VELKOR_WINE_ARCHIVES, VELKOR_WINE_CONVERT_CAR, VELKOR_WINE_NAMES.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 winbuild=$(cd "${1:-$here/build/windows}" && pwd)
@@ -240,6 +240,67 @@ if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
     check '"/c4" output is byte-identical' cmp "${lcar%.viv}.vi4" "$(c "$carFolder\\car.vi4")"
     check '"/c3" output is byte-identical' cmp "${linst4%.viv}.vi3" "$(c "${installed4%.viv}.vi3")"
     check '"/ci3" output is byte-identical' cmp "$linst3" "$(c "$installed3")"
+
+    step "--check, --cars and --export print and write what the Linux program does"
+    # The same inputs on both sides, prepared by the Linux program: the sample car, its model
+    # (NFS3), texture and front-end images (FSH), the NFS4 reference car's model, the NFS3
+    # one's compressed images (QFS), and a car whose model is of a later game (a refused car).
+    lin="$linux/look" win=$(c Work/look)
+    lv() { env -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME="$linux/home" WINEPREFIX="$linux/no-wine" "$linux/bin/velkor" "$@"; }
+    mkdir -p "$lin/parts"
+    cp "$lcar" "$lin/car.viv"
+    cp "$lcar" "$lin/parts/sample.viv" && lv /e "$lin/parts/sample.viv" >/dev/null
+    cp "$linux/nfs4/Data/Cars/fm50/car.viv" "$lin/parts/nfs4.viv" && lv /e "$lin/parts/nfs4.viv" >/dev/null
+    cp "$linux/nfs3/GameData/CarModel/fm50/car.viv" "$lin/parts/nfs3.viv" && lv /e "$lin/parts/nfs3.viv" >/dev/null
+    cp "$lin/parts/sample/car.fce" "$lin/nfs3.fce"
+    cp "$lin/parts/nfs4/dash.fce" "$lin/nfs4.fce"
+    cp "$lin/parts/sample/car00.tga" "$lin/car00.tga"
+    cp "$lin/parts/sample/fedata.fsh" "$lin/fedata.fsh"
+    cp "$lin/parts/nfs3/dash.qfs" "$lin/dash.qfs"
+    mkdir -p "$lin/later"
+    for f in "$lin/parts/sample/"*; do [ ! -f "$f" ] || cp "$f" "$lin/later/"; done
+    printf '\x15\x10\x10\x00' | dd of="$lin/later/car.fce" bs=1 conv=notrunc status=none
+    (cd "$lin" && lv /p later >/dev/null)
+    rm -rf "$lin/parts" "$lin/later"
+    cp -r "$lin" "$win"
+    # Each command runs in that folder on a relative path, so that both print the same names.
+    look() {  # look NAME ARGUMENTS...: velkor's outputs in $linux/NAME.*, Velkor.exe's in $work/NAME.*
+      local name=$1 linrc=0
+      shift
+      (cd "$lin" && lv "$@" >"$linux/$name.out" 2>"$linux/$name.err") || linrc=$?
+      echo "$linrc" >"$linux/$name.rc"
+      pushd "$win" >/dev/null
+      run "$exe" "$@"
+      popd >/dev/null
+      tr -d '\r' <"$out" >"$work/$name.out"
+      tr -d '\r' <"$err" >"$work/$name.err"
+      echo "$rc" >"$work/$name.rc"
+    }
+    same() {  # same NAME: the same exit status, standard output and error on both
+      cmp -s "$linux/$1.rc" "$work/$1.rc" && cmp -s "$linux/$1.out" "$work/$1.out" &&
+        cmp -s "$linux/$1.err" "$work/$1.err" && return 0
+      diff "$linux/$1.out" "$work/$1.out" | head -n 5 >&2 || true
+      diff "$linux/$1.err" "$work/$1.err" | head -n 5 >&2 || true
+      return 1
+    }
+    look check-good --check car.viv
+    check "--check of the sample car: exit 0 and the same report" eval 'test "$rc" = 0 && same check-good'
+    look check-later --check later.viv
+    check "--check of a car of a later game: exit 1 and the same report" eval 'test "$rc" = 1 && same check-later'
+    look cars --cars
+    check "--cars: the same table" eval 'test "$rc" = 0 && grep -q "Velkor Roadster" "$out" && same cars'
+    look cars-json --cars --json
+    # Each system names the archives by its own paths; everything else is the same.
+    check "--cars --json names the archives by Windows paths" \
+      grep -qF '"archive": "C:\\Games\\NFS4 HS\\Data\\Cars\\Velkor Roadster\\car.viv"' "$work/cars-json.out"
+    sed -i '/^ *"archive": /d' "$linux/cars-json.out" "$work/cars-json.out"
+    check "--cars --json: the same JSON" eval 'test "$rc" = 0 && same cars-json'
+    for input in car.viv nfs3.fce nfs4.fce car00.tga fedata.fsh dash.qfs; do
+      look "export-$input" --export "$input"
+      check "--export $input: exit 0, the same messages" eval 'test "$rc" = 0 && same "export-$input"'
+    done
+    check "--export wrote byte-identical files (glb, png and folders of png)" diff -r "$lin" "$win"
+    check "and wrote something for each" test "$(ls "$win" | wc -l)" -ge 12
   fi
 
   step "a replaced car is kept in %LOCALAPPDATA%\\Velkor and --restore puts it back"
