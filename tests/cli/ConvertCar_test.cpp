@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <tuple>
@@ -277,6 +278,18 @@ TEST(ArchiveCommands, PackingThenExtractingElsewhereGivesTheSameFiles) {
   EXPECT_EQ(test::ListNames(home / "elsewhere/car"), packed);
   for (const auto& [name, bytes] : members) EXPECT_EQ(test::ReadBytes(home / ("elsewhere/car/" + name)), bytes) << name;
   EXPECT_TRUE(test::PathExists(home / "elsewhere/car.viv"));
+
+  // A directory larger than 64 KiB: 4,500 entries of 22 bytes each, data from offset 99,016.
+  test::MakeFolder(home / "many");
+  std::vector<test::NamedBytes> many;
+  for (int i = 0; i < 4500; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "part-%04d.bin", i);
+    many.emplace_back(name, Bytes(static_cast<std::size_t>(1 + i % 7), static_cast<std::uint8_t>(i)));
+    test::WriteBytes(home / ("many/" + std::string(name)), many.back().second);
+  }
+  ASSERT_EQ(test::RunVelkor({"/p", home / "many"}, home.path()).exitStatus, 0);
+  EXPECT_EQ(test::ReadBytes(home / "many.viv"), test::BuildViv(many));
 
   // An empty folder packs into an empty archive; a folder that is not there is an error.
   test::MakeFolder(home / "empty");
