@@ -10,21 +10,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$here/build/bench}" && pwd)
 rounds=${2:-7}
 runs=${3:-5}
-command -v hyperfine >/dev/null || { echo "needs hyperfine" >&2; exit 1; }
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-
-"$build/velkor-sample" "$scratch" --realistic
-mkdir -p "$scratch/bin" "$scratch/home/.config/Velkor"
-cp "$build/velkor" "$scratch/bin/velkor"
-printf '%s\n' "Windows Registry Editor Version 5.00" "" \
-  "[HKEY_LOCAL_MACHINE\\Software\\Electronic Arts\\Need For Speed III]" "\"InstallPath\"=\"$scratch/nfs3\"" "" \
-  "[HKEY_LOCAL_MACHINE\\Software\\Electronic Arts\\Need for Speed High Stakes]" "\"InstallPath\"=\"$scratch/nfs4\"" \
-  >"$scratch/home/.config/Velkor/registry.reg"
-export HOME="$scratch/home" WINEPREFIX="$scratch/home/.wine"
-unset XDG_CONFIG_HOME XDG_DATA_HOME
-velkor="$scratch/bin/velkor"
-"$velkor"  # first start: collects the reference files
+source "$here/bench/sample_home.sh"
 
 nfs3=$scratch/cars/realistic nfs4=$scratch/cars/realistic4
 mkdir -p "$nfs4"
