@@ -362,7 +362,9 @@ if [ "$VELKOR_WINE_NAMES" = 1 ]; then
     check "$locale: the plain-named reference converts" test "$rc" = 0 -a -f "$(c "$ref\\car.vi4")"
 
     for name in "${scripts[@]}"; do
-      folder="$names\\$name"
+      # Each pass installs cars of its own names, so that it keeps and restores its own copies.
+      carname="$name $tag"
+      folder="$names\\$carname"
       mkdir -p "$(c "$folder")"
       cp "$(c "$car")" "$(c "$folder\\car.viv")"
       verb vivfile extract "$folder\\car.viv"
@@ -381,8 +383,8 @@ if [ "$VELKOR_WINE_NAMES" = 1 ]; then
         eval 'test "$rc" = 0 && cmp "$(c "$folder\\car.vi4")" "$(c "$ref\\car.vi4")"'
       verb vivfile convertinstall4 "$folder\\car.viv"
       check "$locale, '$name': \"/ci4\" installs it in a car folder of that name" \
-        eval 'test "$rc" = 0 && cmp "$(c "${games4}Data\\Cars\\$name\\car.viv")" "$(c "$ref\\car.vi4")"'
-      installed="${games4}Data\\Cars\\$name\\car.viv"
+        eval 'test "$rc" = 0 && cmp "$(c "${games4}Data\\Cars\\$carname\\car.viv")" "$(c "$ref\\car.vi4")"'
+      installed="${games4}Data\\Cars\\$carname\\car.viv"
       mkdir -p "$(c "${installed%\\car.viv}")"
       cp "$(c "$folder\\original.viv")" "$(c "$installed")"
       verb vivfile convertinstall4 "$folder\\car.viv"
@@ -391,7 +393,7 @@ if [ "$VELKOR_WINE_NAMES" = 1 ]; then
         eval 'test "$rc" = 0 && cmp "$(c "$installed")" "$(c "$folder\\original.viv")"'
       run "$prog\\Velkor.exe" /e "$folder\\нет 无.viv"
       check "$locale, '$name': a failure names the archive as given" \
-        eval 'test "$rc" = 1 && grep -qF "$name\\нет 无.viv" "$err"'
+        eval 'test "$rc" = 1 && grep -qF "$carname\\нет 无.viv" "$err"'
     done
   done
   unset LC_ALL LOCPATH
