@@ -99,7 +99,8 @@ void FshFile::Unpack(FshSource& fsh, const std::string& folder) {
   const std::vector<FshRecordPlace> places = ReadFshDirectory(fsh);
   // In a folder that existed before, an edited image is never overwritten.
   std::unordered_map<std::string, const FshRecordPlace*> lastOfName;
-  for (const FshRecordPlace& place : places) lastOfName[place.fileName] = &place;
+  if (!WorkingFolderMadeThisRun(folder))
+    for (const FshRecordPlace& place : places) lastOfName[place.fileName] = &place;
   for (const auto& [name, last] : lastOfName) {
     const FshRecordPlace& place = *last;
     RefuseOtherContentInTheWay(platform::JoinPath(folder, name), place.length, [&](ContentComparison& existing) {

@@ -1,5 +1,7 @@
 #include "archives/WorkingFolder.h"
 
+#include <set>
+
 #include "base/Errors.h"
 #include "files/FileContent.h"
 #include "files/GameFile.h"
@@ -7,6 +9,16 @@
 #include "platform/Paths.h"
 
 namespace velkor {
+namespace {
+
+std::set<std::string>& FoldersMadeThisRun() {
+  static std::set<std::string> made;
+  return made;
+}
+
+}  // namespace
+
+bool WorkingFolderMadeThisRun(const std::string& folder) { return FoldersMadeThisRun().count(folder) != 0; }
 
 bool IsUsableWorkingFolder(const std::string& folder) {
   std::size_t nameStart = folder.size();
@@ -43,7 +55,10 @@ OwnedFolder ProvideWorkingFolder(const std::string& folder, const std::string& a
   if (platform::IsFolder(folder)) return {};
   if (FileExists(folder))
     throw FileError(folder, "create the folder", "a file of that name is in the way");
-  if (platform::CreateFolder(folder)) return OwnedFolder(folder);
+  if (platform::CreateFolder(folder)) {
+    FoldersMadeThisRun().insert(folder);
+    return OwnedFolder(folder);
+  }
   if (platform::IsFolder(folder)) return {};  // made by someone else meanwhile
   throw FileError(folder, "create the folder", "a file of that name is in the way");
 }

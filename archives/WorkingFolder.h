@@ -37,4 +37,8 @@ void RefuseOtherContentInTheWay(const std::string& path, std::uint64_t length,
 // cannot be made (a file or a link of that name is in the way, the parent is missing, ...).
 OwnedFolder ProvideWorkingFolder(const std::string& folder, const std::string& archivePath);
 
+// True when ProvideWorkingFolder made `folder` during this run: what is in it came from this
+// run's own unpacking (an archive may hold a member twice), never from the user.
+bool WorkingFolderMadeThisRun(const std::string& folder);
+
 }  // namespace velkor
