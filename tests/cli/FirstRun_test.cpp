@@ -28,25 +28,18 @@ TEST(Startup, ExitStatusesAndTheStoreOfAFirstStartInXdgConfigHome) {
   EXPECT_EQ(test::ListNames(home.path()), Names{}) << "--version touches no settings";
 
   run = velkor({});
-  EXPECT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(std::pair(run.exitStatus, run.err), std::pair(0, std::string()));
   const std::string store = test::ReadText(home / "cfg/Velkor/registry.reg");
   for (const char* line : {"[HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings]", "\"Installed\"=dword:00000001"})
     EXPECT_NE(store.find(line), std::string::npos) << store;
 
-  for (const Names& args : {Names{"/x", "foo"}, Names{"/e"}, Names{"/C3", "car.viv"}, Names{"--list"}}) {
-    run = velkor(args);
-    EXPECT_EQ(run.exitStatus, 2) << args[0];
-    EXPECT_NE(run.err.find("usage: velkor"), std::string::npos) << run.err;
-  }
+  for (const Names& args : {Names{"/x", "foo"}, Names{"/e"}, Names{"/C3", "car.viv"}, Names{"--list"}})
+    EXPECT_TRUE(test::Ended(velkor(args), 2, {"usage: velkor"})) << args[0];
   run = velkor({"/c4", "car.viv"});
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.err.rfind("velkor: cannot convert to NFS4", 0), 0u) << run.err;
-  for (const std::string sw : {"/e", "--list"}) {  // missing inputs are named
-    run = velkor({sw, home / "none.viv"});
-    EXPECT_EQ(run.exitStatus, 1) << sw;
-    EXPECT_NE(run.err.find("'" + (home / "none.viv") + "'"), std::string::npos) << run.err;
-  }
+  for (const std::string sw : {"/e", "--list"})  // missing inputs are named
+    EXPECT_TRUE(test::Ended(velkor({sw, home / "none.viv"}), 1, {"'" + (home / "none.viv") + "'"})) << sw;
   // The settings store and the file-manager entries of the first start; nothing else.
   EXPECT_EQ(test::ListNames(home.path()), (Names{".local", "cfg"}));
   EXPECT_EQ(test::ListNames(home / "cfg/Velkor"), Names{"registry.reg"});
@@ -85,8 +78,7 @@ TEST(FirstRun, AnInstalledProgramInAReadOnlyFolderServesAnUnprivilegedUser) {
   EXPECT_EQ(test::ListNames(home + "/.local/share/Velkor"),
             (Names{"careng.bnk", "careng.ctb", "careng.ltb", "dash.fce", "dash.fsh", "dash.qfs", "dash00.tga",
                    "ocar.bnk", "ocard.bnk", "ocareng.bnk", "scar.bnk", "scareng.bnk"}));
-  run = test::RunUnprivileged({"/ci4", car}, home, bin + "/velkor");
-  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  ASSERT_TRUE(test::Ended(test::RunUnprivileged({"/ci4", car}, home, bin + "/velkor"), 0));
   EXPECT_TRUE(test::PathExists(home + "/nfs4/data/cars/Velkor Roadster/car.viv"));
   EXPECT_EQ(test::ListNames(home + "/nfs4/data/cars/fm50"), Names{"car.viv"});
   EXPECT_EQ(test::ListNames(bin), Names{"velkor"});
@@ -95,8 +87,7 @@ TEST(FirstRun, AnInstalledProgramInAReadOnlyFolderServesAnUnprivilegedUser) {
 
 TEST(FirstRun, SetupFindsAGameInstalledAfterTheFirstStartAndReportsIt) {
   test::TempDir home;
-  auto run = test::RunVelkor({}, home.path());
-  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  ASSERT_TRUE(test::Ended(test::RunVelkor({}, home.path()), 0));
   EXPECT_NE(test::ReadText(home / ".config/Velkor/registry.reg").find("\"NFS4Path\"=\"N/A\""), std::string::npos);
 
   // The game appears in the Wine prefix that $WINEPREFIX names.
@@ -108,7 +99,7 @@ TEST(FirstRun, SetupFindsAGameInstalledAfterTheFirstStartAndReportsIt) {
                   "WINE REGISTRY Version 2\n\n[Software\\\\Wow6432Node\\\\Electronic Arts\\\\Need for Speed High "
                   "Stakes] 1700000000\n\"InstallPath\"=\"C:\\\\Games\\\\NFS4\"\n");
 
-  run = test::RunVelkor({"--setup"}, home.path());
+  const auto run = test::RunVelkor({"--setup"}, home.path());
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   const std::string game = prefix + "/dosdevices/c:/Games/NFS4/";
   EXPECT_NE(test::ReadText(home / ".config/Velkor/registry.reg").find("\"NFS4Path\"=\"" + game + "\""),
@@ -136,14 +127,34 @@ TEST(FirstRun, RelativeXdgFoldersAreIgnored) {
   for (const Names& args : {Names{}, Names{"--setup"}}) {
     Names all = {"-C", work.path(), VELKOR_EXE};
     all.insert(all.end(), args.begin(), args.end());
-    const test::RunResult run = test::RunVelkor(all, home.path(), relative, "/usr/bin/env");
-    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_TRUE(test::Ended(test::RunVelkor(all, home.path(), relative, "/usr/bin/env"), 0));
     EXPECT_EQ(test::ListNames(work.path()), Names{}) << (args.empty() ? "the first start" : args[0]);
   }
   EXPECT_TRUE(test::PathExists(home / ".config/Velkor/registry.reg"));
   EXPECT_TRUE(test::PathExists(home / ".config/Thunar/uca.xml"));
   EXPECT_TRUE(test::PathExists(home / ".local/share/applications/velkor.desktop"));
   EXPECT_TRUE(test::PathExists(home / ".local/share/mime/packages/velkor.xml"));
+}
+
+TEST(SampleGenerator, OptionsAreNeverTakenForTheFolder) {
+  test::TempDir dir;
+  const auto sample = [&](const Names& args) {
+    Names all = {"--chdir=" + dir.path(), VELKOR_SAMPLE_EXE};
+    all.insert(all.end(), args.begin(), args.end());
+    return test::RunVelkor(all, dir.path(), {}, "/usr/bin/env");
+  };
+  const std::string usage = "usage: velkor-sample FOLDER [--realistic]\n";
+  auto run = sample({"--help"});
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.out, usage);
+  for (const Names& args : {Names{"--bogus"}, Names{"--realistic"}, Names{}}) {
+    run = sample(args);
+    EXPECT_EQ(run.exitStatus, 2);
+    EXPECT_EQ(run.out + run.err, usage);
+  }
+  EXPECT_EQ(test::ListNames(dir.path()), Names{}) << "no folder made";
+  ASSERT_TRUE(test::Ended(sample({"out"}), 0));
+  EXPECT_TRUE(test::PathExists(dir / "out/cars/roadster/car.viv"));
 }
 
 }  // namespace

@@ -5,9 +5,7 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
-#include "app/InstalledCars.h"
 #include "cli/RunVelkor.h"
 #include "sample/SampleCar.h"
 #include "support/ModelBuilder.h"
@@ -34,7 +32,6 @@ class InstalledCarsTest : public ::testing::Test {
     return cars + "/" + folder + "/" + file;
   }
   test::CliHome home;
-  GamePaths paths{home / "nfs3/", home / "nfs4/"};
 };
 
 TEST_F(InstalledCarsTest, BothGamesCarsAreListedWithSharedSerialsAndUnreadableArchivesMarked) {
@@ -48,21 +45,19 @@ TEST_F(InstalledCarsTest, BothGamesCarsAreListedWithSharedSerialsAndUnreadableAr
   for (const std::string kept : {"20260101-101010.viv", "20260101-101010-2.viv", "notes.txt"})
     test::WriteText(home.Data() + "/replaced/NFS3/road/" + kept, "old");
 
-  const auto cars = ListInstalledCars(paths, home.Data() + "/replaced");
-  std::ostringstream table, json;
-  PrintCarsTable(cars, table);
-  PrintCarsJson(cars, json);
+  const auto table = home.Run({"--cars"}), json = home.Run({"--cars", "--json"});
+  ASSERT_TRUE(test::Ended(table, 0));
   const std::string size = std::to_string(roadster.size());
-  EXPECT_EQ(table.str(),
+  EXPECT_EQ(table.out,
             "game  folder  name             serial  class   size  kept  note\n"
             "NFS3  broken                                     19     0  cannot be read: '" + home.Nfs3Cars() +
                 "/broken/car.viv' at offset 8: a directory of 544108320 entries does not fit an archive of 19 bytes\n"
             "NFS3  road    Velkor Roadster  7301    2      " + size + "     2  serial number also used by 'Twin'\n"
             "NFS3  Twin    Velkor Roadster  7301    2      " + size + "     0  serial number also used by 'road'\n"
             "NFS4  four    Caf\xe9 Racer       7301    B       " + std::to_string(Nfs4Car("7301", "Caf\xe9 Racer").size()) +
-                "     0\n") << table.str();
+                "     0\n") << table.out;
 
-  const auto parsed = nlohmann::json::parse(json.str());
+  const auto parsed = nlohmann::json::parse(json.out);
   ASSERT_EQ(parsed.size(), 4u);
   EXPECT_EQ(parsed[0]["problem"].get<std::string>().rfind("'" + home.Nfs3Cars() + "/broken/car.viv'", 0), 0u);
   EXPECT_EQ(parsed[1]["sharesSerialWith"], nlohmann::json::array({"Twin"}));
@@ -101,15 +96,10 @@ TEST_F(InstalledCarsTest, CheckAndCarsWriteNothingAndExitByWhatTheyFound) {
   const std::string bad = Put(home / "cars", "bad", "car.viv", test::BuildViv({{"car.fce", fce4m}}));
   const auto before = test::Snapshot(home.path());
 
-  auto run = home.Run({"--cars", "--json"});
-  ASSERT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_EQ(nlohmann::json::parse(run.out)[0]["archive"], home.Nfs3Cars() + "/road/car.viv");
-  run = home.Run({"--cars"});
-  EXPECT_EQ(run.out.rfind("game  folder  name             serial  class", 0), 0u) << run.out;
+  EXPECT_TRUE(test::Ended(home.Run({"--cars", "--json"}), 0));
   EXPECT_EQ(home.Run({"--cars", "--xml"}).exitStatus, 2);
-
-  run = home.Run({"--check", good});
-  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  auto run = home.Run({"--check", good});
+  EXPECT_TRUE(test::Ended(run, 0));
   EXPECT_NE(run.out.find("warning: carp.txt: serial number = 7301: the installed NFS3 car 'road' has it too"),
             std::string::npos) << run.out;
   run = home.Run({"--check", bad});

@@ -37,6 +37,15 @@ int startedCount = 0;
   ::_exit(127);
 }
 
+// Waits for the program to end; its exit status and standard output, and `err`.
+RunResult Collect(pid_t pid, const std::string& outPath, std::string err) {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  RunResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(outPath), std::move(err)};
+  fs::remove(outPath);
+  return result;
+}
+
 }  // namespace
 
 RunResult RunVelkor(const std::vector<std::string>& args, const std::string& home,
@@ -47,14 +56,21 @@ RunResult RunVelkor(const std::vector<std::string>& args, const std::string& hom
   if (pid == 0)
     ExecVelkor(args, home, environment, executable, ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
                ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  RunResult result;
-  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  result.out = ReadText(outPath), result.err = ReadText(errPath);
-  fs::remove(outPath), fs::remove(errPath);
+  RunResult result = Collect(pid, outPath, "");
+  result.err = ReadText(errPath);
+  fs::remove(errPath);
   return result;
+}
+
+::testing::AssertionResult Ended(const RunResult& run, int status, const std::vector<std::string>& parts) {
+  const auto failure = [&](const std::string& what) {
+    return ::testing::AssertionFailure() << what << "\nstandard error: " << run.err << "\nstandard output: " << run.out;
+  };
+  if (run.exitStatus != status)
+    return failure("exit status " + std::to_string(run.exitStatus) + " instead of " + std::to_string(status));
+  for (const std::string& part : parts)
+    if (run.err.find(part) == std::string::npos) return failure("no '" + part + "' on standard error");
+  return ::testing::AssertionSuccess();
 }
 
 StartedVelkor::StartedVelkor(const std::vector<std::string>& args, const std::string& home,
@@ -86,14 +102,7 @@ bool StartedVelkor::ErrorShows(const std::string& text) {
 RunResult StartedVelkor::Finish() {
   ErrorShows("");  // everything up to the end
   ::close(errPipe_);
-  int status = 0;
-  ::waitpid(std::exchange(pid_, -1), &status, 0);
-  RunResult result;
-  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-  result.out = ReadText(outPath_), result.err = err_;
-  fs::remove(outPath_);
-  return result;
+  return Collect(std::exchange(pid_, -1), outPath_, err_);
 }
 
 RunResult RunUnprivileged(const std::vector<std::string>& args, const std::string& home,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -11,7 +13,6 @@ namespace velkor::test {
 
 struct RunResult {
   int exitStatus = -1;  // -1 when the process ended by a signal
-  int signal = 0;
   std::string out;
   std::string err;
 };
@@ -22,6 +23,10 @@ struct RunResult {
 RunResult RunVelkor(const std::vector<std::string>& args, const std::string& home,
                     const std::map<std::string, std::string>& environment = {},
                     const std::string& executable = VELKOR_EXE);
+
+// Success when the run ended with `status` and its standard error holds each of `parts`;
+// otherwise what differed and what the program printed.
+::testing::AssertionResult Ended(const RunResult& run, int status, const std::vector<std::string>& parts = {});
 
 // A run of the program started in the background (as RunVelkor), whose standard error the
 // test reads while it runs: for forcing an order between the program and the test.

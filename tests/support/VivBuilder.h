@@ -16,10 +16,6 @@ using NamedBytes = std::pair<std::string, Bytes>;
 // classes under test.
 Bytes BuildViv(const std::vector<NamedBytes>& members);
 
-// The members of a VIV archive in directory order, each read from its own offset. Throws
-// std::runtime_error when the bytes are no well-formed archive.
-std::vector<NamedBytes> ParseViv(const Bytes& archive);
-
 // The bytes of the member called `name`; throws std::runtime_error when there is none.
 const Bytes& MemberOf(const std::vector<NamedBytes>& members, const std::string& name);
 

@@ -1,0 +1,264 @@
+// Packing, unpacking and listing archives, and image archives, through the real program, with
+// each argument exactly as a file manager passes it.
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "archives/Qfs.h"
+#include "cli/RunVelkor.h"
+#include "support/ModelBuilder.h"
+#include "support/VivBuilder.h"
+
+namespace velkor {
+namespace {
+
+using test::Ended;
+using Names = std::vector<std::string>;
+
+// Runs velkor with `args` in a home of `home`.
+test::RunResult Velkor(const test::TempDir& home, const Names& args) { return test::RunVelkor(args, home.path()); }
+
+TEST(ArchiveCommands, PackingThenExtractingElsewhereGivesTheSameFiles) {
+  test::TempDir home;
+  // An empty file, a blank and bytes 0x80-0xFF in names, a member its kind cannot read, data
+  // of every byte value; a sub-folder and a dot file are left out.
+  std::string all;
+  for (int i = 0; i < 256 * 3; ++i) all.push_back(static_cast<char>(i));
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"sub/inner", "x"}, {".hidden", "x"}, {"empty", ""}, {"with blank.txt", "blank"}, {"all.bin", all},
+      {"caf\xe9 \x80\xff.bin", "high"}, {"car00.tga", "not an image"}};
+  test::MakeFolder(home / "car/sub");
+  for (const auto& [name, content] : files) test::WriteText(home / ("car/" + name), content);
+  const Names packed = {"all.bin", "caf\xe9 \x80\xff.bin", "car00.tga", "empty", "with blank.txt"};
+
+  const auto pack = Velkor(home, {"/p", home / "car/"});
+  ASSERT_TRUE(Ended(pack, 0));
+  EXPECT_EQ(pack.out + pack.err, "");
+  std::vector<test::NamedBytes> members;
+  for (const auto& name : packed) members.emplace_back(name, test::ReadBytes(home / ("car/" + name)));
+  EXPECT_EQ(test::ReadBytes(home / "car.viv"), test::BuildViv(members)) << "members in name order";
+  test::MakeFolder(home / "elsewhere");
+  std::filesystem::rename(home / "car.viv", home / "elsewhere/car.viv");
+  const auto extract = Velkor(home, {"/e", home / "elsewhere/car.viv"});
+  ASSERT_TRUE(Ended(extract, 0));
+  EXPECT_EQ(extract.out, "");
+  EXPECT_EQ(extract.err.rfind("velkor: warning: '" + (home / "elsewhere/car/car00.tga") + "'", 0), 0u) << extract.err;
+  EXPECT_EQ(test::ListNames(home / "elsewhere/car"), packed);
+  for (const auto& [name, bytes] : members) EXPECT_EQ(test::ReadBytes(home / ("elsewhere/car/" + name)), bytes) << name;
+  EXPECT_TRUE(test::PathExists(home / "elsewhere/car.viv"));
+
+  // A directory larger than 64 KiB: 4,500 entries of 22 bytes each, data from offset 99,016.
+  test::MakeFolder(home / "many");
+  std::vector<test::NamedBytes> many;
+  for (int i = 0; i < 4500; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "part-%04d.bin", i);
+    many.emplace_back(name, Bytes(static_cast<std::size_t>(1 + i % 7), static_cast<std::uint8_t>(i)));
+    test::WriteBytes(home / ("many/" + std::string(name)), many.back().second);
+  }
+  ASSERT_TRUE(Ended(Velkor(home, {"/p", home / "many"}), 0));
+  EXPECT_EQ(test::ReadBytes(home / "many.viv"), test::BuildViv(many));
+
+  // In byte order: a name before the longer names it begins, then by the first byte that
+  // differs, however far in.
+  const Names ordered = {"same_start_01234567", "same_start_0123456789", "same_start_01234567890",
+                         "same_start_0123456789a", "same_start_0123456789b", "same_start_1"};
+  test::MakeFolder(home / "shared");
+  for (const std::size_t i : {4, 1, 5, 0, 3, 2}) test::WriteText(home / ("shared/" + ordered[i]), ordered[i]);
+  ASSERT_TRUE(Ended(Velkor(home, {"/p", home / "shared"}), 0));
+  std::vector<test::NamedBytes> sharing;
+  for (const auto& name : ordered) sharing.emplace_back(name, test::ToBytes(name));
+  EXPECT_EQ(test::ReadBytes(home / "shared.viv"), test::BuildViv(sharing));
+
+  // An empty folder packs into an empty archive; a folder that is not there is an error.
+  test::MakeFolder(home / "empty");
+  ASSERT_TRUE(Ended(Velkor(home, {"/p", home / "empty"}), 0));
+  EXPECT_EQ(test::ReadBytes(home / "empty.viv"), test::BuildViv({}));
+  const auto missing = Velkor(home, {"/p", home / "nothing"});
+  EXPECT_EQ(missing.exitStatus, 1);
+  EXPECT_EQ(missing.err, "velkor: cannot pack '" + (home / "nothing") + "': there is no such folder\n");
+  EXPECT_FALSE(test::PathExists(home / "nothing.viv"));
+}
+
+// Extracting again never loses an edit: files holding the member's bytes and the user's own
+// files are fine; a file with other bytes refuses the extraction before anything is written.
+TEST(ArchiveCommands, ExtractingAgainKeepsEditsAndRefusesBeforeWritingAnything) {
+  test::TempDir home;
+  // An image archive of one record "img1" at offset 24 (16-byte header, one 8-byte entry).
+  const Bytes fsh = {'S', 'H', 'P', 'I', 32, 0, 0, 0, 1, 0, 0, 0, 'G', 'I', 'M', 'X',
+                     'i', 'm', 'g', '1', 24, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
+  test::WriteBytes(home / "car.viv", test::BuildViv({{"a.txt", test::ToBytes("one")},
+                                                     {"b.txt", test::ToBytes("two")}, {"dash.fsh", fsh}}));
+  const auto extract = [&] { return Velkor(home, {"/e", home / "car.viv"}); };
+  ASSERT_TRUE(Ended(extract(), 0));
+  test::WriteText(home / "car/mine.txt", "my own file");
+  ASSERT_TRUE(Ended(extract(), 0));
+  EXPECT_EQ(test::ReadText(home / "car/mine.txt"), "my own file");
+
+  test::WriteText(home / "car/b.txt", "edited");
+  std::filesystem::remove(home / "car/a.txt");
+  EXPECT_TRUE(Ended(extract(), 1, {"'" + (home / "car/b.txt") + "' already exists with other content",
+                                   "move the folder '" + (home / "car") + "' away"}));
+  EXPECT_EQ(test::ReadText(home / "car/b.txt"), "edited");
+  EXPECT_FALSE(test::PathExists(home / "car/a.txt")) << "nothing is written";
+
+  test::WriteText(home / "car/b.txt", "two");
+  test::WriteText(home / "car/dash/img1", "edited image");
+  EXPECT_TRUE(Ended(extract(), 1, {"'" + (home / "car/dash/img1") + "'"}));
+  EXPECT_EQ(test::ReadText(home / "car/dash/img1"), "edited image");
+}
+
+TEST(ArchiveCommands, PackingAgainLeavesAnIdenticalArchiveAndRewritesOneThatDiffersAnywhere) {
+  test::TempDir home;
+  test::MakeFolder(home / "car");
+  test::WriteText(home / "car/a", "xy");
+  test::WriteText(home / "car/b", "z");
+  const auto pack = [&] { EXPECT_TRUE(Ended(Velkor(home, {"/p", home / "car"}), 0)); };
+  pack();
+  const Bytes first = test::BuildViv({{"a", test::ToBytes("xy")}, {"b", test::ToBytes("z")}});
+  ASSERT_EQ(test::ReadBytes(home / "car.viv"), first);
+  std::filesystem::create_hard_link(home / "car.viv", home / "alias.viv");
+  pack();
+  EXPECT_TRUE(std::filesystem::equivalent(home / "car.viv", home / "alias.viv")) << "rewritten with the same bytes";
+
+  // The same data under another name of the same length: only the directory differs.
+  std::filesystem::rename(home / "car/b", home / "car/c");
+  pack();
+  const Bytes renamed = test::BuildViv({{"a", test::ToBytes("xy")}, {"c", test::ToBytes("z")}});
+  EXPECT_EQ(test::ReadBytes(home / "car.viv"), renamed);
+  EXPECT_EQ(test::ReadBytes(home / "alias.viv"), first);
+
+  // An archive with the right bytes followed by more.
+  Bytes longer = renamed;
+  longer.push_back('!');
+  test::WriteBytes(home / "car.viv", longer);
+  pack();
+  EXPECT_EQ(test::ReadBytes(home / "car.viv"), renamed);
+}
+
+TEST(ArchiveCommands, AFolderTooBigForAnArchiveIsRefusedAndNothingIsWritten) {
+  test::TempDir home;
+  test::MakeFolder(home / "out/big");
+  test::WriteText(home / "out/big/a", "x");
+  // Sparse: 16 + 2 * 10 bytes of header and directory, "x", then this one ends 17 bytes
+  // past the last byte an archive can hold.
+  test::WriteText(home / "out/big/b", "");
+  std::filesystem::resize_file(home / "out/big/b", 2147483647u - 20);
+  const auto refused = [&](const std::string& why) {
+    // Refused before the big file is read: the program may write no file past 1 MiB
+    // (SIGXFSZ would end it).
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const rlimit small{1 << 20, old.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto run = Velkor(home, {"/p", home / "out/big"});
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, "velkor: cannot pack '" + (home / "out/big.viv") + "': the archive would be " + why +
+                           " bytes a VIV archive can address\n");
+    EXPECT_EQ(test::ListNames(home / "out"), Names{"big"});
+  };
+  refused("2147483664 bytes, more than the 2147483647");
+  test::WriteText(home / "out/big/c", "y");  // now another entry would start beyond the limit
+  refused("larger than the 2147483647");
+}
+
+TEST(ArchiveCommands, ListingShowsTheDirectoryAndWritesNothing) {
+  test::TempDir home;
+  Bytes fce4m = test::MakeFce4(3, 2, 1);  // 8248 + 140 * 3 + 68 * 2 = 8804 bytes
+  fce4m[0] = 0x15;                        // an FCE4M model, which neither game reads
+  test::WriteBytes(home / "car.viv", test::BuildViv({{"a b", {'x', 'y', 'z'}}, {"carp.txt", {'(', '8', '0', ')'}},
+                                                     {"e\x01", {}}, {"car.fce", fce4m},
+                                                     {"card.fce", test::MakeFce3(1, 1, 1)}}));  // 7940 + 80 + 56
+  const auto list = Velkor(home, {"--list", home / "car.viv"});
+  ASSERT_TRUE(Ended(list, 0));
+  // 16 + (3 + 9) + (8 + 9) + (2 + 9) + (7 + 9) + (8 + 9) = 89.
+  EXPECT_EQ(list.out, home / "car.viv" + ": 5 entries, 16976 bytes\n"
+                      "index      offset      length  kind     name\n"
+                      "    0          89           3  -        a b\n"
+                      "    1          92           4  CARP4    carp.txt\n"
+                      "    2          96           0  -        e\\x01\n"
+                      "    3          96        8804  FCE4M    car.fce\n"
+                      "    4        8900        8076  FCE3     card.fce\n");
+  EXPECT_EQ(test::ListNames(home.path()), Names{"car.viv"});
+}
+
+// Two 1×1 records of 32-bit pixels, "ab01" at 32 and "cd02" at 52, as the FSH layout has it.
+const Bytes kRecordA = {0x7D, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 10, 20, 30, 255};
+const Bytes kRecordB = {0x7D, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 40, 50, 60, 128};
+Bytes TwoRecordFsh() {
+  Bytes fsh = {'S', 'H', 'P', 'I', 72, 0, 0, 0, 2, 0, 0, 0, 'G', 'I', 'M', 'X',
+               'a', 'b', '0', '1', 32, 0, 0, 0, 'c', 'd', '0', '2', 52, 0, 0, 0};
+  test::Append(fsh, kRecordA);
+  test::Append(fsh, kRecordB);
+  return fsh;
+}
+
+void ExpectRecords(const std::string& folder) {
+  EXPECT_EQ(test::ListNames(folder), (Names{"ab01", "cd02"})) << folder;
+  EXPECT_EQ(test::ReadBytes(folder + "/ab01"), kRecordA);
+  EXPECT_EQ(test::ReadBytes(folder + "/cd02"), kRecordB);
+}
+
+TEST(ImageArchives, CompressedMembersAreListedAsQfsAndUnpackAsTheImagesTheyHold) {
+  test::TempDir home;
+  Bytes damaged = QfsEncode(TwoRecordFsh());
+  damaged.resize(damaged.size() - 6);
+  test::WriteBytes(home / "car.viv", test::BuildViv({{"dash.qfs", QfsEncode(TwoRecordFsh())},
+                                                     {"vid.fsh", QfsEncode(TwoRecordFsh(), {true, true})},
+                                                     {"plain.fsh", TwoRecordFsh()},
+                                                     {"bad.qfs", damaged}}));
+  const auto list = Velkor(home, {"--list", home / "car.viv"});
+  ASSERT_TRUE(Ended(list, 0));
+  for (const std::string line : {"QFS      dash.qfs", "QFS      vid.fsh", "FSH      plain.fsh", "QFS      bad.qfs"})
+    EXPECT_NE(list.out.find(line), std::string::npos) << line << "\n" << list.out;
+
+  ASSERT_TRUE(Ended(Velkor(home, {"/e", home / "car.viv"}), 0, {"bad.qfs"}));
+  EXPECT_EQ(test::ListNames(home / "car"),
+            (Names{"bad.qfs", "dash", "dash.qfs", "plain", "plain.fsh", "vid", "vid.fsh"}));
+  for (const std::string folder : {"dash", "vid", "plain"}) ExpectRecords(home / ("car/" + folder));
+  EXPECT_EQ(test::ReadBytes(home / "car/bad.qfs"), damaged);
+
+  // Loose image archives unpack into the folder beside them.
+  test::MakeFolder(home / "art");
+  test::WriteBytes(home / "art/Dash.QFS", QfsEncode(TwoRecordFsh(), {true, false}));
+  test::WriteBytes(home / "art/fedata.fsh", TwoRecordFsh());
+  for (const std::string name : {"Dash.QFS", "fedata.fsh"})
+    EXPECT_TRUE(Ended(Velkor(home, {"/e", home / ("art/" + name)}), 0));
+  EXPECT_EQ(test::ListNames(home / "art"), (Names{"Dash", "Dash.QFS", "fedata", "fedata.fsh"}));
+  ExpectRecords(home / "art/Dash");
+  ExpectRecords(home / "art/fedata");
+}
+
+TEST(ExactPaths, AnArgumentIsTheNameButForOnePairOfEnclosingQuotes) {
+  test::TempDir home;
+  const Bytes unrelated = test::ToBytes("an unrelated archive");
+  test::WriteBytes(home / "cars.viv", unrelated);
+  for (const char* folder : {"cars", "cars\"", "\"lead", "pair", "two words"}) {
+    test::MakeFolder(home / folder);
+    test::WriteText(home / folder + "/member", folder);
+  }
+  const auto packed = [&](const char* folder) { return test::BuildViv({{"member", test::ToBytes(folder)}}); };
+
+  // A trailing quote belongs to the name: the folder 'cars"' goes into 'cars".viv'.
+  ASSERT_TRUE(Ended(Velkor(home, {"/p", home / "cars\""}), 0));
+  EXPECT_EQ(test::ReadBytes(home / "cars.viv"), unrelated);
+  ASSERT_TRUE(test::PathExists(home / "cars\".viv"));
+  EXPECT_EQ(test::ReadBytes(home / "cars\".viv"), packed("cars\""));
+
+  // So does a leading one: '"/…/lead' is a relative name that names no folder here.
+  EXPECT_TRUE(Ended(Velkor(home, {"/p", "\"" + (home / "lead")}), 1, {"there is no such folder"}));
+  EXPECT_FALSE(test::PathExists(home / "lead.viv"));
+
+  // One pair of enclosing quotes is removed; several arguments are joined with one blank.
+  ASSERT_TRUE(Ended(Velkor(home, {"/p", "\"" + (home / "pair") + "\""}), 0));
+  EXPECT_EQ(test::ReadBytes(home / "pair.viv"), packed("pair"));
+  ASSERT_TRUE(Ended(Velkor(home, {"--notify", "/p", home / "two", "words"}), 0));
+  EXPECT_EQ(test::ReadBytes(home / "two words.viv"), packed("two words"));
+}
+
+}  // namespace
+}  // namespace velkor
