@@ -61,7 +61,7 @@ class WrongGameTest : public ::testing::Test {
   test::CliHome home;
 };
 
-TEST_F(WrongGameTest, CarsOfTheTargetGameOrOfNeitherAreRefusedWithWhatConvertsThem) {
+TEST_F(WrongGameTest, CarsAndLooseFilesOfTheTargetGameOrOfNeitherAreRefusedWithWhatConvertsThem) {
   const std::string nfs3 = home.PutCar("nfs3", sample::RoadsterCar());
   const std::string nfs4 = home.PutCar("nfs4", CarWith({{"car.fce", test::MakeFce4(4, 3, 2)}}));
   const std::string fce4m = home.PutCar("fce4m", CarWith({{"car.fce", Fce4m()}}));
@@ -69,39 +69,31 @@ TEST_F(WrongGameTest, CarsOfTheTargetGameOrOfNeitherAreRefusedWithWhatConvertsTh
   const std::string variant =
       home.PutCar("variant", CarWith({{"car.fce", test::MakeFce4(4, 3, 2)}, {"car2.fce", Fce4m()}, {"car1.fce", {}}}));
   const std::string garbage = home.PutCar("garbage", CarWith({{"car.fce", test::ToBytes("no model at all")}}));
-  for (const std::string sw : {"/c3", "/ci3"})
-    ExpectRefused(sw, nfs3, "is already an NFS3 car (its car.fce is an NFS3 model); " + kToNfs4);
-  for (const std::string sw : {"/c4", "/ci4"})
-    ExpectRefused(sw, nfs4, "is already an NFS4 car (its car.fce is an NFS4 model); " + kToNfs3);
-  for (const std::string sw : {"/c3", "/c4"})
-    ExpectRefused(sw, fce4m,
-                  "is a car of neither game (its car.fce is an FCE4M model, which neither game reads); it cannot be "
-                  "converted");
-  ExpectRefused("/ci3", variant,
-                "is a car of neither game (its car2.fce is an FCE4M model, which neither game reads); it cannot be "
-                "converted");
-  ExpectRefused("/c3", garbage,
-                "is not an NFS4 car (its car.fce is no model of either game, starting with 0x6D206F6E); it cannot be "
-                "converted to NFS3");
-}
-
-TEST_F(WrongGameTest, LooseFilesOfTheTargetGameOrOfNeitherAreRefused) {
+  const std::string fce4mModel = "an FCE4M model, which neither game reads";
   const Bytes texts3 = test::MakeFrontEnd(Bytes(47, 0), Names(40, "text")),
               texts4 = test::MakeFrontEnd(Bytes(960, 0), Names(41, "text"));
-  const std::vector<std::tuple<std::string, std::string, Bytes, std::string>> cases = {
-      {"/c3", "a.fce", test::MakeFce3(4, 3, 2), "is already an NFS3 model; " + kToNfs4},
-      {"/c4", "b.fce", test::MakeFce4(4, 3, 2), "is already an NFS4 model; " + kToNfs3},
-      {"/c3", "c.fce", Fce4m(), "is an FCE4M model, which neither game reads; it cannot be converted"},
-      {"/ci4", "c.fce", Fce4m(), "is an FCE4M model, which neither game reads; it cannot be converted"},
-      {"/c3", "d.fce", Bytes(8000, 0xFF),
-       "is not an NFS4 model (it is no model of either game, starting with 0xFFFFFFFF); it cannot be converted to "
-       "NFS3"},
-      {"/c3", "carp.txt", FullCarp(79), "is already an NFS3 performance file; " + kToNfs4},
-      {"/ci4", "carp2.txt", FullCarp(80), "is already an NFS4 performance file; " + kToNfs3},
-      {"/c3", "fedata.eng", texts3, "is already an NFS3 front-end file; " + kToNfs4},
-      {"/c4", "fedata.swe", texts4, "is already an NFS4 front-end file; " + kToNfs3},
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"/c3", nfs3, "is already an NFS3 car (its car.fce is an NFS3 model); " + kToNfs4},
+      {"/ci3", nfs3, "is already an NFS3 car (its car.fce is an NFS3 model); " + kToNfs4},
+      {"/c4", nfs4, "is already an NFS4 car (its car.fce is an NFS4 model); " + kToNfs3},
+      {"/ci4", nfs4, "is already an NFS4 car (its car.fce is an NFS4 model); " + kToNfs3},
+      {"/c3", fce4m, "is a car of neither game (its car.fce is " + fce4mModel + "); it cannot be converted"},
+      {"/c4", fce4m, "is a car of neither game (its car.fce is " + fce4mModel + "); it cannot be converted"},
+      {"/ci3", variant, "is a car of neither game (its car2.fce is " + fce4mModel + "); it cannot be converted"},
+      {"/c3", garbage, "is not an NFS4 car (its car.fce is no model of either game, starting with 0x6D206F6E); it "
+                       "cannot be converted to NFS3"},
+      {"/c3", PutFile("a.fce", test::MakeFce3(4, 3, 2)), "is already an NFS3 model; " + kToNfs4},
+      {"/c4", PutFile("b.fce", test::MakeFce4(4, 3, 2)), "is already an NFS4 model; " + kToNfs3},
+      {"/c3", PutFile("c.fce", Fce4m()), "is " + fce4mModel + "; it cannot be converted"},
+      {"/ci4", PutFile("c.fce", Fce4m()), "is " + fce4mModel + "; it cannot be converted"},
+      {"/c3", PutFile("d.fce", Bytes(8000, 0xFF)), "is not an NFS4 model (it is no model of either game, starting "
+                                                   "with 0xFFFFFFFF); it cannot be converted to NFS3"},
+      {"/c3", PutFile("carp.txt", FullCarp(79)), "is already an NFS3 performance file; " + kToNfs4},
+      {"/ci4", PutFile("carp2.txt", FullCarp(80)), "is already an NFS4 performance file; " + kToNfs3},
+      {"/c3", PutFile("fedata.eng", texts3), "is already an NFS3 front-end file; " + kToNfs4},
+      {"/c4", PutFile("fedata.swe", texts4), "is already an NFS4 front-end file; " + kToNfs3},
   };
-  for (const auto& [sw, name, bytes, message] : cases) ExpectRefused(sw, PutFile(name, bytes), message);
+  for (const auto& [sw, path, message] : cases) ExpectRefused(sw, path, message);
 }
 
 // Where the content does not decide, the file converts as before.
