@@ -331,23 +331,18 @@ TEST_F(ConvertCarTest, AnOldCarThatCannotBeKeptIsNeverReplaced) {
     EXPECT_EQ(test::ListNames(folder), Names{"car.viv"});
     EXPECT_TRUE(!test::PathExists(kept) || test::ListNames(kept).empty());
   };
-  // The kept folder made by root, open to everyone or not.
-  const auto makeKeptFolder = [&](fs::perms perms) {
-    test::MakeFolder(kept);
-    fs::permissions(kept, perms);
-  };
   // Replaceable (the folder is open to everyone) but not readable.
   fs::permissions(folder + "/car.viv", fs::perms::owner_write);
   expectRefused("'" + folder + "/car.viv': Permission denied");
   fs::permissions(folder + "/car.viv", fs::perms::all);
   EXPECT_FALSE(test::PathExists(kept));
 
-  makeKeptFolder(fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read | fs::perms::group_exec |
-                 fs::perms::others_exec);
+  test::MakeFolder(kept);  // made by root, closed to others
+  fs::permissions(kept, fs::perms::others_write | fs::perms::group_write, fs::perm_options::remove);
   expectRefused("Permission denied");
 
   if (::geteuid() != 0) return;  // a small file system needs root
-  makeKeptFolder(fs::perms::all);
+  fs::permissions(kept, fs::perms::all);
   if (::mount("tmpfs", kept.c_str(), "tmpfs", 0, "size=64k,mode=0777") != 0) GTEST_SKIP() << "cannot mount a tmpfs";
   struct Unmount {
     std::string at;
