@@ -165,7 +165,7 @@ TEST_F(ConvertCarTest, ToNfs3TakesTheHighestVariantKeepsTheFrontEndAndReplacesTh
   EXPECT_EQ(test::ListNames(home / "cars/plain"), Names{"car.viv"});
 }
 
-TEST_F(ConvertCarTest, AFailedInstallKeepsTheInstalledCarAndRemovesAFolderItCreated) {
+TEST_F(ConvertCarTest, FailuresKeepTheInstalledCarRemoveAFolderTheyCreatedAndNameWhatIsMissing) {
   auto car = sample::RoadsterCar();
   const std::string archive = PutCar("Velkor Roadster", car);
   ASSERT_TRUE(Ended(home.Run({"/ci4", archive}), 0));
@@ -182,12 +182,11 @@ TEST_F(ConvertCarTest, AFailedInstallKeepsTheInstalledCarAndRemovesAFolderItCrea
   EXPECT_TRUE(Ended(home.Run({"/ci4", PutCar("Another", car)}), 1));  // no car folder before: none after
   EXPECT_EQ(test::ListNames(home.Nfs4Cars()), Names{"Velkor Roadster"});
   EXPECT_EQ(test::ListNames(home / "cars/Another"), Names{"car.viv"});
-}
 
-TEST_F(ConvertCarTest, MissingReferenceFilesAndCarFoldersAreClearErrors) {
-  const std::string archive = PutCar("roadster", sample::RoadsterCar());
+  // Missing reference files and car folders are clear errors.
+  const std::string roadster = PutCar("roadster", sample::RoadsterCar());
   fs::remove(home.Data() + "/careng.ctb");
-  EXPECT_TRUE(Ended(home.Run({"/c4", archive}), 1, {"'careng.ctb' is missing from '" + home.Data() + "/'"}));
+  EXPECT_TRUE(Ended(home.Run({"/c4", roadster}), 1, {"'careng.ctb' is missing from '" + home.Data() + "/'"}));
   EXPECT_EQ(test::ListNames(home / "cars/roadster"), Names{"car.viv"});
 
   fs::remove_all(home / "nfs3/GameData");

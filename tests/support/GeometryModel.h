@@ -50,12 +50,10 @@ inline Bytes GeometryModel(bool nfs4, const std::vector<GeometryPart>& parts, co
   const std::size_t shift = nfs4 ? 4 : 0;  // NFS4 has one more value before the counts
   PutU32(out, 4 + shift, static_cast<std::uint32_t>(m));
   PutU32(out, 8 + shift, static_cast<std::uint32_t>(n));
-  const std::vector<std::size_t> lengths =
-      nfs4 ? std::vector<std::size_t>{12 * n, 12 * n, 56 * m, 32 * n, 12 * n, 12 * n, 12 * n, 12 * n, 12 * n, 12 * n,
-                                      4 * n, 4 * n, 4 * n, 12 * m}
-           : std::vector<std::size_t>{12 * n, 12 * n, 56 * m, 32 * n, 12 * n, 12 * n};
+  const std::vector<std::size_t> lengths = BlockLengths(nfs4, n, m);
   std::size_t offset = 0;
-  for (std::size_t b = 0; b < lengths.size(); ++b) PutU32(out, (nfs4 ? 0x14 : 0x10) + 4 * b, offset), offset += lengths[b];
+  for (std::size_t b = 1; b < lengths.size(); ++b)
+    PutU32(out, (nfs4 ? 0x14 : 0x10) + 4 * (b - 1), offset), offset += lengths[b];
   const std::size_t fourValues = nfs4 ? 0x4C : 0x28, dummyPlaces = nfs4 ? 0x5C : 0x38;
   const std::size_t partCount = nfs4 ? 0x11C : 0xF8, partRecords = nfs4 ? 0x120 : 0xFC;
   const std::size_t partTables = nfs4 ? 0x420 : 0x3FC, dummyNames = nfs4 ? 0xA28 : 0xA04;
@@ -90,7 +88,7 @@ inline Bytes GeometryModel(bool nfs4, const std::vector<GeometryPart>& parts, co
   Append(out, vertices);
   Append(out, normals);
   Append(out, triangles);
-  for (std::size_t b = 3; b < lengths.size(); ++b) Append(out, Bytes(lengths[b], 0));
+  for (std::size_t b = 4; b < lengths.size(); ++b) Append(out, Bytes(lengths[b], 0));
   return out;
 }
 
