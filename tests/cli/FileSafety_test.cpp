@@ -93,39 +93,30 @@ TEST(FileSafetyCli, FifosNeverMakeTheProgramWait) {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-// A home with the sample car in cars/racer and a folder "outside" whose content must survive.
-struct LinkHome : test::CliHome {
-  LinkHome() {
-    test::MakeFolder(*this / "outside/deeper");
-    test::WriteText(*this / "outside/precious.txt", "precious");
-    test::MakeFolder(input);
-    test::WriteBytes(input + "/car.viv", test::BuildViv(sample::RoadsterCar()));
-  }
-  void ExpectOutsideIntact() const {
-    EXPECT_EQ(test::ReadText(*this / "outside/precious.txt"), "precious");
-    EXPECT_EQ(test::ListNames(*this / "outside"), (Names{"deeper", "precious.txt"}));
-  }
-  const std::string input = *this / "cars/racer";
-};
-
 TEST(DataLoss, NothingIsWrittenThroughALinkInOrAsTheWorkingFolder) {
-  LinkHome home;
+  // The sample car in cars/racer and a folder "outside" whose content must survive.
+  test::CliHome home;
+  const std::string input = home / "cars/racer";
+  test::MakeFolder(home / "outside/deeper");
+  test::WriteText(home / "outside/precious.txt", "precious");
   // Links named like a member and like the folder an FSH member unpacks into, then the folder itself a link.
-  test::MakeFolder(home.input + "/car");
-  fs::create_symlink(home / "outside/precious.txt", home.input + "/car/carp.txt");
-  fs::create_directory_symlink(home / "outside", home.input + "/car/fedata");
+  test::MakeFolder(input + "/car");
+  test::WriteBytes(input + "/car.viv", test::BuildViv(sample::RoadsterCar()));
+  fs::create_symlink(home / "outside/precious.txt", input + "/car/carp.txt");
+  fs::create_directory_symlink(home / "outside", input + "/car/fedata");
   // Conversions do not use that folder at all.
   for (const std::string command : {"/e", "/c4", "/ci4", "/e", "/c4", "/ci4"}) {
-    const auto run = home.Run({command, home.input + "/car.viv"});
+    const auto run = home.Run({command, input + "/car.viv"});
     EXPECT_EQ(run.exitStatus, command == "/e" ? 1 : 0) << command << run.err;
     EXPECT_EQ(run.err.find("symbolic link") != std::string::npos, command == "/e") << run.err;
-    home.ExpectOutsideIntact();
-    if (fs::is_symlink(home.input + "/car") || command != "/ci4") continue;
-    EXPECT_EQ(test::ListNames(home.input + "/car"), (Names{"carp.txt", "fedata"}));
-    fs::remove_all(home.input + "/car");
-    fs::create_directory_symlink(home / "outside", home.input + "/car");
+    EXPECT_EQ(test::ReadText(home / "outside/precious.txt"), "precious");
+    EXPECT_EQ(test::ListNames(home / "outside"), (Names{"deeper", "precious.txt"}));
+    if (fs::is_symlink(input + "/car") || command != "/ci4") continue;
+    EXPECT_EQ(test::ListNames(input + "/car"), (Names{"carp.txt", "fedata"}));
+    fs::remove_all(input + "/car");
+    fs::create_directory_symlink(home / "outside", input + "/car");
   }
-  EXPECT_TRUE(fs::is_symlink(home.input + "/car"));
+  EXPECT_TRUE(fs::is_symlink(input + "/car"));
 }
 
 }  // namespace
