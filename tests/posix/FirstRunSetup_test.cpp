@@ -92,16 +92,6 @@ TEST_F(FirstRunSetupTest, ReferenceFilesAreReplacedNotRewrittenInPlace) {
   EXPECT_EQ(test::ReadText(dir / "opened meanwhile"), "old");
 }
 
-TEST_F(FirstRunSetupTest, GamePathsAreStoredWithOneFinalSeparator) {
-  Game(kNfs3Key, dir / "NFS3 Game/", "gamedata/carmodel/fm50", {});
-  const GamePaths paths = Run();
-  EXPECT_EQ(std::pair(paths.nfs3Path, paths.nfs4Path), std::pair(dir / "NFS3 Game/", std::string("N/A")));
-  EXPECT_EQ(settings.GetProfileString("Settings", "NFS3Path", ""), dir / "NFS3 Game/");
-  EXPECT_EQ(settings.GetProfileString("Settings", "NFS4Path", ""), "N/A");
-  registry.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", dir / "nfs4");
-  EXPECT_EQ(Run().nfs4Path, dir / "nfs4/");
-}
-
 TEST_F(FirstRunSetupTest, RegistersFiftyEightVerbValuesWithQuotedCommands) {
   registry.WriteString(RegistryRoot::ClassesRoot, ".txt", "", "somethingelse");
   Run();
@@ -125,15 +115,21 @@ TEST_F(FirstRunSetupTest, RegistersFiftyEightVerbValuesWithQuotedCommands) {
   EXPECT_EQ(keys.back(), "txtfile\\shell\\convert4\\command");
 }
 
-// Reference cars are read where they are: a folder named like the archive is left alone.
+// Reference cars are read where they are: a folder named like the archive is left alone. Game
+// paths are stored with one final separator, "N/A" for a game not found.
 TEST_F(FirstRunSetupTest, UnusableReferenceCarsAreSkippedAndTheSetupCompletes) {
+  const GamePaths none = Run();
+  EXPECT_EQ(std::pair(none.nfs3Path, none.nfs4Path), std::pair(std::string("N/A"), std::string("N/A")));
+  EXPECT_EQ(settings.GetProfileString("Settings", "NFS4Path", ""), "N/A");
   // NFS3: no reference car. NFS4: a corrupt one, then one beside a folder of its name.
   test::MakeFolder(dir / "nfs3");
   registry.WriteString(RegistryRoot::LocalMachine, kNfs3Key, "InstallPath", dir / "nfs3");
   Game(kNfs4Key, dir / "nfs4/", "data/cars/fm50", {});
   const std::string car = dir / "nfs4/data/cars/fm50";
   test::WriteText(car + "/CAR.VIV", "BIGF\xff\xff\xff\xff");
-  EXPECT_EQ(Run().nfs3Path, dir / "nfs3/");
+  const GamePaths found = Run();
+  EXPECT_EQ(std::pair(found.nfs3Path, found.nfs4Path), std::pair(dir / "nfs3/", dir / "nfs4/"));
+  EXPECT_EQ(settings.GetProfileString("Settings", "NFS3Path", ""), dir / "nfs3/");
   EXPECT_EQ(test::ListNames(car), Names{"CAR.VIV"});
   test::WriteBytes(car + "/CAR.VIV", ReferenceCar({"dash.fsh"}));
   test::MakeFolder(car + "/CAR");
