@@ -100,25 +100,9 @@ class GameDiscoveryTest : public ::testing::Test {
   FileRegistry registry{home / "registry.reg"};
 };
 
-TEST_F(GameDiscoveryTest, TheStoreComesFirstAndTheKeyIsCreated) {
-  MakePrefix(".wine");
-  registry.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", "/games/nfs4");
-  const GameLocation found = Find();
-  EXPECT_EQ(found.folder, "/games/nfs4");
-  EXPECT_EQ(found.foundIn, "the settings store");
-
-  const std::string nfs3Key = "Software\\Electronic Arts\\Need For Speed III";
-  const GameLocation missing = FindGame(registry, nfs3Key);
-  EXPECT_EQ(missing.folder, "");
-  ASSERT_EQ(missing.searched.size(), 12u);
-  EXPECT_EQ(missing.searched.front().rfind("the settings store: ", 0), 0u);
-  EXPECT_EQ(missing.searched.back(), "Heroic prefixes in " + home / "Games/Heroic/Prefixes/*/");
-  EXPECT_NE(test::ReadText(home / "registry.reg").find("[HKEY_LOCAL_MACHINE\\" + nfs3Key + "]"), std::string::npos);
-}
-
+// The settings store comes first; where it names no folder, a prefix with the game at every
+// place, in the order they are tried: removing the winner's registry each time shows the next.
 TEST_F(GameDiscoveryTest, EveryKindOfPlaceIsTriedInOrderAndPrefixesWithoutTheGameArePassedOver) {
-  // A prefix with the game at every place, in the order they are tried: removing the
-  // winner's registry each time shows the next.
   const std::vector<std::pair<std::string, std::string>> places = {  // the prefix below home, its kind
       {"custom", "WINEPREFIX"}, {".wine", "~/.wine"}, {"Games/a", "Lutris"}, {"Games/b", "Lutris"},
       {"Games/c", "Lutris"}, {"Games/d", "Lutris"}, {".local/share/bottles/bottles/c", "Bottles"},
@@ -135,6 +119,11 @@ TEST_F(GameDiscoveryTest, EveryKindOfPlaceIsTriedInOrderAndPrefixesWithoutTheGam
   // Bottles in name order: "a" names a folder that does not exist, "b" another game only.
   MakePrefix(".local/share/bottles/bottles/a", "NFS4", false);
   MakePrefix(".local/share/bottles/bottles/b", "NFS4", true, "Software\\\\Electronic Arts\\\\Need For Speed III");
+  registry.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", "/games/nfs4");
+  const GameLocation stored = Find();
+  EXPECT_EQ(stored.folder, "/games/nfs4");
+  EXPECT_EQ(stored.foundIn, "the settings store");
+  registry.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", "");
   for (const auto& [relative, kind] : places) {
     const GameLocation found = Find();
     EXPECT_EQ(found.folder, In(home / relative)) << relative;
@@ -143,6 +132,16 @@ TEST_F(GameDiscoveryTest, EveryKindOfPlaceIsTriedInOrderAndPrefixesWithoutTheGam
     fs::remove(home / relative + "/system.reg");
   }
   EXPECT_EQ(Find().folder, "");
+
+  // A game found nowhere: its key is created, and the report lists every place searched.
+  fs::remove(home / ".local/share/bottles/bottles/b/system.reg");
+  const std::string nfs3Key = "Software\\Electronic Arts\\Need For Speed III";
+  const GameLocation missing = FindGame(registry, nfs3Key);
+  EXPECT_EQ(missing.folder, "");
+  ASSERT_EQ(missing.searched.size(), 13u);
+  EXPECT_EQ(missing.searched.front().rfind("the settings store: ", 0), 0u);
+  EXPECT_EQ(missing.searched.back(), "Heroic prefixes in " + home / "Games/Heroic/Prefixes/*/");
+  EXPECT_NE(test::ReadText(home / "registry.reg").find("[HKEY_LOCAL_MACHINE\\" + nfs3Key + "]"), std::string::npos);
 }
 
 // A system.reg that names the game and then goes on with a line far longer than any Wine
