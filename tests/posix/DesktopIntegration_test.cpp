@@ -25,9 +25,7 @@
 #include "base/Text.h"
 #include "cli/RunVelkor.h"
 #include "desktop/EntryFiles.h"
-#include "sample/SampleCar.h"
 #include "support/TestSupport.h"
-#include "support/VivBuilder.h"
 
 namespace velkor {
 namespace {
@@ -116,14 +114,6 @@ class DesktopIntegrationTest : public ::testing::Test {
   }
   std::string Data(const std::string& name) const { return home / ".local/share/" + name; }
   std::string Config(const std::string& name) const { return home / ".config/" + name; }
-  // The sample car's archive, or one of its members, in a folder of its own.
-  std::string Car(const std::string& folder, const std::string& name = "car.viv") {
-    const auto car = sample::RoadsterCar();
-    test::MakeFolder(home / folder);
-    test::WriteBytes(home / folder + "/" + name,
-                     name == "car.viv" ? sample::PackArchive(car) : test::MemberOf(car, name));
-    return home / folder + "/" + name;
-  }
   // A folder "pack me" below `folder` (a path), with one file to pack.
   static std::string PackMe(const std::string& folder) {
     test::MakeFolder(folder + "/pack me");
@@ -360,10 +350,8 @@ TEST_F(DesktopIntegrationTest, OnlyVelkorsOwnTypesAreDefinedAndLooseImageArchive
   EXPECT_NE(("\n" + types).find("\napplication/x-viv\n"), std::string::npos) << types;
   EXPECT_FALSE(test::PathExists(Data("mime/text/plain.xml")));
   EXPECT_FALSE(test::PathExists(Data("mime/inode/directory.xml")));
-  for (const std::string name : {"car.viv", "CAR.VIV"}) {
-    test::WriteText(home / name, "BIGF");
-    EXPECT_EQ(ContentType(home / name), "application/x-viv") << name;
-  }
+  for (const std::string name : {"car.viv", "CAR.VIV", "car.fce"}) test::WriteText(home / name, "BIGF");
+  for (const std::string name : {"car.viv", "CAR.VIV"}) EXPECT_EQ(ContentType(home / name), "application/x-viv") << name;
 
   // One record "ft00": a 2 x 1 image of 32-bit pixels (code 0x7D).
   const Bytes fsh = {'S', 'H', 'P', 'I', 48, 0, 0, 0, 1, 0, 0, 0, 'G', 'I', 'M', 'X', 'f', 't', '0', '0', 24, 0, 0, 0,
@@ -376,7 +364,7 @@ TEST_F(DesktopIntegrationTest, OnlyVelkorsOwnTypesAreDefinedAndLooseImageArchive
   for (const std::string& entry : {Data("thumbnailers/velkor.thumbnailer"),
                                    std::string(VELKOR_TEST_SOURCES "/../desktop/velkor.thumbnailer")}) {
     const auto drawn = KeyFileList(entry, "Thumbnailer Entry", "MimeType");
-    for (const std::string& file : {home / "art/dash.fsh", home / "art/show.qfs", Car("cars"), Car("cars", "car.fce")})
+    for (const std::string& file : {home / "art/dash.fsh", home / "art/show.qfs", home / "car.viv", home / "car.fce"})
       EXPECT_NE(std::find(drawn.begin(), drawn.end(), ContentType(file)), drawn.end()) << entry << ": " << file;
   }
 
