@@ -64,13 +64,7 @@ class DesktopNotificationTest : public ::testing::Test {
     if (!Installed("dbus-daemon") || !Installed("dbus-run-session") || !Installed("dbus-monitor"))
       GTEST_SKIP() << "needs dbus (dbus-daemon, dbus-run-session, dbus-monitor)";
   }
-  // The sample car's archive in a folder of its own.
-  std::string Car(const std::string& folder) {
-    test::MakeFolder(home / folder.substr(0, folder.find('/')));
-    test::MakeFolder(home / folder);
-    test::WriteBytes(home / folder + "/car.viv", sample::PackArchive(sample::RoadsterCar()));
-    return home / folder + "/car.viv";
-  }
+  std::string Car(const std::string& folder) { return home.PutCar(folder, sample::RoadsterCar()); }
   test::CliHome home;
 };
 
