@@ -161,12 +161,7 @@ TEST_F(ThumbnailTest, TheServicesDrawTheSampleCarFromTheEntryTheSetupWrote) {
 TEST_F(ThumbnailTest, AnNfs4CarIsTexturedWithTheVariantAConversionTakes) {
   // car2.fce is the highest variant: drawn with car200.tga (red), not car00.tga (green).
   const auto nfs3 = sample::RoadsterCar();
-  test::TempDir dir;
-  test::WriteBytes(dir / "car.fce", test::MemberOf(nfs3, "car.fce"));
-  Fce3File model(dir / "car.fce");
-  model.Load();
-  model.ConvertTo4(dir / "car4.fce");
-  const Bytes nfs4 = test::ReadBytes(dir / "car4.fce");
+  const Bytes nfs4 = test::Through<Fce3File>(test::MemberOf(nfs3, "car.fce"), [](auto& f, auto to) { f.ConvertTo4(to); });
   const std::string car = Put("nfs4/car.viv", test::BuildViv({{"car.fce", nfs4}, {"car00.tga", UniformTga(4, 4, 0, 255, 0)},
                                                                {"car2.fce", nfs4}, {"CAR200.TGA", UniformTga(4, 4, 255, 0, 0)},
                                                                {"car1.fce", nfs4}}));
