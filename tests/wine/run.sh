@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# The Windows build under Wine, in a fresh prefix removed afterwards: the cross-built unit tests,
-# then Velkor.exe end to end (first start, the 58 shell-verb values read back with `reg query`,
-# "/e" and "/p" round trip, the sample car converted by every conversion verb as Explorer starts
-# them, a replaced car kept and put back, program, game and car folders named in three scripts
-# under two system languages, --version and --help on a redirected stdout, a failure reported
-# without a message box).   tests/wine/run.sh [WINDOWS_BUILD] [LINUX_BUILD]
+# The Windows build under Wine, in a fresh prefix removed afterwards: the cross-built unit tests, then
+# Velkor.exe end to end: first start and its 58 shell-verb values, "/e" and "/p" round trips and every
+# conversion verb as Explorer starts them, a replaced car kept and put back, folders named in three
+# scripts under two system languages, --version and --help, a failure shown without a message box.
+#   tests/wine/run.sh [WINDOWS_BUILD] [LINUX_BUILD]
 # With LINUX_BUILD (holding velkor and velkor-sample) the Linux program converts the same car
 # and must give byte-identical archives, --check and --cars reports and --export files.
 # Switches (1 = on, the default): VELKOR_WINE_UNIT_TESTS, VELKOR_WINE_FIRST_RUN, VELKOR_WINE_ARCHIVES, VELKOR_WINE_CONVERT_CAR, VELKOR_WINE_NAMES.
@@ -343,9 +342,8 @@ if [ "$VELKOR_WINE_NAMES" = 1 ]; then
     games="C:\\Игры $tag"
     games4="$games\\Müller 二 NFS4\\"
     names="C:\\Names $tag"
-    mkdir -p "$(c "$prog")" "$(c "$names")/ref"
+    mkdir -p "$(c "$prog")" "$(c "$names")/ref" "$(c "$games")"
     cp "$winbuild/Velkor.exe" "$(c "$prog\\Velkor.exe")"
-    mkdir -p "$(c "$games")"
     cp -r "$(c 'Games/NFS4 HS')" "$(c "${games4%\\}")"
     rm -rf "$(c "$games4")/Data/Cars/Velkor Roadster"
     run reg add 'HKLM\Software\Electronic Arts\Need for Speed High Stakes' /v InstallPath /t REG_SZ /d "$games4" /f
