@@ -105,12 +105,10 @@ TEST(CarpWrite, EachGameWritesItsOrderByteForByte) {
   auto nfs4 = Loaded<Carp4File>(dir, "a4.txt", ExpectedFile(true));
   auto other = Loaded<Carp4File>(dir, "b4.txt", ExpectedFile(true, "-3.25"));
   nfs3->SaveAs(dir / "c3.txt"), nfs4->SaveAs(dir / "c4.txt");
-  EXPECT_EQ(ReadText(dir / "c3.txt"), ExpectedFile(false));
-  EXPECT_EQ(ReadText(dir / "c4.txt"), ExpectedFile(true));
   nfs4->ConvertTo3(nfs4->path);
   other->ConvertTo3(other->path);
-  EXPECT_EQ(ReadText(dir / "a4.txt"), ExpectedFile(false));
-  EXPECT_EQ(ReadText(dir / "b4.txt"), ExpectedFile(false));
+  for (const auto& [name, asNfs4] : {std::pair{"c3.txt", false}, {"c4.txt", true}, {"a4.txt", false}, {"b4.txt", false}})
+    EXPECT_EQ(ReadText(dir / name), ExpectedFile(asNfs4)) << name;
   EXPECT_EQ(test::ListNames(dir.path()), (std::vector<std::string>{"a3.txt", "a4.txt", "b4.txt", "c3.txt", "c4.txt"}));
 }
 

@@ -59,6 +59,10 @@ class CheckTest : public ::testing::Test {
     result.out = out.str();
     return result;
   }
+  // Each of `expected` is somewhere in `out`.
+  static void ExpectIn(const std::string& out, const std::vector<std::string>& expected) {
+    for (const std::string& text : expected) EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
+  }
   static std::size_t Count(const std::string& text, const std::string& what) {
     std::size_t n = 0;
     for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -87,16 +91,14 @@ TEST_F(CheckTest, ModelRangesIndexesCoordinatesAndPartsAreChecked) {
     PutText(bad, (nfs4 ? 0xE28 : 0xE04) + 64, nfs4 ? ":XX" : "high body");
     run = Check("bad.fce", bad);
     EXPECT_EQ(run.failure, "") << "warnings only: the model still converts";
-    EXPECT_NE(run.out.find("warning: bad.fce: part 5 (\"" + std::string(nfs4 ? ":MB" : "medium body") +
-                           "\"): vertices 15 to 114 (first 15, count 100) are not within the model's 18 vertices"),
-              std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("part 2 (\"" + std::string(nfs4 ? ":HRFW" : "high right front wheel") +
-                           "\"): its vertices from 1 overlap those of part 0"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("): its vertices from 3 overlap those of part 2"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("triangle 3 vertex index 7 is outside the part's vertices 0 to 2"), std::string::npos);
-    EXPECT_NE(run.out.find("vertex 1 coordinate 1 is not a finite number"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(nfs4 ? "no part is named \":HLFW\"" : "part 1 (\"high body\"): the name of part 0"),
-              std::string::npos) << run.out;
+    ExpectIn(run.out, {"warning: bad.fce: part 5 (\"" + std::string(nfs4 ? ":MB" : "medium body") +
+                           "\"): vertices 15 to 114 (first 15, count 100) are not within the model's 18 vertices",
+                       "part 2 (\"" + std::string(nfs4 ? ":HRFW" : "high right front wheel") +
+                           "\"): its vertices from 1 overlap those of part 0",
+                       "): its vertices from 3 overlap those of part 2",
+                       "triangle 3 vertex index 7 is outside the part's vertices 0 to 2",
+                       "vertex 1 coordinate 1 is not a finite number",
+                       nfs4 ? "no part is named \":HLFW\"" : "part 1 (\"high body\"): the name of part 0"});
     EXPECT_EQ(Count(run.out, "warning:"), 6u) << run.out;
   }
   // What the readers refuse, and a model of neither game, are errors.
@@ -123,14 +125,12 @@ TEST_F(CheckTest, PerformanceLabelsNumbersAndTheNfs3TableIndex) {
   text += "again(12)\r\n1\r\n";               // and one twice
   const Checked run = Check("carp.txt", ToBytes(text));
   EXPECT_EQ(run.failure, "");
-  for (const std::string expected :
-       {"warning: carp.txt: label (3) \"number of gears (reverse + neutral + forward gears)\" = \"6 gears\": \"gears\" "
-        "is not a number",
-        "label (41) \"Slide Assistance Factor\" is missing", "label (12) \"engine minimum rpm\" occurs 2 times",
-        "label (20) \"gas increasing curve\" has no value",
-        // round(100 x 2.6) / 256 = 1.02: index 1 is fine; 100 x 300 is not.
-        })
-    EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
+  // round(100 x 2.6) / 256 = 1.02: index 1 is fine.
+  ExpectIn(run.out, {"warning: carp.txt: label (3) \"number of gears (reverse + neutral + forward gears)\" = "
+                     "\"6 gears\": \"gears\" is not a number",
+                     "label (41) \"Slide Assistance Factor\" is missing",
+                     "label (12) \"engine minimum rpm\" occurs 2 times",
+                     "label (20) \"gas increasing curve\" has no value"});
   EXPECT_EQ(Count(run.out, "warning:"), 4u) << run.out;
   const Checked crash = Check("carp.txt", Carp(false, {{14, "98.79744"}, {7, "1,2,83.057831"}}));
   EXPECT_EQ(Count(crash.out, "warning:"), 0u) << "floor(round(98.79744 x 83.057831) / 256) = 32";
@@ -154,10 +154,9 @@ TEST_F(CheckTest, FrontEndOffsetsAndNuls) {
   bad.pop_back();  // the last text loses its NUL
   run = Check("fedata.eng", bad);
   EXPECT_EQ(run.failure, "");
-  EXPECT_NE(run.out.find("warning: fedata.eng: textOffsets[3] = 9999 is not inside the file of 406 bytes"),
-            std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("textOffsets[4] = 20 points into the header"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("textOffsets[39] = 402: the text has no NUL before the end of the file"), std::string::npos);
+  ExpectIn(run.out, {"warning: fedata.eng: textOffsets[3] = 9999 is not inside the file of 406 bytes",
+                     "textOffsets[4] = 20 points into the header",
+                     "textOffsets[39] = 402: the text has no NUL before the end of the file"});
   EXPECT_NE(Check("fedata.ger", Bytes(100, 'x')).failure, "") << "shorter than the header: the reader refuses it";
 }
 
@@ -181,18 +180,16 @@ TEST_F(CheckTest, CarsNeedTheirMembersAndWarnAboutTheOtherGamesAndSharedSerials)
   std::erase_if(car, [](const auto& m) { return m.first == "car00.tga"; });
   run = Check("car.viv", BuildViv(car));
   EXPECT_EQ(run.failure, "'" + (dir / "car.viv") + "' cannot be converted: 1 error above") << run.out;
-  EXPECT_NE(run.out.find("error: car00.tga: missing; converting the car needs it"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("warning: car2.fce: a member of NFS4 cars"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("(converting does not read it)"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("warning: carp.txt: serial number = 7301: the installed NFS4 car 'same' has it too, so the "
-                         "car converted to NFS4 would share it"), std::string::npos) << run.out;
+  ExpectIn(run.out, {"error: car00.tga: missing; converting the car needs it",
+                     "warning: car2.fce: a member of NFS4 cars", "(converting does not read it)",
+                     "warning: carp.txt: serial number = 7301: the installed NFS4 car 'same' has it too, so the "
+                     "car converted to NFS4 would share it"});
   EXPECT_EQ(Count(run.out, "warning:"), 4u) << run.out;  // car2.fce: other game and unreadable; card.fce; serial
 
   const Checked nfs4 = Check("car.viv", BuildViv({{"carp.txt", Carp(true)}, {"car.fce", GoodModel(true, 6)},
                                                   {"car1.fce", GoodModel(true, 6)}, {"car00.tga", Bytes{}}}));
-  EXPECT_NE(nfs4.out.find("an NFS4 car, 4 members; converting to NFS3 takes variant 1"), std::string::npos);
-  EXPECT_NE(nfs4.out.find("error: carp1.txt: missing"), std::string::npos) << nfs4.out;
-  EXPECT_NE(nfs4.out.find("error: car100.tga: missing"), std::string::npos) << nfs4.out;
+  ExpectIn(nfs4.out, {"an NFS4 car, 4 members; converting to NFS3 takes variant 1", "error: carp1.txt: missing",
+                      "error: car100.tga: missing"});
 }
 
 }  // namespace

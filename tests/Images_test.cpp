@@ -86,9 +86,8 @@ TEST(FshFile, EachRecordRunsToTheNextEntrysOffsetAndTheLastToTheEnd) {
   {
     FshFile fsh(dir / "dash.fsh");
     fsh.Load();
-    EXPECT_EQ(test::ReadBytes(dir / "dash/aaaa"), Bytes(bytes.begin() + 40, bytes.begin() + 100));
-    EXPECT_EQ(test::ReadBytes(dir / "dash/bbbb"), Bytes(bytes.begin() + 100, bytes.begin() + 160));
-    EXPECT_EQ(test::ReadBytes(dir / "dash/cccc"), Bytes(bytes.begin() + 160, bytes.end()));
+    for (const auto& [name, from, to] : {std::tuple("aaaa", 40, 100), {"bbbb", 100, 160}, {"cccc", 160, 200}})
+      EXPECT_EQ(test::ReadBytes(dir / (std::string("dash/") + name)), Bytes(bytes.begin() + from, bytes.begin() + to));
   }
   EXPECT_FALSE(test::PathExists(dir / "dash"));  // the working folder goes with the object
 }

@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <numbers>
+#include <tuple>
 
 #include "archives/TgaFile.h"
 #include "base/Errors.h"
@@ -95,8 +96,7 @@ TEST(Rasteriser, SquareFacingTheEyeFillsTheSquareBarItsMargin) {
   Mesh mesh;
   AddFacingSquare(mesh, {0.2f, 0.5f, -1.0f}, 1.5f);
   const RgbaImage picture = render::RenderMesh(mesh, kRedBlue, 100);
-  ASSERT_EQ(picture.width, 100);
-  ASSERT_EQ(picture.height, 100);
+  ASSERT_EQ(std::pair(picture.width, picture.height), std::pair(100, 100));
   // A 4% margin on each side: pixels 4 to 95 are covered, the rest is transparent.
   for (int i = 0; i < 100; ++i) {
     const bool inside = i >= 4 && i <= 95;
@@ -106,8 +106,7 @@ TEST(Rasteriser, SquareFacingTheEyeFillsTheSquareBarItsMargin) {
   EXPECT_EQ(Covered(picture), 92 * 92);
   // u 0 to 0.5 on the left half, texel 0 (red); the right half reaches texel 1 (blue)
   // only when u reaches 0.5, which it does at the right edge; v spans the one row.
-  EXPECT_EQ(Dominant(picture, 10, 10), 0);
-  EXPECT_EQ(Dominant(picture, 10, 90), 0);
+  EXPECT_EQ(std::pair(Dominant(picture, 10, 10), Dominant(picture, 10, 90)), std::pair(0, 0));
 }
 
 TEST(Rasteriser, EitherWindingDrawsTheSamePicture) {
@@ -188,8 +187,7 @@ TEST(Scaling, ShrinksByAveragingAndKeepsShape) {
   const RgbaImage out = render::ScaledToFit(4, 2, 2, [&](int x, int y, std::uint8_t rgba[4]) {
     std::copy_n(source[y][x], 4, rgba);
   });
-  ASSERT_EQ(out.width, 2);
-  ASSERT_EQ(out.height, 1);
+  ASSERT_EQ(std::pair(out.width, out.height), std::pair(2, 1));
   EXPECT_EQ(std::vector<std::uint8_t>(out.pixels.begin(), out.pixels.end()),
             (std::vector<std::uint8_t>{255, 0, 0, 255, 0, 255, 0, 128}));
   EXPECT_EQ(render::FittedSize(3, 300, 100), (std::array<int, 2>{1, 100}));
@@ -210,28 +208,21 @@ RgbaImage Shown(test::TempDir& dir, std::uint8_t type, std::uint8_t depth, std::
 
 TEST(TgaPicture, ReadsEachPixelKindTheRightWayUp) {
   test::TempDir dir;
-  // Rows are stored from the bottom unless the descriptor says otherwise.
   const Bytes bgr = {0, 0, 255, /* row 2: */ 255, 0, 0};  // red row first in the file, then blue
-  EXPECT_EQ(Shown(dir, 2, 24, 0, 1, 2, bgr).pixels,
-            (std::vector<std::uint8_t>{0, 0, 255, 255, 255, 0, 0, 255}));
-  EXPECT_EQ(Shown(dir, 2, 24, 0x20, 1, 2, bgr).pixels,
-            (std::vector<std::uint8_t>{255, 0, 0, 255, 0, 0, 255, 255}));
-  // Right to left.
-  EXPECT_EQ(Shown(dir, 2, 24, 0x30, 2, 1, bgr).pixels,
-            (std::vector<std::uint8_t>{0, 0, 255, 255, 255, 0, 0, 255}));
-  // 32 bits: alpha only when the descriptor gives the pixels alpha bits.
   const Bytes bgra = {10, 20, 30, 40};
-  EXPECT_EQ(Shown(dir, 2, 32, 0x08, 1, 1, bgra).pixels,
-            (std::vector<std::uint8_t>{30, 20, 10, 40}));
-  EXPECT_EQ(Shown(dir, 2, 32, 0x00, 1, 1, bgra).pixels,
-            (std::vector<std::uint8_t>{30, 20, 10, 255}));
-  // 16 bits: 1 alpha bit, then 5 bits each of red, green and blue.
-  // A transparent pixel keeps no colour.
   const Bytes argb1555 = {0x1F, 0xFC, 0xE0, 0x03};  // red + blue with alpha; green without
-  EXPECT_EQ(Shown(dir, 2, 16, 0x21, 2, 1, argb1555).pixels,
-            (std::vector<std::uint8_t>{255, 0, 255, 255, 0, 0, 0, 0}));
-  EXPECT_EQ(Shown(dir, 3, 8, 0x20, 1, 1, {77}).pixels,
-            (std::vector<std::uint8_t>{77, 77, 77, 255}));
+  struct Row { const char* what; std::uint8_t type, depth, descriptor; int width, height; Bytes pixels, shown; };
+  for (const Row& row : {
+           Row{"rows stored from the bottom", 2, 24, 0, 1, 2, bgr, {0, 0, 255, 255, 255, 0, 0, 255}},
+           Row{"from the top", 2, 24, 0x20, 1, 2, bgr, {255, 0, 0, 255, 0, 0, 255, 255}},
+           Row{"right to left", 2, 24, 0x30, 2, 1, bgr, {0, 0, 255, 255, 255, 0, 0, 255}},
+           Row{"32 bits with alpha bits", 2, 32, 0x08, 1, 1, bgra, {30, 20, 10, 40}},
+           Row{"32 bits without", 2, 32, 0x00, 1, 1, bgra, {30, 20, 10, 255}},
+           // 1 alpha bit, then 5 bits each of red, green and blue; a transparent pixel keeps no colour.
+           Row{"16 bits", 2, 16, 0x21, 2, 1, argb1555, {255, 0, 255, 255, 0, 0, 0, 0}},
+           Row{"grey", 3, 8, 0x20, 1, 1, {77}, {77, 77, 77, 255}}})
+    EXPECT_EQ(Shown(dir, row.type, row.depth, row.descriptor, row.width, row.height, row.pixels).pixels, row.shown)
+        << row.what;
   EXPECT_THROW(Shown(dir, 3, 32, 0, 1, 1, bgra), FormatError);
   EXPECT_THROW(Shown(dir, 2, 24, 0, 0, 0, {}), FormatError);
 }
@@ -258,19 +249,16 @@ TEST(CarMesh, TakesTheHighBodyAndWheelsByEitherGamesNames) {
   const Mesh mesh3 = render::CarMesh(three->model, dir / "car.fce");
   ASSERT_EQ(mesh3.triangles.size(), 2u);
   ASSERT_EQ(mesh3.positions.size(), 6u);
-  EXPECT_EQ(mesh3.positions[0].x, 1.0f);  // part 1's first vertex, moved up by its position
-  EXPECT_EQ(mesh3.positions[0].y, 11.0f);
-  EXPECT_EQ(mesh3.positions[3].x, 2.0f);
+  // Part 1's first vertex, moved up by its position; part 2's first.
+  EXPECT_EQ(std::tuple(mesh3.positions[0].x, mesh3.positions[0].y, mesh3.positions[3].x), std::tuple(1.0f, 11.0f, 2.0f));
   EXPECT_EQ(mesh3.triangles[1].corners, (std::array<std::uint32_t, 3>{3, 4, 5}));
   EXPECT_EQ(mesh3.triangles[0].v[0], 0.75f);  // NFS3 counts rows from the bottom
 
   const auto four = GeometryModel<Fce4File>(dir, true, {":HLFW", ":MB", ":hb"});
   const Mesh mesh4 = render::CarMesh(four->model, dir / "car.fce");
   ASSERT_EQ(mesh4.triangles.size(), 2u);
-  EXPECT_EQ(mesh4.positions[0].x, 0.0f);
-  EXPECT_EQ(mesh4.positions[3].x, 2.0f);
-  EXPECT_EQ(mesh4.triangles[0].v[0], 0.25f);
-  EXPECT_EQ(mesh4.triangles[0].u[2], 0.5f);
+  EXPECT_EQ(std::tuple(mesh4.positions[0].x, mesh4.positions[3].x, mesh4.triangles[0].v[0], mesh4.triangles[0].u[2]),
+            std::tuple(0.0f, 2.0f, 0.25f, 0.5f));
 }
 
 TEST(CarMesh, RefusesPartsThatReachOutsideTheModel) {

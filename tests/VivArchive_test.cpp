@@ -142,12 +142,9 @@ TEST(VivArchiveUnpack, ArchivesFromOtherWritersUnpackWhateverTheirLayout) {
   archive.Load();
   EXPECT_EQ(test::ListNames(dir / "car"), (std::vector<std::string>{"Inner", "Inner.VIV", "dash", "dash.fsh", "dup",
                                                                      "empty", "first", "mine", longest}));
-  EXPECT_EQ(test::ReadText(dir / "car/first"), "FIR");
-  EXPECT_EQ(test::ReadText(dir / "car/dup"), "DUP2");
-  EXPECT_EQ(test::ReadText(dir / "car/empty"), "");
-  EXPECT_EQ(test::ReadText(dir / ("car/" + longest)), "x");
-  EXPECT_EQ(test::ReadText(dir / "car/Inner/x.txt"), "in");
-  EXPECT_EQ(test::ReadText(dir / "car/mine"), "keep");
+  for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>{
+           {"first", "FIR"}, {"dup", "DUP2"}, {"empty", ""}, {longest, "x"}, {"Inner/x.txt", "in"}, {"mine", "keep"}})
+    EXPECT_EQ(test::ReadText(dir / ("car/" + name)), text) << name;
   EXPECT_TRUE(test::ListNames(dir / "car/dash").empty());
   std::vector<std::pair<std::string, std::uint32_t>> members;  // both entries of one name are members
   for (const GameFile* member : archive.members) members.emplace_back(member->typeTag, member->size);

@@ -23,9 +23,7 @@
 namespace velkor {
 namespace {
 
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<std::uint8_t> rgba;
+struct Picture : test::DecodedPng {
   std::size_t Count(bool (*test)(const std::uint8_t*)) const {
     std::size_t n = 0;
     for (std::size_t i = 0; i + 3 < rgba.size(); i += 4) n += test(&rgba[i]);
@@ -34,9 +32,9 @@ struct Picture {
 };
 
 Picture Decode(const Bytes& png) {
-  const test::DecodedPng decoded = test::ReadPng(png);
+  Picture decoded{test::ReadPng(png)};
   EXPECT_FALSE(decoded.rgba.empty()) << "not a PNG";
-  return {decoded.width, decoded.height, std::vector<std::uint8_t>(decoded.rgba.begin(), decoded.rgba.end())};
+  return decoded;
 }
 
 std::string ShellQuoted(const std::string& text) {
@@ -115,8 +113,7 @@ TEST_F(ThumbnailTest, TheServicesDrawTheSampleCarFromTheEntryTheSetupWrote) {
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   const Bytes png = test::ReadBytes(output);
   const Picture picture = Decode(png);
-  EXPECT_EQ(picture.width, 256);
-  EXPECT_EQ(picture.height, 256);
+  EXPECT_EQ(std::pair(picture.width, picture.height), std::pair(256, 256));
   const double covered = double(picture.Count(&Covered)) / (256.0 * 256.0);
   EXPECT_GT(covered, 0.10);
   EXPECT_LT(covered, 0.90);
@@ -164,12 +161,7 @@ TEST_F(ThumbnailTest, TheServicesDrawTheSampleCarFromTheEntryTheSetupWrote) {
 TEST_F(ThumbnailTest, AnNfs4CarIsTexturedWithTheVariantAConversionTakes) {
   // car2.fce is the highest variant: drawn with car200.tga (red), not car00.tga (green).
   const auto nfs3 = sample::RoadsterCar();
-  test::TempDir dir;
-  test::WriteBytes(dir / "car.fce", test::MemberOf(nfs3, "car.fce"));
-  Fce3File model(dir / "car.fce");
-  model.Load();
-  model.ConvertTo4(dir / "car4.fce");
-  const Bytes nfs4 = test::ReadBytes(dir / "car4.fce");
+  const Bytes nfs4 = test::Through<Fce3File>(test::MemberOf(nfs3, "car.fce"), [](auto& f, auto to) { f.ConvertTo4(to); });
   const std::string car = Put("nfs4/car.viv", test::BuildViv({{"car.fce", nfs4}, {"car00.tga", UniformTga(4, 4, 0, 255, 0)},
                                                                {"car2.fce", nfs4}, {"CAR200.TGA", UniformTga(4, 4, 255, 0, 0)},
                                                                {"car1.fce", nfs4}}));
@@ -182,21 +174,16 @@ TEST_F(ThumbnailTest, AnNfs4CarIsTexturedWithTheVariantAConversionTakes) {
 TEST_F(ThumbnailTest, ImagesAreShrunkToFitAndNeverEnlarged) {
   ASSERT_EQ(Thumbnail(100, Put("wide.tga", UniformTga(300, 150, 10, 200, 30)), home / "wide.png").exitStatus, 0);
   const Picture wide = Decode(test::ReadBytes(home / "wide.png"));
-  EXPECT_EQ(wide.width, 100);
-  EXPECT_EQ(wide.height, 50);
-  EXPECT_EQ(std::vector<std::uint8_t>(wide.rgba.begin(), wide.rgba.begin() + 4), (std::vector<std::uint8_t>{10, 200, 30, 255}));
+  EXPECT_EQ(std::pair(wide.width, wide.height), std::pair(100, 50));
+  EXPECT_EQ(Bytes(wide.rgba.begin(), wide.rgba.begin() + 4), (Bytes{10, 200, 30, 255}));
 
   // FSH: one 2 x 1 image of 32-bit pixels (B, G, R, A), code 0x7D.
-  Bytes fsh = test::ToBytes("SHPI");
-  fsh.resize(16, 0), test::PutU32(fsh, 8, 1), test::PutText(fsh, 12, "GIMX");
-  test::Append(fsh, test::ToBytes("ft00")), test::Append(fsh, {24, 0, 0, 0});
-  test::Append(fsh, {0x7D, 0, 0, 0, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-  test::Append(fsh, {1, 2, 3, 255, 40, 50, 60, 128});
+  const Bytes fsh = {'S', 'H', 'P', 'I', 0, 0, 0, 0, 1, 0, 0, 0, 'G', 'I', 'M', 'X', 'f', 't', '0', '0', 24, 0, 0, 0,
+                     0x7D, 0, 0, 0, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 255, 40, 50, 60, 128};
   ASSERT_EQ(Thumbnail(128, Put("fedata.fsh", fsh), home / "fsh.png").exitStatus, 0);
   const Picture image = Decode(test::ReadBytes(home / "fsh.png"));
-  EXPECT_EQ(image.width, 2);
-  EXPECT_EQ(image.height, 1);
-  EXPECT_EQ(image.rgba, (std::vector<std::uint8_t>{3, 2, 1, 255, 60, 50, 40, 128}));
+  EXPECT_EQ(std::pair(image.width, image.height), std::pair(2, 1));
+  EXPECT_EQ(image.rgba, (Bytes{3, 2, 1, 255, 60, 50, 40, 128}));
   // The same images compressed.
   ASSERT_EQ(Thumbnail(128, Put("dash.qfs", QfsEncode(fsh)), home / "qfs.png").exitStatus, 0);
   EXPECT_EQ(Decode(test::ReadBytes(home / "qfs.png")).rgba, image.rgba);

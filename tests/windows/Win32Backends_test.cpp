@@ -9,7 +9,9 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "base/Errors.h"
 #include "platform/File.h"
@@ -31,13 +33,14 @@ class ScratchKey {
   ~ScratchKey() { DeleteTree(); }
   const std::string& path() const { return path_; }
 
-  // Raw type and bytes of a value, read without the code under test.
-  bool Query(const std::string& key, const std::string& name, DWORD& type, std::string& data) const {
-    data.assign(64, '\0');
+  // Raw type and bytes of a value, read without the code under test; nothing when it cannot be read.
+  std::optional<std::pair<DWORD, std::string>> Query(const std::string& key, const std::string& name) const {
+    std::pair<DWORD, std::string> value{0, std::string(64, '\0')};
     DWORD size = 64;
-    const LONG status = ::RegGetValueA(root_, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(),
-                                       &size);
-    return data.resize(size), status == ERROR_SUCCESS;
+    if (::RegGetValueA(root_, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &value.first, value.second.data(),
+                       &size) != ERROR_SUCCESS)
+      return std::nullopt;
+    return value.second.resize(size), value;
   }
 
   // False when the key cannot be written (below HKEY_LOCAL_MACHINE without an administrator).
@@ -79,12 +82,8 @@ TEST(Win32Registry, WritesStringsWithTheirNulAndDwordsCreatesKeysAndReadsThemBac
   ASSERT_TRUE(registry->CreateKey(cu, key + "\\a\\b"));
   ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, (key + "\\a\\b").c_str(), 0, KEY_READ, &h), ERROR_SUCCESS);
   ::RegCloseKey(h);
-  DWORD type = 0;
-  std::string data;
-  ASSERT_TRUE(scratch.Query(key, "NFS3Path", type, data));
-  EXPECT_EQ(std::pair(type, data), std::pair(DWORD{REG_SZ}, std::string("C:\\Games\\NFS3\\\0", 15)));
-  ASSERT_TRUE(scratch.Query(key, "Installed", type, data));
-  EXPECT_EQ(std::pair(type, data), std::pair(DWORD{REG_DWORD}, std::string("\x01\0\0\0", 4)));
+  EXPECT_EQ(scratch.Query(key, "NFS3Path"), std::pair(DWORD{REG_SZ}, std::string("C:\\Games\\NFS3\\\0", 15)));
+  EXPECT_EQ(scratch.Query(key, "Installed"), std::pair(DWORD{REG_DWORD}, std::string("\x01\0\0\0", 4)));
   EXPECT_EQ(registry->ReadString(cu, key, "NFS3Path"), "C:\\Games\\NFS3\\");
   EXPECT_EQ(registry->ReadString(cu, key, ""), "default value");
   EXPECT_EQ(registry->ReadDword(cu, key, "Installed"), 1u);

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# The Windows build under Wine, in a fresh prefix removed afterwards: the cross-built unit tests,
-# then Velkor.exe end to end (first start, the 58 shell-verb values read back with `reg query`,
-# "/e" and "/p" round trip, the sample car converted by every conversion verb as Explorer starts
-# them, a replaced car kept and put back, program, game and car folders named in three scripts
-# under two system languages, --version and --help on a redirected stdout, a failure reported
-# without a message box).   tests/wine/run.sh [WINDOWS_BUILD] [LINUX_BUILD]
+# The Windows build under Wine, in a fresh prefix removed afterwards: the cross-built unit tests, then
+# Velkor.exe end to end: first start and its 58 shell-verb values, "/e" and "/p" round trips and every
+# conversion verb as Explorer starts them, a replaced car kept and put back, folders named in three
+# scripts under two system languages, --version and --help, a failure shown without a message box.
+#   tests/wine/run.sh [WINDOWS_BUILD] [LINUX_BUILD]
 # With LINUX_BUILD (holding velkor and velkor-sample) the Linux program converts the same car
 # and must give byte-identical archives, --check and --cars reports and --export files.
 # Switches (1 = on, the default): VELKOR_WINE_UNIT_TESTS, VELKOR_WINE_FIRST_RUN, VELKOR_WINE_ARCHIVES, VELKOR_WINE_CONVERT_CAR, VELKOR_WINE_NAMES.
@@ -172,27 +171,32 @@ if [ "$VELKOR_WINE_FIRST_RUN" = 1 ]; then
     test ! -e "$(c Games/NFS3/GameData/CarModel/fm50/car)" -a ! -e "$(c 'Games/NFS4 HS/Data/Cars/fm50/car')"
 fi
 
+# round_trip LABEL FOLDER EXTRACTED: FOLDER\car.viv extracted, packed again and extracted again
+# through the Explorer verbs, both extractions holding the files of EXTRACTED (a Unix path).
+round_trip() {
+  local label=$1 folder=$2 extracted=$3
+  verb vivfile extract "$folder\\car.viv"
+  check "$label: \"/e\" through the Explorer verb extracts the reference's files" \
+    eval 'test "$rc" = 0 && diff -r "$extracted" "$(c "$folder\\car")"'
+  mv "$(c "$folder\\car.viv")" "$(c "$folder\\original.viv")"
+  verb Folder pack "$folder\\car"
+  check "$label: \"/p\" through the Explorer verb exits 0" test "$rc" = 0
+  mv "$(c "$folder\\car")" "$(c "$folder\\first")"
+  verb vivfile extract "$folder\\car.viv"
+  check "$label: and the packed archive unpacks to the same files" \
+    eval 'test "$rc" = 0 && diff -r "$extracted" "$(c "$folder\\car")"'
+}
+
 if [ "$VELKOR_WINE_ARCHIVES" = 1 ]; then
   step '"/e" and "/p" round trip'
   mkdir -p "$(c 'Work/round trip')" "$(c Work/plain)"
-  cp "$(c "My Cars/Velkor Roadster/car.viv")" "$(c 'Work/round trip/car.viv')"
-  cp "$(c "My Cars/Velkor Roadster/car.viv")" "$(c Work/plain/car.viv)"
-
-  verb vivfile extract 'C:\Work\round trip\car.viv'
-  check '"/e" through the Explorer verb on a path with blanks exits 0' test "$rc" = 0
+  cp "$(c "$car")" "$(c 'Work/round trip/car.viv')"
+  cp "$(c "$car")" "$(c Work/plain/car.viv)"
   # An unquoted program name and path: the command line as a script would write it.
   run 'C:\Velkor\Velkor.exe' /e 'C:\Work\plain\car.viv'
-  check '"/e" with unquoted program and path exits 0' test "$rc" = 0
-  check "both extractions hold the same files" diff -r "$(c 'Work/round trip/car')" "$(c Work/plain/car)"
-  check "the extracted folder is not empty" test -n "$(ls "$(c Work/plain/car)")"
-
-  mv "$(c 'Work/round trip/car.viv')" "$(c 'Work/round trip/original.viv')"
-  verb Folder pack 'C:\Work\round trip\car'
-  check '"/p" through the Explorer verb exits 0' test "$rc" = 0
-  mv "$(c 'Work/round trip/car')" "$(c 'Work/round trip/first')"
-  verb vivfile extract 'C:\Work\round trip\car.viv'
-  check "the packed archive unpacks to the same files" \
-    diff -r "$(c 'Work/round trip/first')" "$(c 'Work/round trip/car')"
+  check '"/e" with unquoted program and path exits 0 and extracts something' \
+    eval 'test "$rc" = 0 && test -n "$(ls "$(c Work/plain/car)")"'
+  round_trip "a path with blanks" 'C:\Work\round trip' "$(c Work/plain/car)"
 fi
 
 if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
@@ -200,17 +204,14 @@ if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
   installed4='C:\Games\NFS4 HS\Data\Cars\Velkor Roadster\car.viv'
   installed3='C:\Games\NFS3\GameData\CarModel\Velkor Roadster\car.viv'
 
-  verb vivfile convertinstall4 "$car"
-  check '"/ci4" exits 0' test "$rc" = 0
-  check "the NFS4 car is installed" test -f "$(c "$installed4")"
-  verb vivfile convert4 "$car"
-  check '"/c4" exits 0 and writes car.vi4 beside the input' test "$rc" = 0 -a -f "$(c "$carFolder\\car.vi4")"
-  verb vivfile convert3 "$installed4"
-  check '"/c3" of the installed NFS4 car exits 0 and writes car.vi3 beside it' \
-    test "$rc" = 0 -a -f "$(c "${installed4%.viv}.vi3")"
-  verb vivfile convertinstall3 "$installed4"
-  check '"/ci3" of the installed NFS4 car exits 0' test "$rc" = 0
-  check "the NFS3 car is installed" test -f "$(c "$installed3")"
+  # Switch, its Explorer verb, the input and the file written; the Linux program repeats them.
+  conversions=("ci4|convertinstall4|$car|$installed4" "c4|convert4|$car|$carFolder\\car.vi4"
+    "c3|convert3|$installed4|${installed4%.viv}.vi3" "ci3|convertinstall3|$installed4|$installed3")
+  for row in "${conversions[@]}"; do
+    IFS='|' read -r sw key input output <<<"$row"
+    verb vivfile "$key" "$input"
+    check "\"/$sw\" of $input exits 0 and writes $output" test "$rc" = 0 -a -f "$(c "$output")"
+  done
   check "no working folders remain beside the inputs" \
     test "$(ls "$(c "$carFolder")" | tr '\n' ' ')" = "car.vi4 car.viv " -a \
     "$(ls "$(c "${installed4%\\car.viv}")" | tr '\n' ' ')" = "car.vi3 car.viv "
@@ -226,27 +227,28 @@ if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
       '[HKEY_LOCAL_MACHINE\Software\Electronic Arts\Need For Speed III]' "\"InstallPath\"=\"$linux/nfs3\"" '' \
       '[HKEY_LOCAL_MACHINE\Software\Electronic Arts\Need for Speed High Stakes]' "\"InstallPath\"=\"$linux/nfs4\"" \
       >"$linux/home/.config/Velkor/registry.reg"
-    lcar="$linux/cars/Velkor Roadster/car.viv"
-    linst4="$linux/nfs4/Data/Cars/Velkor Roadster/car.viv"
-    linst3="$linux/nfs3/GameData/CarModel/Velkor Roadster/car.viv"
-    (
-      export HOME="$linux/home" WINEPREFIX="$linux/no-wine"
-      unset XDG_CONFIG_HOME XDG_DATA_HOME
-      "$linux/bin/velkor" && "$linux/bin/velkor" /ci4 "$lcar" && "$linux/bin/velkor" /c4 "$lcar" &&
-        "$linux/bin/velkor" /c3 "$linst4" && "$linux/bin/velkor" /ci3 "$linst4"
-    ) || fail "the Linux conversions"
+    lv() { env -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME="$linux/home" WINEPREFIX="$linux/no-wine" "$linux/bin/velkor" "$@"; }
+    # lx PATH: the Linux side's path of a Windows path above.
+    lx() {
+      local p=${1/#C:\\My Cars/$linux/cars}
+      p=${p/#C:\\Games\\NFS4 HS/$linux/nfs4}
+      p=${p/#C:\\Games\\NFS3/$linux/nfs3}
+      printf '%s' "${p//\\//}"
+    }
+    lcar=$(lx "$car")
+    lv || fail "the first start on Linux"
     check "the sample cars are the same" cmp "$lcar" "$(c "$car")"
-    check '"/ci4" output is byte-identical' cmp "$linst4" "$(c "$installed4")"
-    check '"/c4" output is byte-identical' cmp "${lcar%.viv}.vi4" "$(c "$carFolder\\car.vi4")"
-    check '"/c3" output is byte-identical' cmp "${linst4%.viv}.vi3" "$(c "${installed4%.viv}.vi3")"
-    check '"/ci3" output is byte-identical' cmp "$linst3" "$(c "$installed3")"
+    for row in "${conversions[@]}"; do
+      IFS='|' read -r sw key input output <<<"$row"
+      lv "/$sw" "$(lx "$input")" || fail "the Linux \"/$sw\""
+      check "\"/$sw\" output is byte-identical" cmp "$(lx "$output")" "$(c "$output")"
+    done
 
     step "--check, --cars and --export print and write what the Linux program does"
     # The same inputs on both sides, prepared by the Linux program: the sample car, its model
     # (NFS3), texture and front-end images (FSH), the NFS4 reference car's model, the NFS3
     # one's compressed images (QFS), and a car whose model is of a later game (a refused car).
     lin="$linux/look" win=$(c Work/look)
-    lv() { env -u XDG_CONFIG_HOME -u XDG_DATA_HOME HOME="$linux/home" WINEPREFIX="$linux/no-wine" "$linux/bin/velkor" "$@"; }
     mkdir -p "$lin/parts"
     cp "$lcar" "$lin/car.viv"
     cp "$lcar" "$lin/parts/sample.viv" && lv /e "$lin/parts/sample.viv" >/dev/null
@@ -254,9 +256,7 @@ if [ "$VELKOR_WINE_CONVERT_CAR" = 1 ]; then
     cp "$linux/nfs3/GameData/CarModel/fm50/car.viv" "$lin/parts/nfs3.viv" && lv /e "$lin/parts/nfs3.viv" >/dev/null
     cp "$lin/parts/sample/car.fce" "$lin/nfs3.fce"
     cp "$lin/parts/nfs4/dash.fce" "$lin/nfs4.fce"
-    cp "$lin/parts/sample/car00.tga" "$lin/car00.tga"
-    cp "$lin/parts/sample/fedata.fsh" "$lin/fedata.fsh"
-    cp "$lin/parts/nfs3/dash.qfs" "$lin/dash.qfs"
+    cp "$lin/parts/sample/"{car00.tga,fedata.fsh} "$lin/parts/nfs3/dash.qfs" "$lin/"
     mkdir -p "$lin/later"
     for f in "$lin/parts/sample/"*; do [ ! -f "$f" ] || cp "$f" "$lin/later/"; done
     printf '\x15\x10\x10\x00' | dd of="$lin/later/car.fce" bs=1 conv=notrunc status=none
@@ -342,9 +342,8 @@ if [ "$VELKOR_WINE_NAMES" = 1 ]; then
     games="C:\\Игры $tag"
     games4="$games\\Müller 二 NFS4\\"
     names="C:\\Names $tag"
-    mkdir -p "$(c "$prog")" "$(c "$names")/ref"
+    mkdir -p "$(c "$prog")" "$(c "$names")/ref" "$(c "$games")"
     cp "$winbuild/Velkor.exe" "$(c "$prog\\Velkor.exe")"
-    mkdir -p "$(c "$games")"
     cp -r "$(c 'Games/NFS4 HS')" "$(c "${games4%\\}")"
     rm -rf "$(c "$games4")/Data/Cars/Velkor Roadster"
     run reg add 'HKLM\Software\Electronic Arts\Need for Speed High Stakes' /v InstallPath /t REG_SZ /d "$games4" /f
@@ -367,16 +366,7 @@ if [ "$VELKOR_WINE_NAMES" = 1 ]; then
       folder="$names\\$carname"
       mkdir -p "$(c "$folder")"
       cp "$(c "$car")" "$(c "$folder\\car.viv")"
-      verb vivfile extract "$folder\\car.viv"
-      check "$locale, '$name': \"/e\" through the Explorer verb extracts the reference's files" \
-        eval 'test "$rc" = 0 && diff -r "$(c "$ref\\extracted")" "$(c "$folder\\car")"'
-      mv "$(c "$folder\\car.viv")" "$(c "$folder\\original.viv")"
-      verb Folder pack "$folder\\car"
-      check "$locale, '$name': \"/p\" through the Explorer verb exits 0" test "$rc" = 0
-      mv "$(c "$folder\\car")" "$(c "$folder\\first")"
-      verb vivfile extract "$folder\\car.viv"
-      check "$locale, '$name': and the packed archive unpacks to the same files" \
-        eval 'test "$rc" = 0 && diff -r "$(c "$ref\\extracted")" "$(c "$folder\\car")"'
+      round_trip "$locale, '$name'" "$folder" "$(c "$ref\\extracted")"
       rm -rf "$(c "$folder\\car")"
       verb vivfile convert4 "$folder\\car.viv"
       check "$locale, '$name': \"/c4\" writes the reference's conversion beside the archive" \
