@@ -378,6 +378,7 @@ if [ "$VELKOR_WINE_NAMES" = 1 ]; then
       mkdir -p "$(c "${installed%\\car.viv}")"
       cp "$(c "$folder\\original.viv")" "$(c "$installed")"
       verb vivfile convertinstall4 "$folder\\car.viv"
+      check "$locale, '$name': \"/ci4\" over another car exits 0" test "$rc" = 0
       run "$prog\\Velkor.exe" --restore "$installed"
       check "$locale, '$name': the archive a \"/ci4\" replaced is kept, and \"--restore\" puts it back" \
         eval 'test "$rc" = 0 && cmp "$(c "$installed")" "$(c "$folder\\original.viv")"'
