@@ -23,7 +23,8 @@ std::string TemporaryPathFor(const std::string& target) { return UnguessablePath
 platform::File CreateTemporary(const std::string& target, std::string& temporary) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = TemporaryPathFor(target);
-    if (std::optional<platform::File> file = platform::File::CreateNew(temporary, target)) return std::move(*file);
+    std::optional<platform::File> file = platform::File::Open(temporary, platform::File::CreateNew, target);
+    if (file) return std::move(*file);
   }
   throw FileError(target, "create a temporary file beside", "every name tried was taken");
 }
@@ -43,7 +44,7 @@ bool InScratchFolder(const std::string& target) {
 // nothing otherwise.
 std::optional<platform::File> CreateDirectly(const std::string& target) {
   if (!InScratchFolder(target)) return std::nullopt;
-  return platform::File::CreateNew(target, target);
+  return platform::File::Open(target, platform::File::CreateNew);
 }
 
 }  // namespace

@@ -10,11 +10,12 @@ constexpr std::size_t kChunk = 64 * 1024;
 }  // namespace
 
 ContentComparison::ContentComparison(const std::string& path, std::uint64_t length)
-    : file_(platform::File::OpenForReadingIfPossible(path)) {
+    : file_(platform::File::Open(path, platform::File::ReadIfPossible)) {
   if (file_ && file_->Length() != length) file_.reset();
 }
 
-ContentComparison::ContentComparison(const std::string& path) : file_(platform::File::OpenForReadingIfPossible(path)) {}
+ContentComparison::ContentComparison(const std::string& path)
+    : file_(platform::File::Open(path, platform::File::ReadIfPossible)) {}
 
 void ContentComparison::MoveTo(std::uint64_t offset) {
   if (file_) file_->Seek(offset);
@@ -51,7 +52,7 @@ bool FileHolds(const std::string& path, std::span<const ByteView> parts) {
 }
 
 bool FilesHoldSameBytes(const std::string& a, const std::string& b) {
-  std::optional<platform::File> first = platform::File::OpenForReadingIfPossible(a);
+  std::optional<platform::File> first = platform::File::Open(a, platform::File::ReadIfPossible);
   if (!first) return false;
   ContentComparison second(b, first->Length());
   second.ExpectFrom(*first, first->Length());

@@ -198,7 +198,7 @@ TEST(GameFile, ARangeOfAFileReadsAsAFileOfItsOwn) {
   EXPECT_EQ(std::pair(test::ToText(two), range.Position()), std::pair(std::string("56"), std::uint64_t{4}));
   EXPECT_NE(test::MessageOf<FormatError>([&] { range.ReadExact(two); }).find("shown"), std::string::npos);
   {
-    platform::File out(dir / "out", platform::File::Mode::CreateTruncate);
+    platform::File out = platform::File::Open(dir / "out", platform::File::CreateOrTruncate);
     range.CopyRangeTo(out, 1, 2);
     EXPECT_THROW(range.CopyRangeTo(out, 3, 2), FormatError);
   }
@@ -212,7 +212,7 @@ TEST(GameFile, ARangeOfAFileReadsAsAFileOfItsOwn) {
   for (const std::uint64_t from : {0, 4093}) {  // from 3 and from 4096 in the file
     platform::File source = platform::File::OpenRange(dir / "big", 3, big.size() - 3, "big");
     {
-      platform::File out(dir / "out", platform::File::Mode::CreateTruncate);
+      platform::File out = platform::File::Open(dir / "out", platform::File::CreateOrTruncate);
       source.CopyRangeTo(out, from, big.size() - 3 - from);
     }
     EXPECT_EQ(test::ReadBytes(dir / "out"), Bytes(big.begin() + 3 + static_cast<std::ptrdiff_t>(from), big.end()))
