@@ -203,9 +203,7 @@ void WriteThumbnail(int size, const std::string& input, const std::string& outpu
     out.Close();
     return;
   }
-  AtomicOutput out(output);
-  out.file().Write(png);
-  out.Commit();
+  WriteFileAtomically(output, png);
 }
 
 }  // namespace velkor

@@ -47,6 +47,25 @@ std::optional<platform::File> CreateDirectly(const std::string& target) {
   return platform::File::Open(target, platform::File::CreateNew);
 }
 
+// True when `path` is a readable file holding exactly the bytes of `parts`, one after the
+// other: writing them to it would change nothing.
+bool FileHolds(const std::string& path, std::span<const ByteView> parts) {
+  std::uint64_t total = 0;
+  for (const ByteView part : parts) total += part.size();
+  ContentComparison comparison(path, total);
+  for (const ByteView part : parts) comparison.Expect(part);
+  return comparison.Matches();
+}
+
+// True when both paths are readable files holding exactly the same bytes.
+bool FilesHoldSameBytes(const std::string& a, const std::string& b) {
+  std::optional<platform::File> first = platform::File::Open(a, platform::File::ReadIfPossible);
+  if (!first) return false;
+  ContentComparison second(b, first->Length());
+  second.ExpectFrom(*first, first->Length());
+  return second.Matches();
+}
+
 }  // namespace
 
 std::string UnguessablePathBeside(const std::string& target) {
@@ -98,9 +117,7 @@ void AtomicOutput::Commit() {
     committed_ = true;
     return;
   }
-  // Rewriting a file with the bytes it already holds (an archive saving members that were
-  // just written) leaves it alone: replacing a file makes some file systems flush it to disk.
-  if (FilesHoldSameBytes(temporary_, target_)) {
+  if (compareAtCommit_ && FilesHoldSameBytes(temporary_, target_)) {
     platform::RemoveFile(temporary_);
   } else {
     // Anything of that name counts, a file that cannot be read too: the hook must see it
@@ -111,11 +128,14 @@ void AtomicOutput::Commit() {
   committed_ = true;
 }
 
-void WriteFileAtomically(const std::string& target, ByteView bytes) {
-  if (FileHolds(target, {&bytes, 1})) return;
+void WriteFileAtomically(const std::string& target, std::span<const ByteView> parts) {
+  if (FileHolds(target, parts)) return;
   AtomicOutput out(target);
-  out.file().Write(bytes);
+  out.TargetDiffers();
+  for (const ByteView part : parts) out.file().Write(part);
   out.Commit();
 }
+
+void WriteFileAtomically(const std::string& target, ByteView bytes) { WriteFileAtomically(target, {&bytes, 1}); }
 
 }  // namespace velkor

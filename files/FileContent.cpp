@@ -43,20 +43,4 @@ void ContentComparison::ExpectFrom(platform::File& source, std::uint64_t length)
   }
 }
 
-bool FileHolds(const std::string& path, std::span<const ByteView> parts) {
-  std::uint64_t total = 0;
-  for (const ByteView part : parts) total += part.size();
-  ContentComparison comparison(path, total);
-  for (const ByteView part : parts) comparison.Expect(part);
-  return comparison.Matches();
-}
-
-bool FilesHoldSameBytes(const std::string& a, const std::string& b) {
-  std::optional<platform::File> first = platform::File::Open(a, platform::File::ReadIfPossible);
-  if (!first) return false;
-  ContentComparison second(b, first->Length());
-  second.ExpectFrom(*first, first->Length());
-  return second.Matches();
-}
-
 }  // namespace velkor

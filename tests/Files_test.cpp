@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -110,6 +111,31 @@ TEST(AtomicOutput, EveryWriterReplacesTheTargetAsAWholeAndNeverInPlace) {
     std::filesystem::remove(alias);
     EXPECT_EQ(test::ListNames(dir.path()), (Names{"in.fce", "in.tga", "in.txt", "target"})) << what;
   }
+}
+
+// Bytes streamed into an output that the target holds already leave it alone: same file, same
+// time of change, and the hook that keeps a replaced file is not run for it.
+TEST(AtomicOutput, ATargetThatHoldsTheWrittenBytesKeepsItsFileAndTimeAndRunsNoHook) {
+  test::TempDir dir;
+  const std::string target = dir / "out.bin";
+  test::WriteText(target, "same");
+  const auto written = std::filesystem::last_write_time(target) - std::chrono::hours(1);
+  std::filesystem::last_write_time(target, written);
+  std::filesystem::create_hard_link(target, dir / "alias");
+  Names hooked;
+  for (const std::string bytes : {"same", "other"}) {
+    AtomicOutput out(target);
+    out.BeforeReplacing([&](const std::string& replaced) { hooked.push_back(test::ReadText(replaced)); });
+    out.file().Write(test::ToBytes(bytes));
+    out.Commit();
+    if (bytes == "same") {
+      EXPECT_TRUE(std::filesystem::equivalent(target, dir / "alias"));
+      EXPECT_EQ(std::filesystem::last_write_time(target), written);
+    }
+  }
+  EXPECT_EQ(hooked, Names{"same"}) << "the hook runs for the replaced file only";
+  EXPECT_EQ(test::ReadText(target), "other");
+  EXPECT_EQ(test::ListNames(dir.path()), (Names{"alias", "out.bin"}));
 }
 
 TEST(GameFile, LoadRecordsTheLengthAndSaveWritesNothing) {
