@@ -33,8 +33,8 @@ class File {
   };
 
   // Opens `path` as `how` says: the one way to open a file by its path. Only the
-  // dispositions that can yield nothing return an optional. Every failure, now or when reading or writing, names
-  // `shownAs` (by default `path`), and Path() returns it.
+  // dispositions that can yield nothing return an optional. Every failure, now or when
+  // reading or writing, names `shownAs` (by default `path`), and Path() returns it.
   static File Open(const std::string& path, Disposition how, std::optional<std::string> shownAs = std::nullopt);
   static std::optional<File> Open(const std::string& path, DispositionOrNothing how,
                                   std::optional<std::string> shownAs = std::nullopt);
