@@ -59,7 +59,7 @@ std::pair<std::string, std::string> SerialAndClass(platform::File file) {
 }
 
 CarFacts ReadCarFacts(const std::string& archivePath) {
-  platform::File archive(archivePath, platform::File::Mode::Read);
+  platform::File archive = platform::File::Open(archivePath, platform::File::ReadExisting);
   const VivDirectory directory = ReadVivDirectory(VivLocation{&archive, 0, archive.Length(), ""});
   CarFacts facts;
   facts.game = DecidingModel(archive, directory, std::nullopt).identity.game;

@@ -71,7 +71,7 @@ CarModel DecidingModel(platform::File& archive, const VivDirectory& directory, s
 }
 
 void RefuseCarOfWrongGame(const std::string& archivePath, Game target) {
-  std::optional<platform::File> archive = platform::File::OpenForReadingIfPossible(archivePath);
+  std::optional<platform::File> archive = platform::File::Open(archivePath, platform::File::ReadIfPossible);
   if (!archive) return;
   const std::uint64_t length = archive->Length();
   const VivDirectory directory = ReadVivDirectory(VivLocation{&*archive, 0, length, ""});
@@ -94,7 +94,7 @@ void RefuseFileOfWrongGame(const std::string& path, Game target) {
   } else {
     return;
   }
-  std::optional<platform::File> file = platform::File::OpenForReadingIfPossible(path);
+  std::optional<platform::File> file = platform::File::Open(path, platform::File::ReadIfPossible);
   if (!file) return;
   const ContentIdentity identity = IdentifyByName(path, *file, 0, file->Length());
   // Only models have a signature whose absence says that a file is not NFS4.

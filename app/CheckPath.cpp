@@ -73,7 +73,7 @@ bool IsNfs4Variant(const std::string& lowerName) {
 }
 
 void CheckCar(const std::string& path, const GamePaths& paths, CheckReport& report) {
-  platform::File archive(path, platform::File::Mode::Read);
+  platform::File archive = platform::File::Open(path, platform::File::ReadExisting);
   const VivLocation whole{&archive, 0, archive.Length(), ""};
   VivDirectory directory;
   try {
@@ -147,11 +147,11 @@ void CheckPath(const std::string& path, const GamePaths& paths, std::ostream& ou
     CheckCar(path, paths, report);
   } else {
     const std::string member = platform::FileNameOf(path);
-    const std::string what =
-        CheckContent(kind, [&] { return platform::File(path, platform::File::Mode::Read); }, path, std::nullopt, member, report);
+    const auto open = [&] { return platform::File::Open(path, platform::File::ReadExisting); };
+    const std::string what = CheckContent(kind, open, path, std::nullopt, member, report);
     report.Describe("'" + path + "': " + what);
     if (kind == Kind::Performance && report.errors() == 0) {
-      platform::File file(path, platform::File::Mode::Read);
+      platform::File file = platform::File::Open(path, platform::File::ReadExisting);
       const bool nfs4 = IdentifyPerformanceFile(file, 0, file.Length()).game == ContentGame::Nfs4;
       file.Seek(0);
       CheckSerial(SerialAndClass(std::move(file)).first, nfs4 ? Game::Nfs4 : Game::Nfs3, path, member, paths, report);

@@ -71,7 +71,7 @@ std::string KeepReplacedArchive(const std::string& archive, const std::string& k
                                 const std::function<void()>& onceNamed) {
   std::optional<platform::File> in;
   try {
-    in.emplace(archive, platform::File::Mode::Read);
+    in = platform::File::Open(archive, platform::File::ReadExisting);
   } catch (const FileError& e) {
     throw FileError(archive, "keep the replaced car", e.reason() + "; nothing was replaced");
   }
@@ -84,7 +84,7 @@ std::string KeepReplacedArchive(const std::string& archive, const std::string& k
   for (int n = 1; n < 100000; ++n) {
     const std::string kept = platform::JoinPath(keptFolder, stamp + (n == 1 ? "" : "-" + std::to_string(n)) + ".viv");
     try {
-      std::optional<platform::File> out = platform::File::CreateNew(kept, kept);
+      std::optional<platform::File> out = platform::File::Open(kept, platform::File::CreateNew);
       if (!out) continue;  // taken
       WriteKeptCopy(*in, *out, kept, onceNamed);
       return kept;

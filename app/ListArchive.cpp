@@ -24,7 +24,7 @@ std::string KindShown(const VivEntry& entry, platform::File& archive) {
 }  // namespace
 
 void ListArchive(const std::string& archivePath, std::ostream& out) {
-  platform::File archive(archivePath, platform::File::Mode::Read);
+  platform::File archive = platform::File::Open(archivePath, platform::File::ReadExisting);
   const std::uint64_t length = archive.Length();
   const VivLocation whole{&archive, 0, length, ""};
   const VivDirectory directory = ReadVivDirectory(whole);

@@ -61,7 +61,7 @@ RestoreOutcome RestoreCar(const std::string& archivePath, const GamePaths& paths
   if (!platform::IsFolder(carFolderPath) && !platform::CreateFolder(carFolderPath) &&
       !platform::IsFolder(carFolderPath))
     throw FileError(carFolderPath, "create the folder", "a file of that name is in the way");
-  platform::File in(*newest, platform::File::Mode::Read);
+  platform::File in = platform::File::Open(*newest, platform::File::ReadExisting);
   AtomicOutput out(result.installed.outputPath);
   out.BeforeReplacing(
       [&](const std::string& replaced) { result.installed.keptCopy = KeepReplacedArchive(replaced, keptFolder); });

@@ -73,7 +73,7 @@ render::RgbaImage DrawModel(const Source& model, const std::optional<Source>& te
   {
     platform::File file = model.packedIn ? platform::File::OpenRange(model.packedIn->file, model.packedIn->offset, model.packedIn->length,
                                                  model.shownAs)
-                               : platform::File(model.shownAs, platform::File::Mode::Read);
+                               : platform::File::Open(model.shownAs, platform::File::ReadExisting);
     CheckSize(model.shownAs, file.Length());
     start = file.ReadAtMost(0, 4);
   }
@@ -150,7 +150,7 @@ render::RgbaImage DrawLooseModel(const std::string& input, int size) {
     if (name == "car" + std::to_string(n) + ".fce") textureName = "car" + std::to_string(n) + "00.tga";
   std::optional<Source> texture;
   for (const std::string& candidate : {textureName, UpperCaseAscii(textureName)}) {
-    if (!texture && platform::File::CanOpenForReading(folder + candidate)) {
+    if (!texture && platform::File::Open(folder + candidate, platform::File::ReadIfPossible)) {
       CheckSize(folder + candidate, platform::File::LengthOf(folder + candidate));
       texture = Source{folder + candidate, std::nullopt};
     }
@@ -161,7 +161,7 @@ render::RgbaImage DrawLooseModel(const std::string& input, int size) {
 }  // namespace
 
 render::RgbaImage ThumbnailPicture(int size, const std::string& input) {
-  platform::File file(input, platform::File::Mode::Read);
+  platform::File file = platform::File::Open(input, platform::File::ReadExisting);
   const Bytes start = file.ReadAtMost(0, 4);
   const std::string name = LowerCaseAscii(FileNameOf(input));
   // An archive is read member by member, each checked on its own; other files whole.
@@ -196,15 +196,14 @@ void WriteThumbnail(int size, const std::string& input, const std::string& outpu
   // Xfce's thumbnail service creates the output empty and reads back the file it holds
   // open, not the name: a new file renamed over it would never be seen. An empty output
   // is therefore written in place; the picture is whole in memory before it is opened.
-  if (const auto existing = platform::File::OpenIfPresent(output); existing && existing->Length() == 0) {
-    platform::File out(output, platform::File::Mode::CreateTruncate);
+  if (const auto existing = platform::File::Open(output, platform::File::ReadIfPresent);
+      existing && existing->Length() == 0) {
+    platform::File out = platform::File::Open(output, platform::File::CreateOrTruncate);
     out.Write(png);
     out.Close();
     return;
   }
-  AtomicOutput out(output);
-  out.file().Write(png);
-  out.Commit();
+  WriteFileAtomically(output, png);
 }
 
 }  // namespace velkor

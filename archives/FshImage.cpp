@@ -38,7 +38,7 @@ Bytes TakeUpTo(ByteView record, std::uint64_t& offset, std::uint64_t wanted) {
 FshImage::FshImage(std::string p) : GameFile(std::move(p)) { typeTag = "FSHImage"; }
 
 int FshImage::Load() {
-  platform::File record(path, platform::File::Mode::Read);
+  platform::File record = platform::File::Open(path, platform::File::ReadExisting);
   const std::uint64_t length = record.Length();
   size = CheckedFileSize(path, length);
   Read(record.ReadAtMost(0, static_cast<std::size_t>(length)));

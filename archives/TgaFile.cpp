@@ -5,7 +5,6 @@
 
 #include "base/Errors.h"
 #include "files/AtomicOutput.h"
-#include "files/FileContent.h"
 #include "platform/File.h"
 
 namespace velkor {
@@ -100,11 +99,7 @@ int TgaFile::SaveAs(std::string p) {
   header[kImageDescriptorAt] = imageDescriptor;
 
   const ByteView parts[] = {header, imageId, pixels};
-  if (!FileHolds(p, parts)) {
-    AtomicOutput out(p);
-    for (const ByteView part : parts) out.file().Write(part);
-    out.Commit();
-  }
+  WriteFileAtomically(p, parts);
   size = CheckedFileSize(p, header.size() + imageId.size() + pixels.size());
   return 1;
 }

@@ -121,9 +121,12 @@ void WriteVivArchive(const std::string& target, VivDirectory& directory, const O
   directory.fileCount = static_cast<std::int32_t>(directory.entries.size());
   directory.dataStart = static_cast<std::int32_t>(dataStart);
 
+  // Compared first, reading the members again: an unchanged archive is then not written
+  // at all, not even beside itself.
   if (AlreadyHolds(target, directory, open)) return;
 
   AtomicOutput out(target);
+  out.TargetDiffers();
   out.BeforeReplacing(beforeReplacing);
   out.file().Seek(static_cast<std::uint64_t>(directory.dataStart));
   BatchedOutput batch(out.file());

@@ -131,7 +131,7 @@ std::string SystemThunarActionsText() {
 // Raises when the user's file is there but cannot be read (no access, not a regular file, a
 // link to nothing, too large): such a file is left as it is.
 std::string ThunarActionsText(const std::string& path) {
-  if (platform::File::OpenIfPresent(path)) return ReadTextFile(path, kLargestThunarFile);
+  if (platform::File::Open(path, platform::File::ReadIfPresent)) return ReadTextFile(path, kLargestThunarFile);
   if (platform::IsSymbolicLink(path)) throw FileError(path, "follow", "the link leads nowhere");
   return SystemThunarActionsText();
 }
@@ -214,7 +214,8 @@ std::vector<std::string> UnregisterDesktopIntegration() {
   RemoveOwnEntries(places.NemoActions(), ".nemo_action", removed);
   RemoveOwnEntries(places.FileManagerActions(), ".desktop", removed);
   RemoveScripts(places, removed);
-  if (platform::File::CanOpenForReading(places.ThunarActions())) UpdateThunarActions(places.ThunarActions(), {}, removed);
+  if (platform::File::Open(places.ThunarActions(), platform::File::ReadIfPossible))
+    UpdateThunarActions(places.ThunarActions(), {}, removed);
   Remove(UserThumbnailerPath(places.data), removed);
   if (hadTypes) Refresh("update-mime-database", places.MimeFolder());
   if (hadEntry) Refresh("update-desktop-database", places.ApplicationsFolder());

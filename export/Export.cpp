@@ -62,7 +62,7 @@ const VivEntry* FindMember(const VivDirectory& directory, const std::string& wan
 }
 
 void ExportCar(const std::string& archivePath, const std::string& target) {
-  platform::File archive(archivePath, platform::File::Mode::Read);
+  platform::File archive = platform::File::Open(archivePath, platform::File::ReadExisting);
   const VivLocation whole{&archive, 0, archive.Length(), ""};
   const VivDirectory directory = ReadVivDirectory(whole);
   const VivEntry* modelEntry = FindMember(directory, "car.fce", "car", ".fce");
@@ -96,7 +96,7 @@ void ExportImages(const std::string& path, const std::string& folder) {
   CheckWorkingFolderName(folder, path);
   std::vector<std::pair<std::string, Bytes>> pngs;
   {
-    platform::File content(path, platform::File::Mode::Read);
+    platform::File content = platform::File::Open(path, platform::File::ReadExisting);
     const bool compressed = EndsWith(LowerCaseAscii(path), ".qfs") || IsQfsHeader(content.ReadAtMost(0, 2));
     std::unique_ptr<FshSource> source;
     if (compressed) {

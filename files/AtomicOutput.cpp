@@ -23,7 +23,8 @@ std::string TemporaryPathFor(const std::string& target) { return UnguessablePath
 platform::File CreateTemporary(const std::string& target, std::string& temporary) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporary = TemporaryPathFor(target);
-    if (std::optional<platform::File> file = platform::File::CreateNew(temporary, target)) return std::move(*file);
+    std::optional<platform::File> file = platform::File::Open(temporary, platform::File::CreateNew, target);
+    if (file) return std::move(*file);
   }
   throw FileError(target, "create a temporary file beside", "every name tried was taken");
 }
@@ -43,7 +44,26 @@ bool InScratchFolder(const std::string& target) {
 // nothing otherwise.
 std::optional<platform::File> CreateDirectly(const std::string& target) {
   if (!InScratchFolder(target)) return std::nullopt;
-  return platform::File::CreateNew(target, target);
+  return platform::File::Open(target, platform::File::CreateNew);
+}
+
+// True when `path` is a readable file holding exactly the bytes of `parts`, one after the
+// other: writing them to it would change nothing.
+bool FileHolds(const std::string& path, std::span<const ByteView> parts) {
+  std::uint64_t total = 0;
+  for (const ByteView part : parts) total += part.size();
+  ContentComparison comparison(path, total);
+  for (const ByteView part : parts) comparison.Expect(part);
+  return comparison.Matches();
+}
+
+// True when both paths are readable files holding exactly the same bytes.
+bool FilesHoldSameBytes(const std::string& a, const std::string& b) {
+  std::optional<platform::File> first = platform::File::Open(a, platform::File::ReadIfPossible);
+  if (!first) return false;
+  ContentComparison second(b, first->Length());
+  second.ExpectFrom(*first, first->Length());
+  return second.Matches();
 }
 
 }  // namespace
@@ -97,9 +117,7 @@ void AtomicOutput::Commit() {
     committed_ = true;
     return;
   }
-  // Rewriting a file with the bytes it already holds (an archive saving members that were
-  // just written) leaves it alone: replacing a file makes some file systems flush it to disk.
-  if (FilesHoldSameBytes(temporary_, target_)) {
+  if (compareAtCommit_ && FilesHoldSameBytes(temporary_, target_)) {
     platform::RemoveFile(temporary_);
   } else {
     // Anything of that name counts, a file that cannot be read too: the hook must see it
@@ -110,11 +128,14 @@ void AtomicOutput::Commit() {
   committed_ = true;
 }
 
-void WriteFileAtomically(const std::string& target, ByteView bytes) {
-  if (FileHolds(target, {&bytes, 1})) return;
+void WriteFileAtomically(const std::string& target, std::span<const ByteView> parts) {
+  if (FileHolds(target, parts)) return;
   AtomicOutput out(target);
-  out.file().Write(bytes);
+  out.TargetDiffers();
+  for (const ByteView part : parts) out.file().Write(part);
   out.Commit();
 }
+
+void WriteFileAtomically(const std::string& target, ByteView bytes) { WriteFileAtomically(target, {&bytes, 1}); }
 
 }  // namespace velkor

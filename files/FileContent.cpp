@@ -10,11 +10,12 @@ constexpr std::size_t kChunk = 64 * 1024;
 }  // namespace
 
 ContentComparison::ContentComparison(const std::string& path, std::uint64_t length)
-    : file_(platform::File::OpenForReadingIfPossible(path)) {
+    : file_(platform::File::Open(path, platform::File::ReadIfPossible)) {
   if (file_ && file_->Length() != length) file_.reset();
 }
 
-ContentComparison::ContentComparison(const std::string& path) : file_(platform::File::OpenForReadingIfPossible(path)) {}
+ContentComparison::ContentComparison(const std::string& path)
+    : file_(platform::File::Open(path, platform::File::ReadIfPossible)) {}
 
 void ContentComparison::MoveTo(std::uint64_t offset) {
   if (file_) file_->Seek(offset);
@@ -40,22 +41,6 @@ void ContentComparison::ExpectFrom(platform::File& source, std::uint64_t length)
     Expect(sourceChunk_);
     length -= n;
   }
-}
-
-bool FileHolds(const std::string& path, std::span<const ByteView> parts) {
-  std::uint64_t total = 0;
-  for (const ByteView part : parts) total += part.size();
-  ContentComparison comparison(path, total);
-  for (const ByteView part : parts) comparison.Expect(part);
-  return comparison.Matches();
-}
-
-bool FilesHoldSameBytes(const std::string& a, const std::string& b) {
-  std::optional<platform::File> first = platform::File::OpenForReadingIfPossible(a);
-  if (!first) return false;
-  ContentComparison second(b, first->Length());
-  second.ExpectFrom(*first, first->Length());
-  return second.Matches();
 }
 
 }  // namespace velkor

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 
 #include "base/Endian.h"
@@ -37,12 +36,5 @@ class ContentComparison {
   Bytes chunk_;
   Bytes sourceChunk_;
 };
-
-// True when `path` is a readable file holding exactly the bytes of `parts`, one after the
-// other: writing them to it would change nothing.
-bool FileHolds(const std::string& path, std::span<const ByteView> parts);
-
-// True when both paths are readable files holding exactly the same bytes.
-bool FilesHoldSameBytes(const std::string& a, const std::string& b);
 
 }  // namespace velkor

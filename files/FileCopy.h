@@ -19,7 +19,7 @@ class FileCopy : public GameFile {
   // Writes nothing: takes the original's length again, which a save of the original
   // (an archive saves its members in order) may have changed since Load.
   int SaveAs(std::string p) override;
-  platform::File OpenContent() const override { return platform::File(original_, platform::File::Mode::Read); }
+  platform::File OpenContent() const override { return platform::File::Open(original_, platform::File::ReadExisting); }
 
  private:
   std::string original_;

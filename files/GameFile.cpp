@@ -23,7 +23,7 @@ int GameFile::Load() {
 
 platform::File GameFile::OpenContent() const {
   if (packedIn) return platform::File::OpenRange(packedIn->file, packedIn->offset, packedIn->length, path);
-  return platform::File(path, platform::File::Mode::Read);
+  return platform::File::Open(path, platform::File::ReadExisting);
 }
 
 int GameFile::Save() { return SaveAs(path); }
@@ -32,7 +32,7 @@ int GameFile::SaveAs(std::string) { return 1; }
 
 std::string GameFile::GetFileName() const { return platform::FileNameOf(path); }
 
-bool FileExists(const std::string& p) { return platform::File::CanOpenForReading(p); }
+bool FileExists(const std::string& p) { return platform::File::Open(p, platform::File::ReadIfPossible).has_value(); }
 
 namespace {
 

@@ -6,7 +6,7 @@
 namespace velkor {
 
 std::string ReadTextFile(const std::string& path, std::uint64_t largest) {
-  platform::File file(path, platform::File::Mode::Read);
+  platform::File file = platform::File::Open(path, platform::File::ReadExisting);
   if (file.Length() > largest)
     throw FormatError(path, "larger than the " + std::to_string(largest) + " bytes such a file can have");
   std::string text(static_cast<std::size_t>(file.Length()), '\0');
@@ -15,7 +15,7 @@ std::string ReadTextFile(const std::string& path, std::uint64_t largest) {
 }
 
 std::optional<std::string> ReadTextFileIfPossible(const std::string& path, std::uint64_t largest) {
-  if (!platform::File::CanOpenForReading(path)) return std::nullopt;
+  if (!platform::File::Open(path, platform::File::ReadIfPossible)) return std::nullopt;
   try {
     return ReadTextFile(path, largest);
   } catch (const Error&) {

@@ -27,7 +27,7 @@ using velkor::Bytes;
 using velkor::sample::Member;
 
 Bytes ReadAll(const std::string& path) {
-  velkor::platform::File file(path, velkor::platform::File::Mode::Read);
+  velkor::platform::File file = velkor::platform::File::Open(path, velkor::platform::File::ReadExisting);
   Bytes bytes(static_cast<std::size_t>(file.Length()));
   file.ReadExact(bytes);
   return bytes;

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   FileKind kind = FileKind::Plain;
   {
-    platform::File content(path, platform::File::Mode::Read);
+    platform::File content = platform::File::Open(path, platform::File::ReadExisting);
     kind = RecogniseFileKind(path, content, 0, content.Length());
   }
   std::unique_ptr<GameFile> file;

@@ -5,7 +5,6 @@
 
 #include "base/Errors.h"
 #include "files/AtomicOutput.h"
-#include "files/FileContent.h"
 #include "files/GameFile.h"
 #include "platform/File.h"
 
@@ -114,14 +113,7 @@ std::int32_t WritePackedModel(const std::string& path, FceHeader& header, std::s
 
   std::vector<ByteView> parts{header.bytes()};
   parts.insert(parts.end(), blocks.begin(), blocks.end());
-  if (FileHolds(path, parts)) return static_cast<std::int32_t>(layout.headerSize + total);
-  AtomicOutput out(path);
-  try {
-    for (const ByteView part : parts) out.file().Write(part);
-  } catch (const FileError& e) {
-    throw FileError(path, "write", e.reason());
-  }
-  out.Commit();
+  WriteFileAtomically(path, parts);
   return static_cast<std::int32_t>(layout.headerSize + total);
 }
 

@@ -22,7 +22,7 @@ Bytes File::ReadAtMost(std::uint64_t offset, std::size_t length) {
 }
 
 File File::OpenRange(const std::string& path, std::uint64_t offset, std::uint64_t length, std::string shownAs) {
-  File file(path, Mode::Read);
+  File file = Open(path, ReadExisting);
   if (offset > file.Length() || length > file.Length() - offset)
     throw FormatError(path, offset, "truncated: " + std::to_string(length) + " bytes expected");
   file.path_ = std::move(shownAs);

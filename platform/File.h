@@ -16,28 +16,35 @@ class FolderFiles;
 // raises FormatError ("truncated").
 class File {
  public:
-  enum class Mode { Read, CreateTruncate };
+  // How Open treats the name it is given. Only regular files open: a folder, FIFO, socket
+  // or device is refused (and a FIFO never blocks the open).
+  //
+  // Dispositions that always yield a file (Open returns a File, or raises):
+  enum Disposition {
+    ReadExisting,      // read; a missing file raises like any other failure
+    CreateOrTruncate,  // write a new file, or the existing one emptied
+  };
+  // Dispositions that may yield nothing (Open returns std::optional<File>):
+  enum DispositionOrNothing {
+    ReadIfPresent,   // read; nothing when no file of that name exists, other failures raise
+    ReadIfPossible,  // read; nothing for a missing file, no access, or anything but a regular file
+    CreateNew,       // write a new file, never opening one that exists nor following a link
+                     // at `path`; nothing when the name is taken, other failures raise
+  };
 
-  File(std::string path, Mode mode);
+  // Opens `path` as `how` says: the one way to open a file by its path. Only the
+  // dispositions that can yield nothing return an optional. Every failure, now or when
+  // reading or writing, names `shownAs` (by default `path`), and Path() returns it.
+  static File Open(const std::string& path, Disposition how, std::optional<std::string> shownAs = std::nullopt);
+  static std::optional<File> Open(const std::string& path, DispositionOrNothing how,
+                                  std::optional<std::string> shownAs = std::nullopt);
+
   ~File();
   File(File&& other) noexcept;
   File& operator=(File&& other) noexcept;
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
-  // Only regular files open: a folder, FIFO, socket or device raises FileError (and a FIFO
-  // never blocks the open).
-
-  // Opens for reading without raising; false for a missing file, no access, or anything
-  // but a regular file.
-  static bool CanOpenForReading(const std::string& path);
-  // Opens for reading; nothing when no file of that name exists. Other failures raise.
-  static std::optional<File> OpenIfPresent(const std::string& path);
-  // Creates a new file, never opening one that exists nor following a link at `path`;
-  // nothing when the name is taken. Every failure, now or when writing, names `shownAs`.
-  static std::optional<File> CreateNew(const std::string& path, std::string shownAs);
-  // Opens for reading without raising: nothing for a missing file, a folder, or no access.
-  static std::optional<File> OpenForReadingIfPossible(const std::string& path);
   // The length of the file at `path`, raising FileError ("open") as opening it would for
   // a missing file or a folder. Where the system can, it does not open the file.
   static std::uint64_t LengthOf(const std::string& path);

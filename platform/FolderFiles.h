@@ -20,7 +20,7 @@ class FolderFiles {
   FolderFiles& operator=(const FolderFiles&) = delete;
 
   std::string PathOf(const std::string& name) const;
-  // As File(PathOf(name), File::Mode::Read).
+  // As File::Open(PathOf(name), File::ReadExisting).
   File Open(const std::string& name) const;
 
  private:

@@ -140,7 +140,7 @@ std::unique_ptr<GameFile> Open(std::string path, const ContentRange* packedIn, s
   FileKind kind = FileKind::Plain;
   if (NeedsContent(rule)) {
     platform::File content = packedIn ? platform::File::OpenRange(packedIn->file, packedIn->offset, packedIn->length, path)
-                            : platform::File(path, platform::File::Mode::Read);
+                            : platform::File::Open(path, platform::File::ReadExisting);
     kind = KindFor(rule, &content, 0, content.Length());
   } else {
     kind = KindFor(rule, nullptr, 0, 0);

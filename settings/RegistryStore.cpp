@@ -183,7 +183,7 @@ std::string FullKey(RegistryRoot root, const std::string& key) { return std::str
 
 FileRegistry::FileRegistry(std::string storePath) : storePath_(std::move(storePath)) {
   try {
-    std::optional<platform::File> file = platform::File::OpenIfPresent(storePath_);
+    std::optional<platform::File> file = platform::File::Open(storePath_, platform::File::ReadIfPresent);
     if (!file) return;
     Bytes bytes(static_cast<std::size_t>(file->Length()));
     file->ReadExact(bytes);

@@ -59,7 +59,7 @@ std::optional<std::string> FindWineRegistryString(std::string_view fileText, con
 std::optional<std::vector<std::optional<std::string>>> ReadWineRegistryStrings(const std::string& path,
                                                                                 std::vector<std::string> keys,
                                                                                 const std::string& name) {
-  std::optional<platform::File> file = platform::File::OpenForReadingIfPossible(path);
+  std::optional<platform::File> file = platform::File::Open(path, platform::File::ReadIfPossible);
   if (!file) return std::nullopt;
   const auto tooLarge = [&] {
     return FormatError(path, "larger than the " + std::to_string(kLargestWineRegistryFile >> 20) +

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -112,6 +113,31 @@ TEST(AtomicOutput, EveryWriterReplacesTheTargetAsAWholeAndNeverInPlace) {
   }
 }
 
+// Bytes streamed into an output that the target holds already leave it alone: same file, same
+// time of change, and the hook that keeps a replaced file is not run for it.
+TEST(AtomicOutput, ATargetThatHoldsTheWrittenBytesKeepsItsFileAndTimeAndRunsNoHook) {
+  test::TempDir dir;
+  const std::string target = dir / "out.bin";
+  test::WriteText(target, "same");
+  const auto written = std::filesystem::last_write_time(target) - std::chrono::hours(1);
+  std::filesystem::last_write_time(target, written);
+  std::filesystem::create_hard_link(target, dir / "alias");
+  Names hooked;
+  for (const std::string bytes : {"same", "other"}) {
+    AtomicOutput out(target);
+    out.BeforeReplacing([&](const std::string& replaced) { hooked.push_back(test::ReadText(replaced)); });
+    out.file().Write(test::ToBytes(bytes));
+    out.Commit();
+    if (bytes == "same") {
+      EXPECT_TRUE(std::filesystem::equivalent(target, dir / "alias"));
+      EXPECT_EQ(std::filesystem::last_write_time(target), written);
+    }
+  }
+  EXPECT_EQ(hooked, Names{"same"}) << "the hook runs for the replaced file only";
+  EXPECT_EQ(test::ReadText(target), "other");
+  EXPECT_EQ(test::ListNames(dir.path()), (Names{"alias", "out.bin"}));
+}
+
 TEST(GameFile, LoadRecordsTheLengthAndSaveWritesNothing) {
   test::TempDir dir;
   test::WriteText(dir / "empty", "");
@@ -198,7 +224,7 @@ TEST(GameFile, ARangeOfAFileReadsAsAFileOfItsOwn) {
   EXPECT_EQ(std::pair(test::ToText(two), range.Position()), std::pair(std::string("56"), std::uint64_t{4}));
   EXPECT_NE(test::MessageOf<FormatError>([&] { range.ReadExact(two); }).find("shown"), std::string::npos);
   {
-    platform::File out(dir / "out", platform::File::Mode::CreateTruncate);
+    platform::File out = platform::File::Open(dir / "out", platform::File::CreateOrTruncate);
     range.CopyRangeTo(out, 1, 2);
     EXPECT_THROW(range.CopyRangeTo(out, 3, 2), FormatError);
   }
@@ -212,7 +238,7 @@ TEST(GameFile, ARangeOfAFileReadsAsAFileOfItsOwn) {
   for (const std::uint64_t from : {0, 4093}) {  // from 3 and from 4096 in the file
     platform::File source = platform::File::OpenRange(dir / "big", 3, big.size() - 3, "big");
     {
-      platform::File out(dir / "out", platform::File::Mode::CreateTruncate);
+      platform::File out = platform::File::Open(dir / "out", platform::File::CreateOrTruncate);
       source.CopyRangeTo(out, from, big.size() - 3 - from);
     }
     EXPECT_EQ(test::ReadBytes(dir / "out"), Bytes(big.begin() + 3 + static_cast<std::ptrdiff_t>(from), big.end()))

@@ -221,7 +221,7 @@ TEST(OpenGameFile, NamesDecideAndContentSeparatesTheGames) {
   };
   for (const auto& [name, content, kind] : cases) {
     test::WriteBytes(dir / "content", content);
-    platform::File file(dir / "content", platform::File::Mode::Read);
+    platform::File file = platform::File::Open(dir / "content", platform::File::ReadExisting);
     EXPECT_EQ(TypeTagOf(RecogniseFileKind(dir / name, file, 0, file.Length())), kind) << name;
   }
 
@@ -229,7 +229,7 @@ TEST(OpenGameFile, NamesDecideAndContentSeparatesTheGames) {
   Bytes big(64 * 1024 - 2, ' ');
   for (char c : std::string("(80)\x14\x10\x10\x01")) big.push_back(static_cast<std::uint8_t>(c));
   test::WriteBytes(dir / "archive", big);
-  platform::File archive(dir / "archive", platform::File::Mode::Read);
+  platform::File archive = platform::File::Open(dir / "archive", platform::File::ReadExisting);
   EXPECT_EQ(RecogniseFileKind("carp.txt", archive, 0, big.size() - 4), FileKind::Carp4);
   EXPECT_EQ(RecogniseFileKind("carp.txt", archive, 0, big.size() - 5), FileKind::Carp3);
   EXPECT_EQ(RecogniseFileKind("a.fce", archive, big.size() - 4, 3), FileKind::Fce4);  // the 0x01 is not read

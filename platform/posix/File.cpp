@@ -50,12 +50,28 @@ Opened OpenRegular(const std::string& path, int flags, int at = AT_FDCWD) {
 
 }  // namespace
 
-File::File(std::string path, Mode mode) : path_(std::move(path)) {
-  const Opened opened = OpenRegular(path_, mode == Mode::Read ? O_RDONLY : (O_WRONLY | O_CREAT | O_TRUNC));
-  if (opened.fd < 0) throw FileError(path_, mode == Mode::Read ? "open" : "create", opened.reason);
-  fd_ = opened.fd;
+File File::Open(const std::string& path, Disposition how, std::optional<std::string> shownAs) {
+  const bool reading = how == ReadExisting;
+  std::string name = shownAs ? std::move(*shownAs) : path;
+  const Opened opened = OpenRegular(path, reading ? O_RDONLY : (O_WRONLY | O_CREAT | O_TRUNC));
+  if (opened.fd < 0) throw FileError(name, reading ? "open" : "create", opened.reason);
   // A file opened for reading is taken to keep its length while it is open.
-  if (mode == Mode::Read) readLength_ = opened.length;
+  return File(std::move(name), opened.fd, reading ? std::optional(opened.length) : std::nullopt);
+}
+
+std::optional<File> File::Open(const std::string& path, DispositionOrNothing how, std::optional<std::string> shownAs) {
+  std::string name = shownAs ? std::move(*shownAs) : path;
+  if (how == CreateNew) {
+    // O_EXCL fails on any name that exists, a link (even a dangling one) included.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) return File(std::move(name), fd, std::nullopt);
+    if (errno == EEXIST) return std::nullopt;
+    throw FileError(name, "create", Reason(errno));
+  }
+  const Opened opened = OpenRegular(path, O_RDONLY);
+  if (opened.fd >= 0) return File(std::move(name), opened.fd, opened.length);
+  if (how == ReadIfPossible || opened.error == ENOENT) return std::nullopt;
+  throw FileError(name, "open", opened.reason);
 }
 
 File::File(std::string path, NativeHandle handle, std::optional<std::uint64_t> readLength)
@@ -84,32 +100,6 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-bool File::CanOpenForReading(const std::string& path) {
-  const Opened opened = OpenRegular(path, O_RDONLY);
-  if (opened.fd >= 0) ::close(opened.fd);
-  return opened.fd >= 0;
-}
-
-std::optional<File> File::OpenIfPresent(const std::string& path) {
-  const Opened opened = OpenRegular(path, O_RDONLY);
-  if (opened.fd >= 0) return File(path, opened.fd, opened.length);
-  if (opened.error == ENOENT) return std::nullopt;
-  throw FileError(path, "open", opened.reason);
-}
-
-std::optional<File> File::CreateNew(const std::string& path, std::string shownAs) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd >= 0) return File(std::move(shownAs), fd, std::nullopt);
-  if (errno == EEXIST) return std::nullopt;
-  throw FileError(shownAs, "create", Reason(errno));
-}
-
-std::optional<File> File::OpenForReadingIfPossible(const std::string& path) {
-  const Opened opened = OpenRegular(path, O_RDONLY);
-  if (opened.fd < 0) return std::nullopt;
-  return File(path, opened.fd, opened.length);
-}
-
 std::uint64_t File::LengthOf(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
@@ -131,7 +121,7 @@ FolderFiles::~FolderFiles() {
 std::string FolderFiles::PathOf(const std::string& name) const { return JoinPath(folder_, name); }
 
 File FolderFiles::Open(const std::string& name) const {
-  if (fd_ < 0) return File(PathOf(name), File::Mode::Read);
+  if (fd_ < 0) return File::Open(PathOf(name), File::ReadExisting);
   std::string path = PathOf(name);
   const Opened opened = OpenRegular(name, O_RDONLY, fd_);
   if (opened.fd < 0) throw FileError(path, "open", opened.reason);

@@ -56,11 +56,11 @@ std::string FinalTarget(const std::string& path) {
 void CopyFileReplacing(const std::string& from, const std::string& to) {
   const std::string action = "copy '" + from + "' to";
   try {
-    File in(from, File::Mode::Read);
+    File in = File::Open(from, File::ReadExisting);
     struct stat a {}, b {};
     if (::stat(from.c_str(), &a) == 0 && ::stat(to.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino)
       return;
-    File out(to, File::Mode::CreateTruncate);
+    File out = File::Open(to, File::CreateOrTruncate);
     in.CopyRangeTo(out, 0, in.Length());
     out.Close();
   } catch (const FileError& e) {

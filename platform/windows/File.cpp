@@ -26,8 +26,8 @@ constexpr const char* kNotRegular = "it is not a regular file (a pipe or device)
 // Opens without raising; nullptr when the file cannot be opened, with GetLastError() set.
 // Folders never open: without FILE_FLAG_BACKUP_SEMANTICS CreateFileA refuses them. Pipes
 // and devices ("CON", "NUL", "\\.\pipe\...") are refused with ERROR_BAD_FILE_TYPE.
-HANDLE OpenHandle(const std::string& path, File::Mode mode) {
-  const HANDLE h = mode == File::Mode::Read
+HANDLE OpenHandle(const std::string& path, bool reading) {
+  const HANDLE h = reading
                        ? ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr)
                        : ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
@@ -49,28 +49,46 @@ std::uint64_t LengthOfHandle(HANDLE h, const std::string& path) {
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-}  // namespace
-
-File::File(std::string path, Mode mode) : path_(std::move(path)) {
-  handle_ = OpenHandle(path_, mode);
-  if (handle_ != nullptr) {
-    // A file opened for reading is taken to keep its length while it is open.
-    if (mode == Mode::Read) {
-      try {
-        readLength_ = LengthOfHandle(AsHandle(handle_), path_);
-      } catch (const FileError&) {
-        CloseQuietly();  // the destructor does not run for a constructor that raises
-        throw;
-      }
-    }
-    return;
-  }
-  const DWORD error = ::GetLastError();
-  const std::string action = mode == Mode::Read ? "open" : "create";
+// Why `path` did not open, `error` being what the system said.
+FileError OpenFailure(const std::string& path, const std::string& shownAs, const char* action, DWORD error) {
   // CreateFileA reports a folder as "access denied", which would send the user hunting for
   // a permission problem.
-  if (IsFolderPath(path_)) throw FileError(path_, action, "it is a folder");
-  throw FileError(path_, action, Reason(error));
+  if (IsFolderPath(path)) return FileError(shownAs, action, "it is a folder");
+  return FileError(shownAs, action, Reason(error));
+}
+
+}  // namespace
+
+File File::Open(const std::string& path, Disposition how, std::optional<std::string> shownAs) {
+  const bool reading = how == ReadExisting;
+  std::string name = shownAs ? std::move(*shownAs) : path;
+  const HANDLE h = OpenHandle(path, reading);
+  if (h == nullptr) throw OpenFailure(path, name, reading ? "open" : "create", ::GetLastError());
+  File file(std::move(name), h, std::nullopt);
+  // A file opened for reading is taken to keep its length while it is open.
+  if (reading) file.readLength_ = LengthOfHandle(h, file.path_);
+  return file;
+}
+
+std::optional<File> File::Open(const std::string& path, DispositionOrNothing how, std::optional<std::string> shownAs) {
+  std::string name = shownAs ? std::move(*shownAs) : path;
+  if (how == CreateNew) {
+    const HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return File(std::move(name), h, std::nullopt);
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return std::nullopt;
+    throw FileError(name, "create", SystemMessage(error));
+  }
+  const HANDLE h = OpenHandle(path, true);
+  if (h == nullptr) {
+    const DWORD error = ::GetLastError();
+    if (how == ReadIfPossible || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    throw OpenFailure(path, name, "open", error);
+  }
+  File file(std::move(name), h, std::nullopt);
+  file.readLength_ = LengthOfHandle(h, file.path_);
+  return file;
 }
 
 File::File(std::string path, NativeHandle handle, std::optional<std::uint64_t> readLength)
@@ -97,40 +115,7 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-bool File::CanOpenForReading(const std::string& path) {
-  const HANDLE h = OpenHandle(path, Mode::Read);
-  if (h == nullptr) return false;
-  ::CloseHandle(h);
-  return true;
-}
-
-std::optional<File> File::OpenIfPresent(const std::string& path) {
-  const HANDLE h = OpenHandle(path, Mode::Read);
-  if (h == nullptr) {
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
-    return File(path, Mode::Read);  // raises with the reason
-  }
-  File file(path, h, std::nullopt);
-  file.readLength_ = LengthOfHandle(h, path);
-  return file;
-}
-
-std::optional<File> File::CreateNew(const std::string& path, std::string shownAs) {
-  const HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h != INVALID_HANDLE_VALUE) return File(std::move(shownAs), h, std::nullopt);
-  const DWORD error = ::GetLastError();
-  if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return std::nullopt;
-  throw FileError(shownAs, "create", SystemMessage(error));
-}
-
-std::optional<File> File::OpenForReadingIfPossible(const std::string& path) {
-  if (!CanOpenForReading(path)) return std::nullopt;
-  return File(path, Mode::Read);
-}
-
-std::uint64_t File::LengthOf(const std::string& path) { return File(path, Mode::Read).Length(); }
+std::uint64_t File::LengthOf(const std::string& path) { return Open(path, ReadExisting).Length(); }
 
 FolderFiles::FolderFiles(std::string folder) : folder_(std::move(folder)) {}
 
@@ -138,8 +123,7 @@ FolderFiles::~FolderFiles() = default;
 
 std::string FolderFiles::PathOf(const std::string& name) const { return JoinPath(folder_, name); }
 
-
-File FolderFiles::Open(const std::string& name) const { return File(PathOf(name), File::Mode::Read); }
+File FolderFiles::Open(const std::string& name) const { return File::Open(PathOf(name), File::ReadExisting); }
 
 std::uint64_t File::Length() const {
   if (readLength_) return *readLength_;

@@ -103,14 +103,17 @@ TEST(Win32Registry, MachineValuesOfThe32BitViewAreFound) {
 TEST(Win32File, IsBinaryAndRefusesFolders) {
   TempDir dir;
   const Bytes bytes = {'a', '\r', '\n', '\n', 0x1a, 0, 0xff, '\r'};
-  { platform::File out(dir / "b.bin", platform::File::Mode::CreateTruncate); out.Write(bytes), out.Close(); }
+  {
+    platform::File out = platform::File::Open(dir / "b.bin", platform::File::CreateOrTruncate);
+    out.Write(bytes), out.Close();
+  }
   EXPECT_EQ(test::ReadBytes(dir / "b.bin"), bytes);
-  platform::File in(dir / "b.bin", platform::File::Mode::Read);
+  platform::File in = platform::File::Open(dir / "b.bin", platform::File::ReadExisting);
   EXPECT_EQ(in.Length(), bytes.size());
   EXPECT_EQ(in.ReadAtMost(6, 4), (Bytes{0xff, '\r', 0, 0}));
   test::MakeFolder(dir / "folder");
-  EXPECT_FALSE(platform::File::CanOpenForReading(dir / "folder"));
-  EXPECT_THROW(platform::File(dir / "folder", platform::File::Mode::Read), FileError);
+  EXPECT_FALSE(platform::File::Open(dir / "folder", platform::File::ReadIfPossible));
+  EXPECT_THROW(platform::File::Open(dir / "folder", platform::File::ReadExisting), FileError);
 }
 
 TEST(Win32Platform, CopiesReplaceOtherFilesAsWritableButNeverTheSourceUnderAnotherSpelling) {
