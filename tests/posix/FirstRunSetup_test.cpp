@@ -22,7 +22,6 @@ Bytes ReferenceCar(const Names& names) {
   return test::BuildViv(members);
 }
 
-// The file-manager entries and reference files go into the test's own home.
 class FirstRunSetupTest : public ::testing::Test {
  protected:
   void SetUp() override { test::MakeFolder(program); }
@@ -35,9 +34,6 @@ class FirstRunSetupTest : public ::testing::Test {
     test::MakeFolder(folder + car);
     test::WriteBytes(folder + car + "/CAR.VIV", ReferenceCar(names));
     registry.WriteString(RegistryRoot::LocalMachine, key, "InstallPath", folder);
-  }
-  std::optional<std::string> Classes(const std::string& key) {
-    return registry.ReadString(RegistryRoot::ClassesRoot, key, "");
   }
 
   test::TempDir dir;
@@ -83,25 +79,6 @@ TEST_F(FirstRunSetupTest, ReferenceFilesAreReplacedNotRewrittenInPlace) {
   Run();
   EXPECT_EQ(test::ReadText(reference + "dash.fsh"), "content of dash.fsh");
   EXPECT_EQ(test::ReadText(dir / "opened meanwhile"), "old");
-}
-
-TEST_F(FirstRunSetupTest, RegistersFiftyEightVerbValuesWithQuotedCommands) {
-  registry.WriteString(RegistryRoot::ClassesRoot, ".txt", "", "somethingelse");
-  Run();
-  EXPECT_EQ(Classes(".txt"), "txtfile");
-  EXPECT_EQ(Classes(".viv"), "vivfile");
-  EXPECT_EQ(Classes("Folder\\shell\\pack"), "Pack to new VIV");
-  EXPECT_EQ(Classes("Folder\\shell\\pack\\command"), "\"" + program + "velkor\" /p \"%1\"");
-  EXPECT_EQ(Classes("vivfile\\shell\\convertinstall4"), "Convert to NFS4 and install");
-  EXPECT_EQ(Classes("vivfile\\shell\\convertinstall4\\command"), "\"" + program + "velkor\" /ci4 \"%1\"");
-  EXPECT_EQ(Classes("swefile\\shell\\convert3\\command"), "\"" + program + "velkor\" /c3 \"%1\"");
-  EXPECT_FALSE(Classes("swefile\\shell\\convertinstall3"));
-  // The keys below HKEY_CLASSES_ROOT in the store: 58.
-  const std::string store = test::ReadText(dir / "registry.reg");
-  const std::string classes = "[HKEY_CLASSES_ROOT\\";
-  std::size_t keys = 0;
-  for (std::size_t at = store.find(classes); at != std::string::npos; at = store.find(classes, at + 1)) ++keys;
-  EXPECT_EQ(keys, 58u);
 }
 
 // Reference cars are read where they are: a folder named like the archive is left alone. Game

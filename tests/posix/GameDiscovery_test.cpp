@@ -46,7 +46,6 @@ TEST(LutrisConfig, ReadsThePrefixOfTheGameMappingOnly) {
       {"game: &g\n  prefix: /first\nother: *g\ngame:\n  prefix: /last\n", "/last"},
       {"game:\n  exe: x\n", std::nullopt},
       {"game:\n  prefix: ~\n", std::nullopt},
-      {"game: {}\nprefix: /no\n", std::nullopt},
       {"- game:\n    prefix: /no\n", std::nullopt},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(ReadLutrisPrefix("g.yml", text), expected) << text;
@@ -67,7 +66,6 @@ TEST(LutrisConfig, ReadsThePrefixOfTheGameMappingOnly) {
   }
 }
 
-// Wine prefixes of every kind in a scratch home, each with its own system.reg.
 class GameDiscoveryTest : public ::testing::Test {
  protected:
   // A prefix at `relative` below home whose registry names the game at C:\Games\<folder>,
