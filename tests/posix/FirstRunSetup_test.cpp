@@ -46,27 +46,18 @@ class FirstRunSetupTest : public ::testing::Test {
 };
 
 // Member names are matched ignoring case; a file the car lacks is passed over.
-TEST_F(FirstRunSetupTest, EachGamesReferenceFilesAreCollectedAndNoWorkingFolderLeft) {
-  struct Row { const std::string& key; std::string car; Names stored, collected; };
-  const Row rows[] = {
-      {kNfs3Key, "GameData/CarModel/FM50", {"DASH.QFS", "ocar.bnk", "Ocard.bnk", "scar.BNK"},
-       {"dash.qfs", "ocar.bnk", "ocard.bnk", "scar.bnk"}},
-      {kNfs4Key, "data/cars/fm50", {"dash.fsh", "scareng.bnk"}, {"dash.fsh", "scareng.bnk"}}};
-  for (const Row& row : rows) {
-    test::TempDir games;
-    for (const auto& key : {kNfs3Key, kNfs4Key})
-      registry.WriteString(RegistryRoot::LocalMachine, key, "InstallPath", "");
-    Game(row.key, games / "game/", row.car, row.stored);
-    Run();
-    EXPECT_EQ(test::ListNames(reference), row.collected) << row.car;
-    for (std::size_t i = 0; i < row.collected.size(); ++i) {
-      EXPECT_EQ(test::ReadText(reference + row.collected[i]), "content of " + row.stored[i]);
-      std::remove((reference + row.collected[i]).c_str());
-    }
-    EXPECT_EQ(test::ListNames(games / ("game/" + row.car)), Names{"CAR.VIV"});
-    EXPECT_EQ(report.referenceFiles.size(), row.collected.size());
-    EXPECT_EQ(test::ListNames(program), Names{}) << "nothing is written beside the program";
-  }
+TEST_F(FirstRunSetupTest, AGamesReferenceFilesAreCollectedAndNoWorkingFolderLeft) {
+  const std::string car = dir / "game/GameData/CarModel/FM50";
+  const Names stored = {"DASH.QFS", "ocar.bnk", "Ocard.bnk", "scar.BNK"};
+  const Names collected = {"dash.qfs", "ocar.bnk", "ocard.bnk", "scar.bnk"};
+  Game(kNfs3Key, dir / "game/", "GameData/CarModel/FM50", stored);
+  Run();
+  EXPECT_EQ(test::ListNames(reference), collected);
+  for (std::size_t i = 0; i < collected.size(); ++i)
+    EXPECT_EQ(test::ReadText(reference + collected[i]), "content of " + stored[i]);
+  EXPECT_EQ(test::ListNames(car), Names{"CAR.VIV"});
+  EXPECT_EQ(report.referenceFiles.size(), collected.size());
+  EXPECT_EQ(test::ListNames(program), Names{}) << "nothing is written beside the program";
 }
 
 // A reference file is replaced whole, never rewritten in place: a conversion that opened the
