@@ -72,6 +72,17 @@ TEST_F(FirstRunSetupTest, ReferenceFilesAreReplacedNotRewrittenInPlace) {
   EXPECT_EQ(test::ReadText(dir / "opened meanwhile"), "old");
 }
 
+// The registry's shell verbs (read back one by one in the Wine suite): 58 keys, commands quoted.
+TEST_F(FirstRunSetupTest, RegistersFiftyEightVerbValuesWithQuotedCommands) {
+  Run();
+  EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, "vivfile\\shell\\convertinstall4\\command", ""),
+            "\"" + program + "velkor\" /ci4 \"%1\"");
+  const std::string store = test::ReadText(dir / "registry.reg"), classes = "[HKEY_CLASSES_ROOT\\";
+  std::size_t keys = 0;
+  for (std::size_t at = store.find(classes); at != std::string::npos; at = store.find(classes, at + 1)) ++keys;
+  EXPECT_EQ(keys, 58u);
+}
+
 // Reference cars are read where they are: a folder named like the archive is left alone. Game
 // paths are stored with one final separator, "N/A" for a game not found.
 TEST_F(FirstRunSetupTest, UnusableReferenceCarsAreSkippedAndTheSetupCompletes) {
