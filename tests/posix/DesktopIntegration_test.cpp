@@ -198,7 +198,8 @@ TEST_F(DesktopIntegrationTest, EveryEntryReachesVelkorInAHostileFolderWithTheExa
     const std::string path = target(archives, files);  // the entry's own Exec extracts
     check(group, viaGLib(exec, path), call(group == "Desktop Entry" ? "extract" : group.substr(15), path));
   }
-  for (const ShellClass& shellClass : ShellClasses()) {
+  for (const ShellClass* each : DesktopClasses()) {  // the loose image archives' entries too
+    const ShellClass& shellClass = *each;
     const std::string name = desktop::ClassFileName(shellClass);
     for (const auto& [group, exec] : KeyLines(Data("kio/servicemenus/velkor-" + name + ".desktop"), "Exec")) {
       const std::string path = target(shellClass, files);
