@@ -1,9 +1,5 @@
-// What PCManFM's own library (libfm) makes of the FileManager-Actions files in
-// $XDG_DATA_HOME/file-manager/actions for a selection: it prints the entries that its menu would
-// offer for the paths given, one a line after "entry: " (a submenu's entries indented), and with --run <entry>
-// also runs that entry on them as the file manager does, waiting for the commands to end.
-//
-//   velkor_file_actions_menu [--run <entry>] <path>...
+// The entries libfm's menu offers for the paths given, one a line after "entry: " (a submenu's
+// indented); with --run <entry> also runs that entry on them, waiting for the commands to end.
 
 #include <fm-actions.h>
 #include <fm.h>

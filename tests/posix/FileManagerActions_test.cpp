@@ -65,10 +65,7 @@ TEST_F(FileManagerActionsTest, OfferedOnTheNamesTheCommandsTakeAndRunOncePerSele
   std::filesystem::copy_file(home.Program(), program);
   const auto setup = test::RunVelkor({"--setup"}, home.path(), {}, program);
   ASSERT_EQ(setup.exitStatus, 0) << setup.err;
-  const Words files = test::ListNames(Actions());
-  EXPECT_EQ(files.size(), 6u);
-  for (const std::string& name : files)
-    EXPECT_NE(setup.out.find("\n  " + Actions() + "/" + name + "\n"), std::string::npos) << setup.out;
+  EXPECT_EQ(test::ListNames(Actions()).size(), 6u);
 
   test::MakeFolder(home / "loose/pack me");
   test::WriteText(home / "loose/pack me/carp.txt", "x");
