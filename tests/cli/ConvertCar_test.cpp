@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <regex>
 #include <tuple>
 
 #include "app/KeptCars.h"
@@ -128,6 +127,7 @@ TEST_F(ConvertCarTest, ToNfs4InstallsEveryMemberInOrderWithTheExpectedBytes) {
   EXPECT_EQ(test::ReadBytes(archive), before);
   EXPECT_EQ(test::ListNames(home / "cars/Velkor Roadster"), Names{"car.viv"});
   EXPECT_EQ(test::ListNames(home.Nfs4Cars() + "/Velkor Roadster"), Names{"car.viv"});
+  EXPECT_EQ(test::ListNames(home / "bin dir"), Names{"velkor"}) << "nothing is written beside the program";
 }
 
 TEST_F(ConvertCarTest, ToNfs3TakesTheHighestVariantKeepsTheFrontEndAndReplacesTheCarsOwnReferenceFiles) {
@@ -240,9 +240,6 @@ TEST_F(ConvertCarTest, AReplacedArchiveIsKeptUnlessIdenticalAndRestoreSwapsItBac
   ASSERT_TRUE(Ended(home.Run({"/ci4", archive}), 0));
   const Bytes second = test::ReadBytes(installed);
   ASSERT_NE(second, first);
-  const auto names = test::ListNames(kept);
-  ASSERT_EQ(names.size(), 1u);
-  EXPECT_TRUE(std::regex_match(names[0], std::regex(R"(\d{8}-\d{6}\.viv)"))) << names[0];
   EXPECT_EQ(Kept("Velkor Roadster"), std::vector<Bytes>{first});
 
   ASSERT_TRUE(Ended(home.Run({"--restore", installed}), 0));
