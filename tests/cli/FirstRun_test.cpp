@@ -30,9 +30,6 @@ TEST(Startup, ExitStatusesAndTheStoreOfAFirstStartInXdgConfigHome) {
 
   for (const Names& args : {Names{"/x", "foo"}, Names{"/e"}, Names{"/C3", "car.viv"}, Names{"--list"}})
     EXPECT_TRUE(test::Ended(velkor(args), 2, {"usage: velkor"})) << args[0];
-  run = velkor({"/c4", "car.viv"});
-  EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_EQ(run.err.rfind("velkor: cannot convert to NFS4", 0), 0u) << run.err;
   for (const std::string sw : {"/e", "--list"})  // missing inputs are named
     EXPECT_TRUE(test::Ended(velkor({sw, home / "none.viv"}), 1, {"'" + (home / "none.viv") + "'"})) << sw;
   // The settings store and the file-manager entries of the first start; nothing else.
@@ -60,17 +57,11 @@ TEST(FirstRun, SetupFindsAGameInstalledAfterTheFirstStartAndReportsIt) {
   EXPECT_NE(test::ReadText(home / ".config/Velkor/registry.reg").find("\"NFS4Path\"=\"" + game + "\""),
             std::string::npos);
   const std::string data = home / ".local/share/Velkor/";
-  std::string expected = "NFS3 (Need For Speed III): not found\n  searched:\n    the settings store: ";
-  EXPECT_EQ(run.out.rfind(expected, 0), 0u) << run.out;
-  expected = "    Heroic prefixes in " + home / "Games/Heroic/Prefixes/*/\n" +
-             "NFS4 (Need for Speed High Stakes): " + game + "\n  found in Wine prefix " + prefix + " (WINEPREFIX)\n" +
-             "reference files collected into " + data + ":\n";
-  for (const char* name : {"dash.fsh", "dash.fce", "dash00.tga", "careng.ctb", "careng.ltb", "careng.bnk",
-                           "ocareng.bnk", "scareng.bnk"})
-    expected += "  " + data + name + "\n";
-  expected += "file-manager integration written:\n  " + home / ".local/share/mime/packages/velkor.xml\n";
-  EXPECT_NE(run.out.find(expected), std::string::npos) << run.out;
-  EXPECT_EQ(test::ListNames(data).size(), 8u);
+  EXPECT_NE(run.out.find("NFS4 (Need for Speed High Stakes): " + game + "\n  found in Wine prefix " + prefix +
+                         " (WINEPREFIX)\nreference files collected into " + data + ":\n  " + data + "dash.fsh\n"),
+            std::string::npos) << run.out;
+  EXPECT_EQ(test::ListNames(data), (Names{"careng.bnk", "careng.ctb", "careng.ltb", "dash.fce", "dash.fsh",
+                                          "dash00.tga", "ocareng.bnk", "scareng.bnk"}));
 }
 
 // XDG variables holding relative paths are ignored: run from a scratch working folder, the

@@ -8,7 +8,6 @@
 
 #include "cli/RunVelkor.h"
 #include "sample/SampleCar.h"
-#include "support/GeometryModel.h"
 #include "support/ModelBuilder.h"
 #include "support/VivBuilder.h"
 
@@ -36,12 +35,6 @@ std::vector<test::NamedBytes> Nfs4Car() {
   const Bytes tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 8, 0, 0x42};
   const Bytes carp = ToBytes("(0)\r\n1\r\n");
   return {{"carp.txt", carp}, {"carp2.txt", carp}, {"car2.fce", test::MakeFce4(3, 2, 1)}, {"car200.tga", tga}};
-}
-
-Bytes BadTriangleModel() {
-  test::GeometryPart body = test::Tetrahedron("high body", {0, 0, 0}, 1.0f);
-  body.triangles[1][1] = 7;
-  return test::GeometryModel(false, {body}, {});
 }
 
 struct Case {
@@ -94,8 +87,6 @@ std::vector<Case> Cases() {
       {"an NFS4 car without its variant's performance file", {"/ci3"}, "car.viv",
        BuildViv(Without(Nfs4Car(), "carp2.txt")), 1, {"has no carp2.txt"}},
       {"a model as it is", {"/c4"}, "car.fce", fce3, 0, {}},
-      {"a car whose model names a vertex it does not have", {"--export"}, "car.viv",
-       BuildViv({{"car.fce", BadTriangleModel()}}), 1, {"car.fce", "names vertex 7 of the part's 4"}},
       {"a car without a model", {"--export"}, "car.viv", kTwo, 1, {"has no car.fce"}},
       {"an image archive named only by its extension", {"--export", "/e"}, ".fsh", Bytes(16, 0), 1, {"folder"}},
       {"texts shorter than their offset table", {"/c4"}, "fedata.eng", Bytes(206, 0), 1, {"truncated", "207"}},
