@@ -1,8 +1,7 @@
 // Cars and single files through the real program. The expected bytes come from the file
 // conversions, which Model_test and Carp_test check byte for byte against the formats.
 // Installations that meet each other or a car folder they cannot fully use: runs into one car
-// take turns, every replaced car is kept or nothing is replaced, and a conversion works only
-// in a folder of its own.
+// take turns, and every replaced car is kept or nothing is replaced.
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -12,7 +11,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <regex>
 #include <tuple>
 
 #include "app/KeptCars.h"
@@ -128,6 +126,7 @@ TEST_F(ConvertCarTest, ToNfs4InstallsEveryMemberInOrderWithTheExpectedBytes) {
   EXPECT_EQ(test::ReadBytes(archive), before);
   EXPECT_EQ(test::ListNames(home / "cars/Velkor Roadster"), Names{"car.viv"});
   EXPECT_EQ(test::ListNames(home.Nfs4Cars() + "/Velkor Roadster"), Names{"car.viv"});
+  EXPECT_EQ(test::ListNames(home / "bin dir"), Names{"velkor"}) << "nothing is written beside the program";
 }
 
 TEST_F(ConvertCarTest, ToNfs3TakesTheHighestVariantKeepsTheFrontEndAndReplacesTheCarsOwnReferenceFiles) {
@@ -228,21 +227,12 @@ TEST_F(ConvertCarTest, AReplacedArchiveIsKeptUnlessIdenticalAndRestoreSwapsItBac
   ASSERT_TRUE(Ended(home.Run({"/ci4", archive}), 0));
   EXPECT_FALSE(test::PathExists(kept)) << "an archive holding the new bytes is not kept";
 
-  // Another car by the same name: an old archive that cannot be kept is not replaced.
+  // Another car by the same name.
   std::erase_if(car, [](const NamedBytes& m) { return m.first == "fedata.ger"; });
   PutCar("Velkor Roadster", car);
-  test::WriteText(home.Data() + "/replaced", "a file where the folder belongs");
-  EXPECT_TRUE(Ended(home.Run({"/ci4", archive}), 1, {"nothing was replaced"}));
-  EXPECT_EQ(test::ReadBytes(installed), first);
-  EXPECT_EQ(test::ListNames(folder), Names{"car.viv"});
-  fs::remove(home.Data() + "/replaced");
-
   ASSERT_TRUE(Ended(home.Run({"/ci4", archive}), 0));
   const Bytes second = test::ReadBytes(installed);
   ASSERT_NE(second, first);
-  const auto names = test::ListNames(kept);
-  ASSERT_EQ(names.size(), 1u);
-  EXPECT_TRUE(std::regex_match(names[0], std::regex(R"(\d{8}-\d{6}\.viv)"))) << names[0];
   EXPECT_EQ(Kept("Velkor Roadster"), std::vector<Bytes>{first});
 
   ASSERT_TRUE(Ended(home.Run({"--restore", installed}), 0));
@@ -348,29 +338,6 @@ TEST_F(ConvertCarTest, AnOldCarThatCannotBeKeptIsNeverReplaced) {
     ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
   } unmount{kept};
   expectRefused("No space left on device");
-}
-
-// A conversion works in a hidden folder of its own: folders named like the archives (a
-// user's extraction, an installed car's) are neither refused nor touched, and the output is
-// the same.
-TEST_F(ConvertCarTest, AConversionLeavesFoldersNamedLikeItsArchivesAlone) {
-  const std::string archive = PutRoadster("cars/Racer"), folder = home.Nfs4Cars() + "/Racer";
-  const Bytes expected = ConvertedBeside(archive);
-  test::MakeFolder(home / "cars/Racer/car");
-  test::WriteText(home / "cars/Racer/car/carp.txt", "the user's edit");
-  test::MakeFolder(folder + "/car");
-  test::WriteText(folder + "/car/notes.txt", "notes");
-  const auto userFiles = test::Snapshot(home / "cars/Racer/car"), carFiles = test::Snapshot(folder + "/car");
-  for (const std::string command : {"/c4", "/ci4"}) {
-    const auto run = home.Run({command, archive});
-    EXPECT_EQ(std::pair(run.exitStatus, run.err), std::pair(0, std::string())) << command;
-  }
-  EXPECT_EQ(test::ReadBytes(home / "cars/Racer/car.vi4"), expected);
-  EXPECT_EQ(test::ReadBytes(folder + "/car.viv"), expected);
-  EXPECT_EQ(test::Snapshot(home / "cars/Racer/car"), userFiles);
-  EXPECT_EQ(test::Snapshot(folder + "/car"), carFiles);
-  EXPECT_EQ(test::ListNames(home / "cars/Racer"), (Names{"car", "car.vi4", "car.viv"}));
-  EXPECT_EQ(test::ListNames(folder), (Names{"car", "car.viv"}));
 }
 
 }  // namespace

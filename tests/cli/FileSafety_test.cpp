@@ -104,6 +104,9 @@ TEST(DataLoss, NothingIsWrittenThroughALinkInOrAsTheWorkingFolder) {
   test::WriteBytes(input + "/car.viv", test::BuildViv(sample::RoadsterCar()));
   fs::create_symlink(home / "outside/precious.txt", input + "/car/carp.txt");
   fs::create_directory_symlink(home / "outside", input + "/car/fedata");
+  // The installed car's folder holds one of that name too.
+  test::MakeFolder(home.Nfs4Cars() + "/racer/car");
+  test::WriteText(home.Nfs4Cars() + "/racer/car/notes.txt", "notes");
   // Conversions do not use that folder at all.
   for (const std::string command : {"/e", "/c4", "/ci4", "/e", "/c4", "/ci4"}) {
     const auto run = home.Run({command, input + "/car.viv"});
@@ -117,6 +120,8 @@ TEST(DataLoss, NothingIsWrittenThroughALinkInOrAsTheWorkingFolder) {
     fs::create_directory_symlink(home / "outside", input + "/car");
   }
   EXPECT_TRUE(fs::is_symlink(input + "/car"));
+  EXPECT_EQ(test::ListNames(home.Nfs4Cars() + "/racer/car"), Names{"notes.txt"});
+  EXPECT_EQ(test::ReadText(home.Nfs4Cars() + "/racer/car/notes.txt"), "notes");
 }
 
 }  // namespace

@@ -6,10 +6,8 @@
 
 #include <filesystem>
 
-#include "archives/Qfs.h"
 #include "cli/RunVelkor.h"
 #include "sample/SampleCar.h"
-#include "support/GeometryModel.h"
 #include "support/ModelBuilder.h"
 #include "support/VivBuilder.h"
 
@@ -39,12 +37,6 @@ std::vector<test::NamedBytes> Nfs4Car() {
   return {{"carp.txt", carp}, {"carp2.txt", carp}, {"car2.fce", test::MakeFce4(3, 2, 1)}, {"car200.tga", tga}};
 }
 
-Bytes BadTriangleModel() {
-  test::GeometryPart body = test::Tetrahedron("high body", {0, 0, 0}, 1.0f);
-  body.triangles[1][1] = 7;
-  return test::GeometryModel(false, {body}, {});
-}
-
 struct Case {
   std::string what;
   Words switches;
@@ -61,7 +53,6 @@ const Words kBoth = {"--list", "/e"};
 std::vector<Case> Cases() {
   const auto car = sample::RoadsterCar();
   const Bytes fce3 = test::MakeFce3(3, 2, 1);
-  const Bytes qfs = QfsEncode(Bytes(300, 7));
   std::vector<Case> cases = {
       {"the archive as it is", kBoth, "car.viv", kTwo, 0, {}},
       {"a header cut short", kBoth, "car.viv", Cut(kTwo, 15), 1, {"too short for a VIV archive"}},
@@ -96,14 +87,8 @@ std::vector<Case> Cases() {
       {"an NFS4 car without its variant's performance file", {"/ci3"}, "car.viv",
        BuildViv(Without(Nfs4Car(), "carp2.txt")), 1, {"has no carp2.txt"}},
       {"a model as it is", {"/c4"}, "car.fce", fce3, 0, {}},
-      {"a model's header cut short", {"/c4"}, "car.fce", Cut(fce3, 5000), 1, {"truncated", "7940"}},
-      {"a model's last block cut short", {"/c4"}, "car.fce", Cut(fce3, fce3.size() - 10), 1, {"blockOffsets[6]"}},
-      {"a compressed image archive cut short", {"/e"}, "dash.qfs", Cut(qfs, qfs.size() - 3), 1, {"ends early"}},
-      {"a car whose model names a vertex it does not have", {"--export"}, "car.viv",
-       BuildViv({{"car.fce", BadTriangleModel()}}), 1, {"car.fce", "names vertex 7 of the part's 4"}},
       {"a car without a model", {"--export"}, "car.viv", kTwo, 1, {"has no car.fce"}},
       {"an image archive named only by its extension", {"--export", "/e"}, ".fsh", Bytes(16, 0), 1, {"folder"}},
-      {"a .qfs file that is not compressed", {"/e"}, "dash.qfs", kTwo, 1, {"no RefPack header"}},
       {"texts shorter than their offset table", {"/c4"}, "fedata.eng", Bytes(206, 0), 1, {"truncated", "207"}},
       {"NFS4 texts shorter than their offset table", {"/c3"}, "fedata.ger", Bytes(1123, 4), 1, {"truncated", "1124"}},
   };

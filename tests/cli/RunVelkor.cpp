@@ -115,15 +115,6 @@ RunResult RunUnprivileged(const std::vector<std::string>& args, const std::strin
 
 bool CanDropPrivileges() { return ::geteuid() != 0 || ::access("/usr/bin/setpriv", X_OK) == 0; }
 
-std::string GamesStore(const std::string& nfs3, const std::string& nfs4) {
-  std::string text;
-  for (const auto& [game, folder] : {std::pair{"Need For Speed III", nfs3}, {"Need for Speed High Stakes", nfs4}})
-    if (!folder.empty())
-      text += "[HKEY_LOCAL_MACHINE\\Software\\Electronic Arts\\" + std::string(game) + "]\n\"InstallPath\"=\"" +
-              folder + "\"\n";
-  return text;
-}
-
 CliHome::CliHome() {
   MakeFolder(dir_ / "bin dir");
   fs::copy_file(VELKOR_EXE, Program());
@@ -133,9 +124,13 @@ CliHome::CliHome() {
   MakeFolder(Data());
   for (const auto& [name, bytes] : references) WriteBytes(Data() + "/" + name, bytes);
   MakeFolder(Nfs3Cars()), MakeFolder(Nfs4Cars()), MakeFolder(dir_ / ".config/Velkor");
-  WriteText(Store(), "[HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings]\n\"Installed\"=dword:00000001\n"
-                     "\"NFS3Path\"=\"" + (dir_ / "nfs3/") + "\"\n\"NFS4Path\"=\"" + (dir_ / "nfs4/") + "\"\n" +
-                     GamesStore(dir_ / "nfs3", dir_ / "nfs4"));
+  std::string store = "[HKEY_CURRENT_USER\\Software\\Velkor\\velkor\\Settings]\n\"Installed\"=dword:00000001\n"
+                      "\"NFS3Path\"=\"" + (dir_ / "nfs3/") + "\"\n\"NFS4Path\"=\"" + (dir_ / "nfs4/") + "\"\n";
+  // The games' folders as their installers name them.
+  for (const auto& [game, folder] : {std::pair{"Need For Speed III", "nfs3"}, {"Need for Speed High Stakes", "nfs4"}})
+    store += "[HKEY_LOCAL_MACHINE\\Software\\Electronic Arts\\" + std::string(game) + "]\n\"InstallPath\"=\"" +
+             (dir_ / folder) + "\"\n";
+  WriteText(Store(), store);
 }
 
 std::string CliHome::PutCar(const std::string& folder, const std::vector<NamedBytes>& members) const {

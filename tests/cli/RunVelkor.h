@@ -54,10 +54,6 @@ RunResult RunUnprivileged(const std::vector<std::string>& args, const std::strin
 // Whether RunUnprivileged can drop root's privileges (setpriv is there), or there are none.
 bool CanDropPrivileges();
 
-// Settings store text naming the games' folders as their installers do (HKEY_LOCAL_MACHINE
-// InstallPath); an empty path names none.
-std::string GamesStore(const std::string& nfs3, const std::string& nfs4);
-
 // A home for the program: a copy of it in "bin dir/", the reference files that car conversion
 // adds in the data folder, "Installed", both game paths and both games' InstallPath in the
 // settings store, and the games' car folders.

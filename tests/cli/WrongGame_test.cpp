@@ -74,18 +74,14 @@ TEST_F(WrongGameTest, CarsAndLooseFilesOfTheTargetGameOrOfNeitherAreRefusedWithW
               texts4 = test::MakeFrontEnd(Bytes(960, 0), Names(41, "text"));
   const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
       {"/c3", nfs3, "is already an NFS3 car (its car.fce is an NFS3 model); " + kToNfs4},
-      {"/ci3", nfs3, "is already an NFS3 car (its car.fce is an NFS3 model); " + kToNfs4},
       {"/c4", nfs4, "is already an NFS4 car (its car.fce is an NFS4 model); " + kToNfs3},
-      {"/ci4", nfs4, "is already an NFS4 car (its car.fce is an NFS4 model); " + kToNfs3},
       {"/c3", fce4m, "is a car of neither game (its car.fce is " + fce4mModel + "); it cannot be converted"},
-      {"/c4", fce4m, "is a car of neither game (its car.fce is " + fce4mModel + "); it cannot be converted"},
       {"/ci3", variant, "is a car of neither game (its car2.fce is " + fce4mModel + "); it cannot be converted"},
       {"/c3", garbage, "is not an NFS4 car (its car.fce is no model of either game, starting with 0x6D206F6E); it "
                        "cannot be converted to NFS3"},
       {"/c3", PutFile("a.fce", test::MakeFce3(4, 3, 2)), "is already an NFS3 model; " + kToNfs4},
       {"/c4", PutFile("b.fce", test::MakeFce4(4, 3, 2)), "is already an NFS4 model; " + kToNfs3},
       {"/c3", PutFile("c.fce", Fce4m()), "is " + fce4mModel + "; it cannot be converted"},
-      {"/ci4", PutFile("c.fce", Fce4m()), "is " + fce4mModel + "; it cannot be converted"},
       {"/c3", PutFile("d.fce", Bytes(8000, 0xFF)), "is not an NFS4 model (it is no model of either game, starting "
                                                    "with 0xFFFFFFFF); it cannot be converted to NFS3"},
       {"/c3", PutFile("carp.txt", FullCarp(79)), "is already an NFS3 performance file; " + kToNfs4},
