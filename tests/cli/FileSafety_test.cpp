@@ -75,8 +75,13 @@ TEST(FileSafetyCli, FifosNeverMakeTheProgramWait) {
   test::MakeFolder(home / "car");
   test::WriteText(home / "car/a.bin", "abc");
   ::mkfifo((home / "car/pipe").c_str(), 0600);
-  EXPECT_TRUE(test::Ended(runWithin10s("/p", home / "car"), 0, {"velkor: warning: skipping '" + home / "car/pipe'"}));
-  EXPECT_EQ(test::ReadBytes(home / "car.viv"), test::BuildViv({{"a.bin", test::ToBytes("abc")}}));
+  // Links are packed as what they lead to: a file's bytes, but never a FIFO's.
+  ::symlink("a.bin", (home / "car/b.bin").c_str());
+  ::symlink("pipe", (home / "car/pipe link").c_str());
+  EXPECT_TRUE(test::Ended(runWithin10s("/p", home / "car"), 0,
+                          {"velkor: warning: skipping '" + home / "car/pipe'", "skipping '" + home / "car/pipe link'"}));
+  EXPECT_EQ(test::ReadBytes(home / "car.viv"),
+            test::BuildViv({{"a.bin", test::ToBytes("abc")}, {"b.bin", test::ToBytes("abc")}}));
 
   // A FIFO given as the input is refused.
   for (const auto& [command, name] : std::vector<std::pair<std::string, std::string>>{
