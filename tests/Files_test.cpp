@@ -109,35 +109,6 @@ TEST(AtomicOutput, EveryWriterReplacesTheTargetAsAWholeAndNeverInPlace) {
   }
 }
 
-TEST(GameFile, LoadRecordsTheLengthAndSaveWritesNothing) {
-  test::TempDir dir;
-  test::WriteText(dir / "empty", "");
-  test::WriteText(dir / "five", "12345");
-  GameFile empty(dir / "empty"), five(dir / "five"), missing(dir / "missing");
-  empty.size = 7;
-  empty.Load(), five.Load();
-  EXPECT_EQ(std::pair(empty.size, five.size), std::pair(0, 5));
-  EXPECT_THROW(missing.Load(), FileError);
-  EXPECT_TRUE(FileExists(dir / "five"));
-  EXPECT_FALSE(FileExists(dir / "missing"));
-  EXPECT_FALSE(FileExists(dir.path())) << "a folder is no file";
-  five.Save(), five.SaveAs(dir / "other");
-  EXPECT_EQ(test::ReadText(dir / "five"), "12345");
-  EXPECT_EQ(test::ListNames(dir.path()), (std::vector<std::string>{"empty", "five"}));
-}
-
-TEST(GameFile, GetFileNameFollowsThePlatformsPathRules) {
-  EXPECT_EQ(GameFile("carp.txt").GetFileName(), "carp.txt");
-  EXPECT_EQ(GameFile("/games/car/carp.txt").GetFileName(), "carp.txt");
-  if (platform::kWindows) {
-    EXPECT_EQ(GameFile("c:\\games/car\\x\\carp.txt").GetFileName(), "carp.txt");
-    EXPECT_EQ(GameFile("c:carp.txt").GetFileName(), "carp.txt");
-  } else {
-    // "\" and ":" are ordinary name characters on POSIX.
-    EXPECT_EQ(GameFile("/games/odd\\name:1.txt").GetFileName(), "odd\\name:1.txt");
-  }
-}
-
 TEST(DeleteFolderTree, RemovesEverythingButFollowsNoLink) {
   test::TempDir dir;
   const bool links = !platform::kWindows;  // symbolic links need privileges on Windows
