@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "app/CarName.h"
 #include "app/CommandLine.h"
 #include "app/ConverterApp.h"
@@ -45,44 +43,19 @@ TEST_F(ConverterAppTest, OnlyTheFirstStartRunsTheSetup) {
   Start("");
   EXPECT_EQ(Setting("NFS3Path"), "N/A");
   EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, ".txt", ""), "mine");
-  EXPECT_THROW(Start("/C3 car.viv"), UsageError) << "after the start-up work";
 }
 
-TEST_F(ConverterAppTest, StoredPathsDecideWhichConversionsRun) {
-  registry.WriteDword(RegistryRoot::CurrentUser, kSettings, "Installed", 1);
-  registry.WriteString(RegistryRoot::CurrentUser, kSettings, "NFS4Path", "N/A");
-  EXPECT_NE(test::MessageOf<CommandError>([&] { Start("/c4 car.viv"); }).find("cannot convert to NFS4"),
-            std::string::npos);
-  // NFS3Path is missing: empty text is not "N/A", so the command goes ahead. "CAR.VIV" does
-  // not end in ".viv" exactly, so it is taken for a loose file that no rule converts.
-  const std::string failure = test::MessageOf<CommandError>([&] { Start("/c3 CAR.VIV"); });
-  EXPECT_EQ(failure.find("N/A"), std::string::npos) << failure;
-  EXPECT_NE(failure.find("cannot convert 'CAR.VIV'"), std::string::npos) << failure;
-}
-
-TEST(KeptCars, CopiesAreNamedAfterTheTimeAndTheNewestGoesByTimeThenNumber) {
+// The newest copy goes by the time in its name, then by its number counted as a number; names
+// of other shapes, folders and unfinished copies are passed over.
+TEST(KeptCars, TheNewestCopyGoesByTimeThenNumber) {
   test::TempDir dir;
-  const std::string kept = KeptCarFolder(dir.path(), Game::Nfs3, "viper");
-  EXPECT_EQ(kept, platform::JoinPath(platform::JoinPath(dir.path(), "NFS3"), "viper"));
-  EXPECT_FALSE(NewestKeptCopy(kept));
-
-  test::WriteText(dir / "car.viv", "the old car");
-  const std::string first = KeepReplacedArchive(dir / "car.viv", kept);
-  const std::string second = KeepReplacedArchive(dir / "car.viv", kept);
-  EXPECT_TRUE(std::regex_match(platform::FileNameOf(first), std::regex(R"(\d{8}-\d{6}\.viv)"))) << first;
-  // Within the same second the name takes "-2"; a second later it is a plain one again.
-  EXPECT_TRUE(std::regex_match(platform::FileNameOf(second), std::regex(R"(\d{8}-\d{6}(-2)?\.viv)"))) << second;
-  EXPECT_NE(first, second);
-  for (const std::string& copy : {first, second}) EXPECT_EQ(test::ReadText(copy), "the old car");
-
-  const std::string other = dir / "other";
-  test::MakeFolder(other);
+  EXPECT_FALSE(NewestKeptCopy(dir / "none"));
   for (const char* name : {"20240101-120000.viv", "20240101-120000-2.viv", "20240101-120000-10.viv",
                            "20231231-235959-11.viv", "29991231-235959.txt", "notes.viv", "29991231-235959-x.viv",
                            ".29991231-235959.viv.velkor-1.tmp"})
-    test::WriteText(other + "/" + name, name);
-  test::MakeFolder(other + "/29991231-235959.viv");
-  EXPECT_EQ(NewestKeptCopy(other), platform::JoinPath(other, "20240101-120000-10.viv"));
+    test::WriteText(dir / name, name);
+  test::MakeFolder(dir / "29991231-235959.viv");
+  EXPECT_EQ(NewestKeptCopy(dir.path()), platform::JoinPath(dir.path(), "20240101-120000-10.viv"));
 }
 
 TEST(CommandLine, SplitsAtTheFirstBlankAndRemovesTheQuotes) {
@@ -104,10 +77,8 @@ TEST(CommandLine, NamesTheCommandItsPathAndNotify) {
            {"", {"", "", false, false}}, {"--list x", {"--list", "x", true, false}},
            {"--version", {"--version", "", true, false}},
            {"-h", {"--help", "", true, false}}, {"/?", {"--help", "", true, false}},
-           {"--setup", {"--setup", "", false, false}}, {"--unregister", {"--unregister", "", false, false}},
-           {"--restore a/car.viv", {"--restore", "a/car.viv", false, false}},
+           {"--setup", {"--setup", "", false, false}},
            {"--notify /ci4 my car/car.viv", {"/ci4", "my car/car.viv", false, true}},
-           {"--notify /e \"a b.viv\"", {"/e", "a b.viv", false, true}},
            {"/e --notify", {"/e", "--notify", false, false}}}) {
     const Command c = ParseCommandLine(text);
     ASSERT_TRUE(c.Valid()) << text << ": " << c.problem;
@@ -121,7 +92,6 @@ TEST(CommandLine, NamesTheCommandItsPathAndNotify) {
     EXPECT_FALSE(ParseCommandLine(text).Valid()) << text;
     EXPECT_EQ(ParseCommandLine(text).notify, notify) << text;
   }
-  EXPECT_TRUE(ParseCommandLine("--list").NeedsNoSettings());
 }
 
 TEST(CommandLine, RowsTakeNothingAFlagWordOnePathOrSeveralWordsFromArgumentsAndText) {
@@ -143,9 +113,7 @@ TEST(CommandLine, RowsTakeNothingAFlagWordOnePathOrSeveralWordsFromArgumentsAndT
            {{"--thumbnail", "128", "a b.fce", "c\""}, {"--thumbnail", "", {"128", "a b.fce", "c\""}, false, false, ""}},
            {{"--thumbnail", "128", "x"}, {"--thumbnail", "", {}, false, false, "'--thumbnail' needs SIZE IN OUT"}},
            {{"-c", "a\""}, {"--check", "a\"", {}, false, false, ""}},
-           {{"--check", "\"a"}, {"--check", "\"a", {}, false, false, ""}},
            {{"--check", "\""}, {"--check", "\"", {}, false, false, ""}},
-           {{"--check", "\"a b\""}, {"--check", "a b", {}, false, false, ""}},
            {{"--check", "\"\""}, {"--check", "", {}, false, false, "'--check' needs a path"}},
            {{"--check", "a", "", "b"}, {"--check", "a  b", {}, false, false, ""}},
            {{"--check", "--notify"}, {"--check", "--notify", {}, false, false, ""}},

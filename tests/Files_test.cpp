@@ -45,9 +45,6 @@ TEST(AtomicOutput, TheTargetChangesOnlyAtCommitAndAnAbandonedOutputLeavesNothing
   }
   EXPECT_EQ(test::ReadText(target), "2nd");
   EXPECT_EQ(test::ListNames(dir.path()), Names{"out.bin"});
-  const std::string missing = dir / "no-such-folder/out.bin";
-  EXPECT_NE(test::MessageOf<FileError>([&] { WriteFileAtomically(missing, test::ToBytes("x")); }).find(missing),
-            std::string::npos);
 }
 
 // In a scratch folder a new file is written in its place (an unfinished one is removed);
@@ -136,24 +133,6 @@ TEST(AtomicOutput, ATargetThatHoldsTheWrittenBytesKeepsItsFileAndTimeAndRunsNoHo
   EXPECT_EQ(hooked, Names{"same"}) << "the hook runs for the replaced file only";
   EXPECT_EQ(test::ReadText(target), "other");
   EXPECT_EQ(test::ListNames(dir.path()), (Names{"alias", "out.bin"}));
-}
-
-TEST(GameFile, LoadRecordsTheLengthAndSaveWritesNothing) {
-  test::TempDir dir;
-  test::WriteText(dir / "empty", "");
-  test::WriteText(dir / "five", "12345");
-  GameFile empty(dir / "empty"), five(dir / "five"), missing(dir / "missing");
-  empty.size = 7;
-  empty.Load(), five.Load();
-  EXPECT_EQ(std::pair(empty.size, five.size), std::pair(0, 5));
-  EXPECT_NE(test::MessageOf<FileError>([&] { missing.Load(); }).find(dir / "missing"), std::string::npos);
-  EXPECT_EQ(missing.size, 0);
-  EXPECT_TRUE(FileExists(dir / "five"));
-  EXPECT_FALSE(FileExists(dir / "missing"));
-  EXPECT_FALSE(FileExists(dir.path())) << "a folder is no file";
-  five.Save(), five.SaveAs(dir / "other");
-  EXPECT_EQ(test::ReadText(dir / "five"), "12345");
-  EXPECT_EQ(test::ListNames(dir.path()), (std::vector<std::string>{"empty", "five"}));
 }
 
 TEST(GameFile, GetFileNameFollowsThePlatformsPathRules) {

@@ -51,7 +51,6 @@ TEST(GltfValidator, ExportedCarsModelsAndTheSampleCarHaveNoErrors) {
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     const nlohmann::json report = ValidatorReport(home / (input.substr(0, input.rfind('.')) + ".glb"));
     SCOPED_TRACE(input + ": " + report.dump());
-    std::printf("validator, %s: %s\n", input.c_str(), report.dump().c_str());
     EXPECT_EQ(report["errors"], 0);
     EXPECT_EQ(report["warnings"], 0);
   }
