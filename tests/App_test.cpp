@@ -114,6 +114,7 @@ TEST(CommandLine, RowsTakeNothingAFlagWordOnePathOrSeveralWordsFromArgumentsAndT
            {{"--thumbnail", "128", "x"}, {"--thumbnail", "", {}, false, false, "'--thumbnail' needs SIZE IN OUT"}},
            {{"-c", "a\""}, {"--check", "a\"", {}, false, false, ""}},
            {{"--check", "\""}, {"--check", "\"", {}, false, false, ""}},
+           {{"--check", "\"a b"}, {"--check", "\"a b", {}, false, false, ""}},
            {{"--check", "\"\""}, {"--check", "", {}, false, false, "'--check' needs a path"}},
            {{"--check", "a", "", "b"}, {"--check", "a  b", {}, false, false, ""}},
            {{"--check", "--notify"}, {"--check", "--notify", {}, false, false, ""}},

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fnmatch.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -219,6 +220,22 @@ TEST_F(DesktopIntegrationTest, EveryEntryReachesVelkorInAHostileFolderWithTheExa
       check(script, Run("exec /bin/sh " + ShellQuoted(script) + " " + ShellQuoted(path)), call(verb.key, path));
   }
   EXPECT_GT(runs, 60);
+
+  // Archives are offered and taken whatever the case of their names: by Thunar's patterns,
+  // which it compares as written, and by the scripts' own.
+  const std::string upper = files + "/CAR.VIV";
+  test::WriteText(upper, "x");
+  pugi::xml_document uca;
+  std::string patterns;
+  for (pugi::xml_node action : ThunarActions(uca).children("action"))
+    if (std::string(action.child_value("unique-id")) == "velkor-extract") patterns = action.child_value("patterns");
+  std::istringstream each(patterns);
+  bool offered = false;
+  for (std::string pattern; std::getline(each, pattern, ';');) offered |= ::fnmatch(pattern.c_str(), "CAR.VIV", 0) == 0;
+  EXPECT_TRUE(offered) << patterns;
+  for (const std::string& script : {Data("nautilus/scripts/Velkor/"), Config("caja/scripts/Velkor/")})
+    check(script, Run("exec /bin/sh " + ShellQuoted(script + kExtract.label) + " " + ShellQuoted(upper)),
+          call(kExtract.key, upper));
 
   // Several selected paths: Nemo runs an action on them only when it allows that, and its script
   // starts Velkor once a path; Nautilus and Caja pass them as lines of a variable. A path that
