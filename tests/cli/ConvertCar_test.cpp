@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <regex>
 #include <tuple>
 
 #include "app/KeptCars.h"
@@ -234,6 +235,10 @@ TEST_F(ConvertCarTest, AReplacedArchiveIsKeptUnlessIdenticalAndRestoreSwapsItBac
   const Bytes second = test::ReadBytes(installed);
   ASSERT_NE(second, first);
   EXPECT_EQ(Kept("Velkor Roadster"), std::vector<Bytes>{first});
+  // Named after the time it was replaced; a number is added only when that name is taken.
+  const Names keptNames = test::ListNames(kept);
+  EXPECT_TRUE(keptNames.size() == 1 && std::regex_match(keptNames[0], std::regex(R"(\d{8}-\d{6}\.viv)")))
+      << (keptNames.empty() ? "none" : keptNames[0]);
 
   ASSERT_TRUE(Ended(home.Run({"--restore", installed}), 0));
   EXPECT_EQ(test::ReadBytes(installed), first);

@@ -32,6 +32,10 @@ TEST(Startup, ExitStatusesAndTheStoreOfAFirstStartInXdgConfigHome) {
     EXPECT_TRUE(test::Ended(velkor(args), 2, {"usage: velkor"})) << args[0];
   for (const std::string sw : {"/e", "--list"})  // missing inputs are named
     EXPECT_TRUE(test::Ended(velkor({sw, home / "none.viv"}), 1, {"'" + (home / "none.viv") + "'"})) << sw;
+  // No game was found: a conversion for it says so before it reads anything.
+  for (const auto& [sw, game] : {std::pair{"/c3", "NFS3"}, std::pair{"/ci4", "NFS4"}})
+    EXPECT_TRUE(test::Ended(velkor({sw, home / "none.viv"}), 1,
+                            {std::string("cannot convert to ") + game + ": ", game + std::string("Path is \"N/A\"")}));
   // The settings store and the file-manager entries of the first start; nothing else.
   EXPECT_EQ(test::ListNames(home.path()), (Names{".local", "cfg"}));
   EXPECT_EQ(test::ListNames(home / "cfg/Velkor"), Names{"registry.reg"});
