@@ -186,7 +186,7 @@ void ExpectRecords(const std::string& folder) {
   EXPECT_EQ(test::ReadBytes(folder + "/cd02"), kRecordB);
 }
 
-TEST(ImageArchives, CompressedMembersAreListedAsQfsAndUnpackAsTheImagesTheyHold) {
+TEST(ImageArchives, CompressedMembersUnpackAsTheImagesTheyHold) {
   test::TempDir home;
   Bytes damaged = QfsEncode(TwoRecordFsh());
   damaged.resize(damaged.size() - 6);
@@ -194,11 +194,6 @@ TEST(ImageArchives, CompressedMembersAreListedAsQfsAndUnpackAsTheImagesTheyHold)
                                                      {"vid.fsh", QfsEncode(TwoRecordFsh(), {true, true})},
                                                      {"plain.fsh", TwoRecordFsh()},
                                                      {"bad.qfs", damaged}}));
-  const auto list = Velkor(home, {"--list", home / "car.viv"});
-  ASSERT_TRUE(Ended(list, 0));
-  for (const std::string line : {"QFS      dash.qfs", "QFS      vid.fsh", "FSH      plain.fsh", "QFS      bad.qfs"})
-    EXPECT_NE(list.out.find(line), std::string::npos) << line << "\n" << list.out;
-
   ASSERT_TRUE(Ended(Velkor(home, {"/e", home / "car.viv"}), 0, {"bad.qfs"}));
   EXPECT_EQ(test::ListNames(home / "car"),
             (Names{"bad.qfs", "dash", "dash.qfs", "plain", "plain.fsh", "vid", "vid.fsh"}));

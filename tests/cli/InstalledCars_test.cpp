@@ -67,18 +67,14 @@ TEST_F(InstalledCarsTest, BothGamesCarsAreListedWithSharedSerialsAndUnreadableAr
                                        {"sharesSerialWith", nlohmann::json::array()}, {"problem", nullptr}}));
 }
 
+// (DesktopNotification_test pins the whole message and that the car is installed.)
 TEST_F(InstalledCarsTest, InstallingACarWhoseSerialIsTakenWarnsButInstalls) {
   Put(home.Nfs4Cars(), "four", "car.viv", Nfs4Car("7301", "Taken"));
   Put(home.Nfs4Cars(), "other", "car.viv", Nfs4Car("1234", "Other"));
   const std::string input = Put(home / "cars", "road", "car.viv", sample::PackArchive(sample::RoadsterCar()));
-  const std::string warning =
-      "velkor: warning: 'road' has the serial number 7301, which the NFS4 car 'four' also has; the game may then "
-      "show the wrong car or crash: give one of them another serial number (label 0 of its carp.txt)\n";
-  auto run = home.Run({"/ci4", input});
-  EXPECT_EQ(std::pair(run.exitStatus, run.err), std::pair(0, warning));
-  EXPECT_TRUE(test::PathExists(home.Nfs4Cars() + "/road/car.viv"));
-  run = home.Run({"/ci4", input});  // installed again over itself: the car does not clash with itself
-  EXPECT_EQ(std::pair(run.exitStatus, run.err), std::pair(0, warning));
+  const std::string warning = "velkor: warning: 'road' has the serial number 7301, which the NFS4 car 'four' also has;";
+  for (int run = 0; run < 2; ++run)  // installed again over itself: the car does not clash with itself
+    EXPECT_TRUE(test::Ended(home.Run({"/ci4", input}), 0, {warning})) << run;
 }
 
 // What --check found decides its exit status. (Check_test pins the report; the check harness

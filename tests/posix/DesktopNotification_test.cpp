@@ -94,17 +94,6 @@ TEST_F(DesktopNotificationTest, FailuresAndInstallationsReachTheDesktopOnlyWithN
     EXPECT_EQ(calls, expected) << args[0] << " " << args[1];
   }
   EXPECT_TRUE(test::PathExists(home.Nfs4Cars() + "/Quiet one/car.viv"));
-
-  // A command line that makes no sense reaches the desktop too, with the message on stderr.
-  std::string calls;
-  const auto usage = RunOnPrivateBus(home, {"--notify", "/x", car}, calls);
-  EXPECT_EQ(usage.exitStatus, 2) << usage.err;
-  const auto body = calls.find("   string \"", calls.find("Velkor failed"));
-  ASSERT_NE(body, std::string::npos) << calls;
-  const std::string message = calls.substr(body + 11, calls.find("\"\n", body) - body - 11);
-  EXPECT_NE(message.find("/x"), std::string::npos) << calls;
-  EXPECT_NE(usage.err.find(message), std::string::npos) << usage.err;
-  EXPECT_NE(calls.find("byte 2"), std::string::npos) << calls;
 }
 
 // A file-manager script asked to convert what its verb does not fit reports it on the desktop,
