@@ -37,6 +37,22 @@ TEST(Qfs, DecodesEveryCommandUnderEveryHeader) {
     EXPECT_EQ(Decoded(Join(header, kLongCommands)), repeated);
     EXPECT_EQ(Decoded(Join(Join(header, kLongCommands), {0, 0, 0})), repeated);  // padding after the stop
   }
+
+  // Far copies, setting the high distance bits of each kind of copy, after 595 runs of 112 literals.
+  Bytes stream = {0x10, 0xFB, 0x01, 0x06, 0xB2}, expected;
+  for (std::size_t i = 0; i < 595 * 112; ++i) {
+    expected.push_back(static_cast<std::uint8_t>(i * 2654435761u >> 13));  // not periodic over this range
+  }
+  for (std::size_t i = 0; i < expected.size(); i += 112) {
+    stream.push_back(0xFB);
+    stream.insert(stream.end(), expected.begin() + i, expected.begin() + i + 112);
+  }
+  // 10 bytes from 811 back; 67 from 15,037 back; 533 from 65,828 back.
+  test::Append(stream, {0x7C, 0x2A, 0xBF, 0x3A, 0xBC, 0xD8, 0x01, 0x23, 0x10, 0xFC});
+  for (const auto& [distance, length] : {std::pair<std::size_t, int>{811, 10}, {15037, 67}, {65828, 533}}) {
+    for (int i = 0; i < length; ++i) expected.push_back(expected[expected.size() - distance]);
+  }
+  EXPECT_EQ(QfsDecode(stream, "t.qfs"), expected);
 }
 
 TEST(Qfs, RefusesStreamsThatBreakTheirBounds) {
