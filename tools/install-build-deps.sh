@@ -19,7 +19,7 @@ packages=(cmake ninja-build g++ pkg-config libsystemd-dev libpugixml-dev libyaml
 for group in "$@"; do
   case "$group" in
     --tests) packages+=(googletest libgtest-dev libgmock-dev dbus shared-mime-info desktop-file-utils
-                        libglib2.0-bin libxml2-utils libfm-dev python3)
+                        libglib2.0-bin libxml2-utils libfm-dev)
              # A Node.js installed otherwise (with its own npm) is used as it is.
              command -v npm >/dev/null || packages+=(nodejs npm)
              npm_packages+=(gltf-validator) ;;
@@ -27,7 +27,7 @@ for group in "$@"; do
     --package-check) packages+=(dpkg-dev file lintian groff man-db) ;;
     --windows) packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64 locales) ;;
     --fuzz) packages+=(clang libclang-rt-14-dev) ;;
-    --bench) packages+=(libbenchmark-dev hyperfine) ;;
+    --bench) packages+=(libbenchmark-dev hyperfine python3) ;;
     *) echo "usage: $0 [--tests] [--package] [--package-check] [--windows] [--fuzz] [--bench]" >&2; exit 2 ;;
   esac
 done
