@@ -70,18 +70,16 @@ void CheckRanges(const fce::FceModel& model, std::int32_t parts, const std::stri
   std::vector<Owned> vertexRanges, triangleRanges;
   for (std::size_t p = 0; p < static_cast<std::size_t>(parts); ++p) {
     const Range v = PartRange(h, p, kFirstVertex, kVertexCount), t = PartRange(h, p, kFirstTriangle, kTriangleCount);
-    if (v.first < 0 || v.count < 0 || v.end() > vertices)
-      report.Warn(member, PartName(h, p) + ": vertices " + Num(v.first) + " to " + Num(v.end() - 1) +
-                              " (first " + Num(v.first) + ", count " + Num(v.count) + ") are not within the model's " +
-                              Num(vertices) + " vertices");
-    else if (v.count > 0)
-      vertexRanges.push_back({v, p});
-    if (t.first < 0 || t.count < 0 || t.end() > triangles)
-      report.Warn(member, PartName(h, p) + ": triangles " + Num(t.first) + " to " + Num(t.end() - 1) +
-                              " (first " + Num(t.first) + ", count " + Num(t.count) + ") are not within the model's " +
-                              Num(triangles) + " triangles");
-    else if (t.count > 0)
-      triangleRanges.push_back({t, p});
+    const auto keepIfInside = [&](const Range& r, auto total, const char* what, std::vector<Owned>& ranges) {
+      if (r.first < 0 || r.count < 0 || r.end() > total)
+        report.Warn(member, PartName(h, p) + ": " + what + " " + Num(r.first) + " to " + Num(r.end() - 1) +
+                                " (first " + Num(r.first) + ", count " + Num(r.count) + ") are not within the model's " +
+                                Num(total) + " " + what);
+      else if (r.count > 0)
+        ranges.push_back({r, p});
+    };
+    keepIfInside(v, vertices, "vertices", vertexRanges);
+    keepIfInside(t, triangles, "triangles", triangleRanges);
   }
   const auto overlaps = [&](std::vector<Owned>& ranges, const char* what) {
     std::sort(ranges.begin(), ranges.end(), [](const Owned& a, const Owned& b) { return a.range.first < b.range.first; });
