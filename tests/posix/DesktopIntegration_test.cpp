@@ -1,7 +1,5 @@
-// The file-manager entries as the file managers read them: each entry's command is expanded
-// by a small expander written from its format's documentation (desktop entries' Exec
-// quoting and field codes, Nemo's %F with Quote=double, Thunar's %f, Nautilus's environment)
-// and run; the MIME types and Thunar's file are checked with the desktop's own tools.
+// The file-manager entries as their file managers read them: each command expanded as its format
+// documents and run; the MIME types and Thunar's file checked with the desktop's own tools.
 
 #include <gtest/gtest.h>
 
@@ -92,11 +90,6 @@ class DesktopIntegrationTest : public ::testing::Test {
   test::RunResult Run(const std::string& commandLine) {
     return test::RunVelkor({"-c", commandLine}, home.path(), {}, "/bin/sh");
   }
-  bool SetUpDesktop() {
-    const auto run = home.Run({"--setup"});
-    EXPECT_EQ(run.exitStatus, 0) << run.err;
-    return run.exitStatus == 0;
-  }
   std::string Data(const std::string& name) const { return home / ".local/share/" + name; }
   std::string Config(const std::string& name) const { return home / ".config/" + name; }
   // Velkor's Nemo action for the class and verb, whatever comes between them in its name.
@@ -122,31 +115,66 @@ class DesktopIntegrationTest : public ::testing::Test {
     doc.load_file(Config("Thunar/uca.xml").c_str(), options);
     return doc.child("actions");
   }
-  std::string ThunarCommandOf(const std::string& uniqueId) {
-    pugi::xml_document doc;
-    for (pugi::xml_node action : ThunarActions(doc).children("action"))
-      if (std::string(action.child_value("unique-id")) == uniqueId) return action.child_value("command");
-    return "";
-  }
 
   test::CliHome home;
 };
 
-// Velkor in a folder whose name holds every character the entries' quoting must get right:
-// each entry of each file manager, run as that file manager runs it, starts that executable
-// with its verb's switch and the selected path as one argument. Desktop entries and service
-// menus run through GLib (gio launch, its output piped so that the launched program is waited
-// for); Nemo's and Thunar's commands through the shell, which splits as GLib's parser does; the
-// scripts with sh. Once the setup has written the entries, the program there records its arguments.
+// Velkor in a folder whose name holds every character the entries' quoting must get right: each
+// entry, run as its file manager runs it, starts it with its verb's switch and the path as one
+// argument. A recorder stands in for it once the setup has written the entries.
 TEST_F(DesktopIntegrationTest, EveryEntryReachesVelkorInAHostileFolderWithTheExactPath) {
-  if (!Installed("gio") || !Installed("desktop-file-validate")) GTEST_SKIP() << "needs gio and desktop-file-utils";
+  if (!Installed("gio") || !Installed("desktop-file-validate") || !Installed("update-mime-database"))
+    GTEST_SKIP() << "needs gio, desktop-file-utils and shared-mime-info";
   const std::string hostile = home / "it's \"odd\" $HOME `x` \\ end/bin  dir";
   test::MakeFolder(hostile);
   std::filesystem::copy_file(home.Program(), hostile + "/velkor");
-  const std::map<std::string, std::string> noBus = {{"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (home / "no-bus")}};
-  const auto setup = test::RunVelkor({"--setup"}, home.path(), noBus, hostile + "/velkor");
+  // Thunar shows the first system file along XDG_CONFIG_DIRS until the user has one: its actions are kept.
+  for (const std::string id : {"first", "second"}) {
+    test::MakeFolder(home / id + "/Thunar");
+    test::WriteText(home / id + "/Thunar/uca.xml", "<actions><action><name>System</name><unique-id>system-" + id +
+                                                       "</unique-id><command>x %f</command></action></actions>\n");
+  }
+  test::MakeFolder(home / "empty");
+  const std::map<std::string, std::string> environment = {
+      {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (home / "no-bus")},
+      {"XDG_CONFIG_DIRS", (home / "empty") + ":" + (home / "first") + ":" + (home / "second")}};
+  const auto setup = test::RunVelkor({"--setup"}, home.path(), environment, hostile + "/velkor");
   ASSERT_EQ(setup.exitStatus, 0) << setup.err;
   EXPECT_EQ(std::system(("desktop-file-validate '" + Data("applications/velkor.desktop") + "'").c_str()), 0);
+  pugi::xml_document uca;
+  Words ids;
+  std::map<std::string, pugi::xml_node> thunar;  // by unique id
+  for (pugi::xml_node action : ThunarActions(uca).children("action"))
+    thunar[ids.emplace_back(action.child_value("unique-id"))] = action;
+  EXPECT_EQ(ids.size(), 7u);
+  EXPECT_EQ(ids.front(), "system-first");
+
+  // Redefining the system's text/plain or inode/directory would change what every text file and
+  // folder is to every program: the user's database holds Velkor's own types only.
+  const std::string types = test::ReadText(Data("mime/types"));
+  const Words ours = {"application/x-viv", "application/x-fce", "application/x-carp", "application/x-fsh",
+                      "application/x-qfs"};
+  std::istringstream lines(types);
+  for (std::string type; std::getline(lines, type);)
+    EXPECT_TRUE(std::find(ours.begin(), ours.end(), type) != ours.end() || type.rfind("application/x-fedata-", 0) == 0)
+        << type;
+  for (const std::string name : {"car.viv", "CAR.VIV", "car.fce"}) test::WriteText(home / name, "BIGF");
+  for (const std::string name : {"car.viv", "CAR.VIV"}) EXPECT_EQ(ContentType(home / name), "application/x-viv") << name;
+
+  // One record "ft00": a 2 x 1 image of 32-bit pixels (code 0x7D).
+  const Bytes fsh = {'S', 'H', 'P', 'I', 48, 0, 0, 0, 1, 0, 0, 0, 'G', 'I', 'M', 'X', 'f', 't', '0', '0', 24, 0, 0, 0,
+                     0x7D, 0, 0, 0, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 255, 40, 50, 60, 128};
+  test::MakeFolder(home / "art");
+  test::WriteBytes(home / "art/dash.fsh", fsh);
+  test::WriteBytes(home / "art/show.qfs", QfsEncode(fsh));
+  EXPECT_EQ(ContentType(home / "art/dash.fsh"), "application/x-fsh");
+  EXPECT_EQ(ContentType(home / "art/show.qfs"), "application/x-qfs");
+  for (const std::string& entry : {Data("thumbnailers/velkor.thumbnailer"),
+                                   std::string(VELKOR_TEST_SOURCES "/../desktop/velkor.thumbnailer")}) {
+    const std::string drawn = ";" + KeyFileValue(entry, "Thumbnailer Entry", "MimeType") + ";";
+    for (const std::string& file : {home / "art/dash.fsh", home / "art/show.qfs", home / "car.viv", home / "car.fce"})
+      EXPECT_NE(drawn.find(";" + ContentType(file) + ";"), std::string::npos) << entry << ": " << file;
+  }
 
   // The recorder fails on a path that names notes, as Velkor fails on what is not a car.
   std::filesystem::remove(hostile + "/velkor");
@@ -179,7 +207,7 @@ TEST_F(DesktopIntegrationTest, EveryEntryReachesVelkorInAHostileFolderWithTheExa
     ++runs;
     EXPECT_EQ(calls(), expected) << what << ": " << run.out << run.err;
   };
-  const auto viaGLib = [&](const std::string& exec, const std::string& path) {
+  const auto viaGLib = [&](const std::string& exec, const std::string& path) {  // piped: gio waits for it
     test::WriteText(home / "launch.desktop", "[Desktop Entry]\nType=Application\nName=Launch\nExec=" + exec + "\n");
     return test::RunVelkor({"-c", "gio launch \"$1\" \"$2\" 2>&1 | cat", "sh", home / "launch.desktop", path},
                            home.path(), {}, "/bin/sh");
@@ -205,8 +233,8 @@ TEST_F(DesktopIntegrationTest, EveryEntryReachesVelkorInAHostileFolderWithTheExa
   }
   for (const Verb& verb : AllVerbs()) {
     const std::string path = target(verb.key == std::string("pack") ? folders : archives, files);
-    const std::string thunar = ThunarCommandOf(std::string("velkor-") + verb.key);
-    check(std::string("Thunar ") + verb.key, Run(Expand(thunar, 'f', ShellQuoted(path))), call(verb.key, path));
+    const std::string command = thunar[std::string("velkor-") + verb.key].child_value("command");
+    check(std::string("Thunar ") + verb.key, Run(Expand(command, 'f', ShellQuoted(path))), call(verb.key, path));
     for (const std::string& script : {Data("nautilus/scripts/Velkor/") + verb.label,
                                       Config("caja/scripts/Velkor/") + verb.label})
       check(script, Run("exec /bin/sh " + ShellQuoted(script) + " " + ShellQuoted(path)), call(verb.key, path));
@@ -217,10 +245,7 @@ TEST_F(DesktopIntegrationTest, EveryEntryReachesVelkorInAHostileFolderWithTheExa
   // which it compares as written, and by the scripts' own.
   const std::string upper = files + "/CAR.VIV";
   test::WriteText(upper, "x");
-  pugi::xml_document uca;
-  std::string patterns;
-  for (pugi::xml_node action : ThunarActions(uca).children("action"))
-    if (std::string(action.child_value("unique-id")) == "velkor-extract") patterns = action.child_value("patterns");
+  const std::string patterns = thunar["velkor-extract"].child_value("patterns");
   std::istringstream each(patterns);
   bool offered = false;
   for (std::string pattern; std::getline(each, pattern, ';');) offered |= ::fnmatch(pattern.c_str(), "CAR.VIV", 0) == 0;
@@ -250,64 +275,6 @@ TEST_F(DesktopIntegrationTest, EveryEntryReachesVelkorInAHostileFolderWithTheExa
   }
 }
 
-// The types that update-mime-database compiled from the user's packages are Velkor's own only:
-// the system's text/plain and inode/directory are never redefined (a redefinition would change
-// what every text file and folder is to every program). Archives are typed whatever the case of
-// their names; loose image archives where the system has no type for them, and handed to the
-// thumbnailer, as archives and models are.
-TEST_F(DesktopIntegrationTest, OnlyVelkorsOwnTypesAreDefinedAndLooseImageArchivesAreTypedAndThumbnailed) {
-  if (!Installed("gio") || !Installed("update-mime-database")) GTEST_SKIP() << "needs gio and shared-mime-info";
-  ASSERT_TRUE(SetUpDesktop());
-  const std::string types = test::ReadText(Data("mime/types"));
-  const Words ours = {"application/x-viv", "application/x-fce", "application/x-carp", "application/x-fsh",
-                      "application/x-qfs"};
-  std::istringstream lines(types);
-  for (std::string type; std::getline(lines, type);)
-    EXPECT_TRUE(std::find(ours.begin(), ours.end(), type) != ours.end() || type.rfind("application/x-fedata-", 0) == 0)
-        << type;
-  EXPECT_NE(("\n" + types).find("\napplication/x-viv\n"), std::string::npos) << types;
-  EXPECT_FALSE(test::PathExists(Data("mime/text/plain.xml")));
-  EXPECT_FALSE(test::PathExists(Data("mime/inode/directory.xml")));
-  for (const std::string name : {"car.viv", "CAR.VIV", "car.fce"}) test::WriteText(home / name, "BIGF");
-  for (const std::string name : {"car.viv", "CAR.VIV"}) EXPECT_EQ(ContentType(home / name), "application/x-viv") << name;
-
-  // One record "ft00": a 2 x 1 image of 32-bit pixels (code 0x7D).
-  const Bytes fsh = {'S', 'H', 'P', 'I', 48, 0, 0, 0, 1, 0, 0, 0, 'G', 'I', 'M', 'X', 'f', 't', '0', '0', 24, 0, 0, 0,
-                     0x7D, 0, 0, 0, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 255, 40, 50, 60, 128};
-  test::MakeFolder(home / "art");
-  test::WriteBytes(home / "art/dash.fsh", fsh);
-  test::WriteBytes(home / "art/show.qfs", QfsEncode(fsh));
-  EXPECT_EQ(ContentType(home / "art/dash.fsh"), "application/x-fsh");
-  EXPECT_EQ(ContentType(home / "art/show.qfs"), "application/x-qfs");
-  for (const std::string& entry : {Data("thumbnailers/velkor.thumbnailer"),
-                                   std::string(VELKOR_TEST_SOURCES "/../desktop/velkor.thumbnailer")}) {
-    const std::string drawn = ";" + KeyFileValue(entry, "Thumbnailer Entry", "MimeType") + ";";
-    for (const std::string& file : {home / "art/dash.fsh", home / "art/show.qfs", home / "car.viv", home / "car.fce"})
-      EXPECT_NE(drawn.find(";" + ContentType(file) + ";"), std::string::npos) << entry << ": " << file;
-  }
-}
-
-// The user has no Thunar actions yet: Thunar shows the first system file found along
-// XDG_CONFIG_DIRS, so that one's actions are kept in the file the setup writes.
-TEST_F(DesktopIntegrationTest, TheSystemsThunarActionsSurviveTheFirstSetup) {
-  for (const std::string id : {"first", "second"}) {
-    test::MakeFolder(home / id + "/Thunar");
-    test::WriteText(home / id + "/Thunar/uca.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions><action><name>"
-                    "System</name><unique-id>system-" + id + "</unique-id><command>x %f</command></action></actions>\n");
-  }
-  test::MakeFolder(home / "empty");
-  const auto run = test::RunVelkor({"--setup"}, home.path(),
-                                   {{"XDG_CONFIG_DIRS", (home / "empty") + ":" + (home / "first") + ":" + (home / "second")}},
-                                   home.Program());
-  ASSERT_EQ(run.exitStatus, 0) << run.err;
-  pugi::xml_document doc;
-  Words ids;
-  for (pugi::xml_node action : ThunarActions(doc).children("action")) ids.push_back(action.child_value("unique-id"));
-  ASSERT_EQ(ids.size(), 7u);
-  EXPECT_EQ(ids.front(), "system-first");
-  EXPECT_EQ(std::count(ids.begin(), ids.end(), "system-second"), 0);
-}
-
 TEST_F(DesktopIntegrationTest, AHelperThatNeverEndsIsStoppedAndTheSetupGoesOn) {
   // A MIME database tool that hangs, leaving a process of its own behind.
   test::MakeFolder(home / "fake bin");
@@ -333,9 +300,8 @@ TEST_F(DesktopIntegrationTest, ThunarFilesThatThunarWouldNotReadAreLeftAsTheyAre
   const std::string uca = Config("Thunar/uca.xml");
   test::MakeFolder(Config("Thunar"));
   const std::string action = "<action><name>Mine</name><unique-id>1</unique-id><command>x %f</command></action>";
-  std::string deep = "<actions>", padded = "<actions>" + action + "<!--" + std::string(5 << 20, '-') + " -->";
-  for (int level = 0; level < 3000; ++level) deep += "<a>";
-  for (int level = 0; level < 3000; ++level) deep += "</a>";
+  std::string deep, padded = "<actions>" + action + "<!--" + std::string(5 << 20, '-') + " -->";
+  for (int level = 0; level < 3000; ++level) deep = "<a>" + deep + "</a>";
   const std::string left = "' was left as it is: it ";
   // The file, and what the warning says after its name.
   const std::vector<std::pair<std::string, std::string>> cases = {
@@ -348,7 +314,7 @@ TEST_F(DesktopIntegrationTest, ThunarFilesThatThunarWouldNotReadAreLeftAsTheyAre
       {"<actions><action id=\"1\" id=\"2\">" + action + "</action></actions>", "' was left as it is: its element "
        "<action> has the attribute 'id' twice"},
       {"<actions><action><name>half written", left + "is not well-formed"},
-      {deep + "</actions>", left + "nests deeper than Thunar's"},
+      {"<actions>" + deep + "</actions>", left + "nests deeper than Thunar's"},
       {padded + "</actions>", "': larger than"},
   };
   for (const auto& [text, why] : cases) {
@@ -418,36 +384,7 @@ TEST_F(DesktopIntegrationTest, NoEntryIsWrittenForAPathTheirReadersRefuse) {
   }
 }
 
-// Nautilus passes the selected names as arguments, relative to the folder it starts the
-// script in, and also as lines of a variable, where a name holding a line break reads as two.
-TEST_F(DesktopIntegrationTest, ScriptsTakeTheSelectedNamesExactlyAndRefuseWhatTheVariableCannotCarry) {
-  ASSERT_TRUE(SetUpDesktop());
-  const std::string script = Data("nautilus/scripts/Velkor/Pack to new VIV");
-  for (const std::string folder : {"viper\n", "viper"}) {
-    test::MakeFolder(home / folder);
-    test::WriteText(home / folder + "/carp.txt", folder);
-  }
-  test::WriteText(home / "viper.viv", "someone else's archive");
-  const std::string selected = home / "viper\n";
-  const std::map<std::string, std::string> nautilus = {
-      {"NAUTILUS_SCRIPT_SELECTED_FILE_PATHS", selected + "\n"},
-      {"NAUTILUS_SCRIPT_SELECTED_URIS", "file://" + home.path() + "/viper%0A\n"}};
-  const auto runScript = [&](const Words& names) {
-    Words args = {"-c", "cd \"$1\" && shift && exec /bin/sh \"$@\"", "sh", home.path(), script};
-    args.insert(args.end(), names.begin(), names.end());
-    return test::RunVelkor(args, home.path(), nautilus, "/bin/sh");
-  };
-
-  const auto byName = runScript({"viper\n"});
-  EXPECT_EQ(test::ReadText(home / "viper.viv"), "someone else's archive") << byName.err;
-  const auto before = test::Snapshot(home.path());
-  const auto byVariable = runScript({});
-  EXPECT_EQ(byVariable.exitStatus, 1);
-  EXPECT_NE(byVariable.err.find("a selected name holds a line break"), std::string::npos) << byVariable.err;
-  EXPECT_EQ(test::Snapshot(home.path()), before) << "nothing is done";
-}
-
-TEST_F(DesktopIntegrationTest, SetupAgainReplacesAndUnregisterRemovesKeepingTheUsersOwn) {
+TEST_F(DesktopIntegrationTest, SetupAgainReplacesScriptsTakeExactNamesAndUnregisterKeepsTheUsersOwn) {
   const std::string userAction =
       "<action><icon>utilities-terminal</icon><name>Open Terminal Here</name>"
       "<unique-id>1431136020265634-1</unique-id><command>xterm -e 'cd %f &amp;&amp; sh'</command>"
@@ -472,11 +409,36 @@ TEST_F(DesktopIntegrationTest, SetupAgainReplacesAndUnregisterRemovesKeepingTheU
     return actions;
   };
   for (int setup = 0; setup < 2; ++setup) {
-    ASSERT_TRUE(SetUpDesktop());
+    ASSERT_EQ(home.Run({"--setup"}).exitStatus, 0);
     EXPECT_EQ(thunarActions(), std::pair(Words{userAction}, 6));
     EXPECT_EQ(test::ListNames(Data("nemo/actions")).size(), 27u);
     EXPECT_EQ(test::ListNames(Data("kio/servicemenus")).size(), 13u);
   }
+
+  // Nautilus passes the selected names as arguments, relative to the folder it starts the
+  // script in, and also as lines of a variable, where a name holding a line break reads as two.
+  const std::string script = Data("nautilus/scripts/Velkor/Pack to new VIV");
+  for (const std::string folder : {"viper\n", "viper"}) {
+    test::MakeFolder(home / folder);
+    test::WriteText(home / folder + "/carp.txt", folder);
+  }
+  test::WriteText(home / "viper.viv", "someone else's archive");
+  const std::map<std::string, std::string> nautilus = {
+      {"NAUTILUS_SCRIPT_SELECTED_FILE_PATHS", home / "viper\n" + "\n"},
+      {"NAUTILUS_SCRIPT_SELECTED_URIS", "file://" + home.path() + "/viper%0A\n"}};
+  const auto runScript = [&](const Words& names) {
+    Words args = {"-c", "cd \"$1\" && shift && exec /bin/sh \"$@\"", "sh", home.path(), script};
+    args.insert(args.end(), names.begin(), names.end());
+    return test::RunVelkor(args, home.path(), nautilus, "/bin/sh");
+  };
+
+  const auto byName = runScript({"viper\n"});
+  EXPECT_EQ(test::ReadText(home / "viper.viv"), "someone else's archive") << byName.err;
+  const auto before = test::Snapshot(home.path());
+  const auto byVariable = runScript({});
+  EXPECT_EQ(byVariable.exitStatus, 1);
+  EXPECT_NE(byVariable.err.find("a selected name holds a line break"), std::string::npos) << byVariable.err;
+  EXPECT_EQ(test::Snapshot(home.path()), before) << "nothing is done";
 
   const auto run = home.Run({"--unregister"});
   EXPECT_EQ(run.exitStatus, 0) << run.err;
@@ -485,7 +447,7 @@ TEST_F(DesktopIntegrationTest, SetupAgainReplacesAndUnregisterRemovesKeepingTheU
   EXPECT_EQ(test::ListNames(Data("nemo/actions")), Words{"other.nemo_action"});
   for (const std::string& gone : {Data("kio/servicemenus/velkor-vivfile.desktop"), Data("applications/velkor.desktop"),
                                   Data("mime/packages/velkor.xml"), Data("nautilus/scripts/Velkor"),
-                                  Config("caja/scripts/Velkor")})
+                                  Config("caja/scripts/Velkor"), Data("thumbnailers/velkor.thumbnailer")})
     EXPECT_FALSE(test::PathExists(gone)) << gone;
   const std::string registry = test::ReadText(home.Store());
   EXPECT_EQ(registry.find("\\shell\\"), std::string::npos) << registry;

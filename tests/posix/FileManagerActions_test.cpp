@@ -89,7 +89,6 @@ TEST_F(FileManagerActionsTest, OfferedOnTheNamesTheCommandsTakeAndRunOncePerSele
   Menu({"loose/pack me"}, "Pack to new VIV");
   EXPECT_EQ(test::ReadText(home / "loose/pack me.viv").substr(0, 4), "BIGF");
 
-  // --unregister takes Velkor's entries away, and only those.
   test::WriteText(Actions() + "/mine.desktop", "[Desktop Entry]\nType=Action\n");
   ASSERT_EQ(home.Run({"--unregister"}).exitStatus, 0);
   EXPECT_EQ(test::ListNames(Actions()), Words{"mine.desktop"});

@@ -45,13 +45,19 @@ class FirstRunSetupTest : public ::testing::Test {
   SettingsStore settings = [this] { SettingsStore s(registry, "velkor"); return s.SetRegistryKey("Velkor"), s; }();
 };
 
-// Member names are matched ignoring case; a file the car lacks is passed over.
+// Member names are matched ignoring case; a file the car lacks is passed over. A reference file
+// is replaced whole, never rewritten in place: a conversion that opened the old one meanwhile
+// goes on reading the old bytes.
 TEST_F(FirstRunSetupTest, AGamesReferenceFilesAreCollectedAndNoWorkingFolderLeft) {
   const std::string car = dir / "game/GameData/CarModel/FM50";
   const Names stored = {"DASH.QFS", "ocar.bnk", "Ocard.bnk", "scar.BNK"};
   const Names collected = {"dash.qfs", "ocar.bnk", "ocard.bnk", "scar.bnk"};
   Game(kNfs3Key, dir / "game/", "GameData/CarModel/FM50", stored);
+  test::MakeFolder(reference);
+  test::WriteText(reference + "dash.qfs", "old");
+  std::filesystem::create_hard_link(reference + "dash.qfs", dir / "opened meanwhile");
   Run();
+  EXPECT_EQ(test::ReadText(dir / "opened meanwhile"), "old");
   EXPECT_EQ(test::ListNames(reference), collected);
   for (std::size_t i = 0; i < collected.size(); ++i)
     EXPECT_EQ(test::ReadText(reference + collected[i]), "content of " + stored[i]);
@@ -60,35 +66,19 @@ TEST_F(FirstRunSetupTest, AGamesReferenceFilesAreCollectedAndNoWorkingFolderLeft
   EXPECT_EQ(test::ListNames(program), Names{}) << "nothing is written beside the program";
 }
 
-// A reference file is replaced whole, never rewritten in place: a conversion that opened the
-// old one meanwhile goes on reading the old bytes.
-TEST_F(FirstRunSetupTest, ReferenceFilesAreReplacedNotRewrittenInPlace) {
-  Game(kNfs4Key, dir / "nfs4/", "data/cars/fm50", {"dash.fsh"});
-  test::MakeFolder(reference);
-  test::WriteText(reference + "dash.fsh", "old");
-  std::filesystem::create_hard_link(reference + "dash.fsh", dir / "opened meanwhile");
-  Run();
-  EXPECT_EQ(test::ReadText(reference + "dash.fsh"), "content of dash.fsh");
-  EXPECT_EQ(test::ReadText(dir / "opened meanwhile"), "old");
-}
-
-// The registry's shell verbs (read back one by one in the Wine suite): 58 keys, commands quoted.
-TEST_F(FirstRunSetupTest, RegistersFiftyEightVerbValuesWithQuotedCommands) {
-  Run();
+// Reference cars are read where they are: a folder named like the archive is left alone. Game
+// paths are stored with one final separator, "N/A" for a game not found. The registry's shell
+// verbs (read back one by one in the Wine suite): 58 keys, commands quoted.
+TEST_F(FirstRunSetupTest, UnusableReferenceCarsAreSkippedAndTheSetupCompletes) {
+  const GamePaths none = Run();
+  EXPECT_EQ(std::pair(none.nfs3Path, none.nfs4Path), std::pair(std::string("N/A"), std::string("N/A")));
+  EXPECT_EQ(settings.GetProfileString("Settings", "NFS4Path", ""), "N/A");
   EXPECT_EQ(registry.ReadString(RegistryRoot::ClassesRoot, "vivfile\\shell\\convertinstall4\\command", ""),
             "\"" + program + "velkor\" /ci4 \"%1\"");
   const std::string store = test::ReadText(dir / "registry.reg"), classes = "[HKEY_CLASSES_ROOT\\";
   std::size_t keys = 0;
   for (std::size_t at = store.find(classes); at != std::string::npos; at = store.find(classes, at + 1)) ++keys;
   EXPECT_EQ(keys, 58u);
-}
-
-// Reference cars are read where they are: a folder named like the archive is left alone. Game
-// paths are stored with one final separator, "N/A" for a game not found.
-TEST_F(FirstRunSetupTest, UnusableReferenceCarsAreSkippedAndTheSetupCompletes) {
-  const GamePaths none = Run();
-  EXPECT_EQ(std::pair(none.nfs3Path, none.nfs4Path), std::pair(std::string("N/A"), std::string("N/A")));
-  EXPECT_EQ(settings.GetProfileString("Settings", "NFS4Path", ""), "N/A");
   // NFS3: no reference car. NFS4: a corrupt one, then one beside a folder of its name.
   test::MakeFolder(dir / "nfs3");
   registry.WriteString(RegistryRoot::LocalMachine, kNfs3Key, "InstallPath", dir / "nfs3");

@@ -109,14 +109,21 @@ TEST_F(GameDiscoveryTest, EveryKindOfPlaceIsTriedInOrderAndPrefixesWithoutTheGam
   LutrisGame(".local/share/lutris/games/nfs.yml", home / "Games/b");
   LutrisGame(".var/app/net.lutris.Lutris/config/lutris/games/nfs.yml", "~/Games/c");
   LutrisGame(".var/app/net.lutris.Lutris/data/lutris/games/nfs.yml", home / "Games/d");
-  // Bottles in name order: "a" names a folder that does not exist, "b" another game only.
+  // Bottles in name order: "a" names a folder that does not exist; "a1" names the game and then
+  // goes on with a line far longer than any Wine writes, "a2" is far larger than any (both are
+  // passed over with a warning); "b" names another game only.
   MakePrefix(".local/share/bottles/bottles/a", "NFS4", false);
+  const std::string longLine = MakePrefix(".local/share/bottles/bottles/a1") + "/system.reg";
+  fs::resize_file(longLine, 60u << 20);  // a sparse run of NUL bytes without a line end
+  const std::string large = MakePrefix(".local/share/bottles/bottles/a2") + "/system.reg";
+  fs::resize_file(large, 100u << 20);
   MakePrefix(".local/share/bottles/bottles/b", "NFS4", true, "Software\\\\Electronic Arts\\\\Need For Speed III");
   registry.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", "/games/nfs4");
   const GameLocation stored = Find();
   EXPECT_EQ(stored.folder, "/games/nfs4");
   EXPECT_EQ(stored.foundIn, "the settings store");
   registry.WriteString(RegistryRoot::LocalMachine, kNfs4Key, "InstallPath", "");
+  ::testing::internal::CaptureStderr();
   for (const auto& [relative, kind] : places) {
     const GameLocation found = Find();
     EXPECT_EQ(found.folder, In(home / relative)) << relative;
@@ -125,21 +132,6 @@ TEST_F(GameDiscoveryTest, EveryKindOfPlaceIsTriedInOrderAndPrefixesWithoutTheGam
     fs::remove(home / relative + "/system.reg");
   }
   EXPECT_EQ(Find().folder, "");
-}
-
-// A system.reg that names the game and then goes on with a line far longer than any Wine
-// writes, and one far larger than any: both are passed over with a warning, so the game is
-// found in the next prefix.
-TEST_F(GameDiscoveryTest, ARegistryLargerThanWineWritesIsPassedOver) {
-  const std::string bottles = ".local/share/bottles/bottles/";
-  const std::string longLine = MakePrefix(bottles + "a") + "/system.reg";
-  fs::resize_file(longLine, 60u << 20);  // a sparse run of NUL bytes without a line end
-  const std::string large = MakePrefix(bottles + "b") + "/system.reg";
-  fs::resize_file(large, 100u << 20);
-  const std::string good = MakePrefix(bottles + "c");
-
-  ::testing::internal::CaptureStderr();
-  EXPECT_EQ(Find().folder, In(good));
   const std::string err = ::testing::internal::GetCapturedStderr();
   const std::string passing = "velkor: warning: passing over the Wine prefix registry: '";
   EXPECT_NE(err.find(passing + longLine + "': line 5 is longer"), std::string::npos) << err;

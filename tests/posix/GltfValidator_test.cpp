@@ -19,7 +19,6 @@ const std::string kNode = "NODE_PATH=\"${NODE_PATH:-$(npm root -g 2>/dev/null)}\
 
 bool ValidatorInstalled() { return std::system((kNode + " -e \"require('gltf-validator')\" >/dev/null 2>&1").c_str()) == 0; }
 
-// The Khronos validator's report on a file.
 nlohmann::json ValidatorReport(const std::string& file) {
   const std::string command = kNode + " '" +
                               std::string(VELKOR_TEST_SOURCES) + "/support/node/validate_gltf.js' '" + file + "'";
