@@ -95,7 +95,6 @@ TEST(FileSafetyCli, FifosNeverMakeTheProgramWaitAndLinksInTheWorkingFolderAreNev
     EXPECT_EQ(test::ListNames(home.path()), names) << "nothing written beside it";
   }
 
-  // Nothing is written through a link in or as the working folder.
   const std::string input = home / "cars/racer";
   test::MakeFolder(home / "outside/deeper");
   test::WriteText(home / "outside/precious.txt", "precious");

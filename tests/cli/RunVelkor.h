@@ -70,7 +70,6 @@ class CliHome {
   RunResult Run(const std::vector<std::string>& args) const { return RunVelkor(args, path(), {}, Program()); }
   // `bytes` as the file `path`, absolute or below the home (folders made as needed); its path.
   std::string Put(const std::string& path, const Bytes& bytes) const;
-  // `members` packed into <folder>/car.viv below the home; its path.
   std::string PutCar(const std::string& folder, const std::vector<NamedBytes>& members) const {
     return Put(folder + "/car.viv", BuildViv(members));
   }
