@@ -18,7 +18,6 @@ namespace {
 using test::Ended;
 using Names = std::vector<std::string>;
 
-// Runs velkor with `args` in a home of `home`.
 test::RunResult Velkor(const test::TempDir& home, const Names& args) { return test::RunVelkor(args, home.path()); }
 
 TEST(ArchiveCommands, PackingThenExtractingElsewhereGivesTheSameFiles) {
@@ -63,63 +62,24 @@ TEST(ArchiveCommands, PackingThenExtractingElsewhereGivesTheSameFiles) {
   EXPECT_EQ(test::ReadBytes(home / "many.viv"), test::BuildViv(many));
 
   // In byte order: a name before the longer names it begins, then by the first byte that
-  // differs, however far in.
+  // differs, however far in. Packed over an archive holding those bytes followed by more,
+  // which are not the same bytes: it is rewritten.
   const Names ordered = {"same_start_01234567", "same_start_0123456789", "same_start_01234567890",
                          "same_start_0123456789a", "same_start_0123456789b", "same_start_1"};
   test::MakeFolder(home / "shared");
   for (const std::size_t i : {4, 1, 5, 0, 3, 2}) test::WriteText(home / ("shared/" + ordered[i]), ordered[i]);
-  ASSERT_TRUE(Ended(Velkor(home, {"/p", home / "shared"}), 0));
   std::vector<test::NamedBytes> sharing;
   for (const auto& name : ordered) sharing.emplace_back(name, test::ToBytes(name));
+  Bytes longer = test::BuildViv(sharing);
+  longer.push_back('!');
+  test::WriteBytes(home / "shared.viv", longer);
+  ASSERT_TRUE(Ended(Velkor(home, {"/p", home / "shared"}), 0));
   EXPECT_EQ(test::ReadBytes(home / "shared.viv"), test::BuildViv(sharing));
 
-  // A folder that is not there is an error.
   const auto missing = Velkor(home, {"/p", home / "nothing"});
   EXPECT_EQ(missing.exitStatus, 1);
   EXPECT_EQ(missing.err, "velkor: cannot pack '" + (home / "nothing") + "': there is no such folder\n");
   EXPECT_FALSE(test::PathExists(home / "nothing.viv"));
-}
-
-// Extracting again never loses an edit: files holding the member's bytes and the user's own
-// files are fine; a file with other bytes refuses the extraction before anything is written.
-TEST(ArchiveCommands, ExtractingAgainKeepsEditsAndRefusesBeforeWritingAnything) {
-  test::TempDir home;
-  // An image archive of one record "img1" at offset 24 (16-byte header, one 8-byte entry).
-  const Bytes fsh = {'S', 'H', 'P', 'I', 32, 0, 0, 0, 1, 0, 0, 0, 'G', 'I', 'M', 'X',
-                     'i', 'm', 'g', '1', 24, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
-  test::WriteBytes(home / "car.viv", test::BuildViv({{"a.txt", test::ToBytes("one")},
-                                                     {"b.txt", test::ToBytes("two")}, {"dash.fsh", fsh}}));
-  const auto extract = [&] { return Velkor(home, {"/e", home / "car.viv"}); };
-  ASSERT_TRUE(Ended(extract(), 0));
-  test::WriteText(home / "car/mine.txt", "my own file");
-  ASSERT_TRUE(Ended(extract(), 0));
-  EXPECT_EQ(test::ReadText(home / "car/mine.txt"), "my own file");
-
-  test::WriteText(home / "car/b.txt", "edited");
-  std::filesystem::remove(home / "car/a.txt");
-  EXPECT_TRUE(Ended(extract(), 1, {"'" + (home / "car/b.txt") + "' already exists with other content",
-                                   "move the folder '" + (home / "car") + "' away"}));
-  EXPECT_EQ(test::ReadText(home / "car/b.txt"), "edited");
-  EXPECT_FALSE(test::PathExists(home / "car/a.txt")) << "nothing is written";
-
-  test::WriteText(home / "car/b.txt", "two");
-  test::WriteText(home / "car/dash/img1", "edited image");
-  EXPECT_TRUE(Ended(extract(), 1, {"'" + (home / "car/dash/img1") + "'"}));
-  EXPECT_EQ(test::ReadText(home / "car/dash/img1"), "edited image");
-}
-
-// The bytes an archive must hold followed by more are not the same bytes: the archive is
-// rewritten. (An archive that holds them already stays in place: VivArchive_test.)
-TEST(ArchiveCommands, PackingOverAnArchiveThatHoldsTheBytesAndMoreRewritesIt) {
-  test::TempDir home;
-  test::MakeFolder(home / "car");
-  test::WriteText(home / "car/a", "xy");
-  const Bytes packed = test::BuildViv({{"a", test::ToBytes("xy")}});
-  Bytes longer = packed;
-  longer.push_back('!');
-  test::WriteBytes(home / "car.viv", longer);
-  EXPECT_TRUE(Ended(Velkor(home, {"/p", home / "car"}), 0));
-  EXPECT_EQ(test::ReadBytes(home / "car.viv"), packed);
 }
 
 TEST(ArchiveCommands, AFolderTooBigForAnArchiveIsRefusedAndNothingIsWritten) {
@@ -180,25 +140,43 @@ Bytes TwoRecordFsh() {
   return fsh;
 }
 
-void ExpectRecords(const std::string& folder) {
-  EXPECT_EQ(test::ListNames(folder), (Names{"ab01", "cd02"})) << folder;
-  EXPECT_EQ(test::ReadBytes(folder + "/ab01"), kRecordA);
-  EXPECT_EQ(test::ReadBytes(folder + "/cd02"), kRecordB);
-}
-
-TEST(ImageArchives, CompressedMembersUnpackAsTheImagesTheyHold) {
+// Image archives, compressed or not, unpack as the images they hold. Extracting again never loses
+// an edit: files holding the member's bytes and the user's own files are fine; a file with other
+// bytes refuses the extraction before anything is written.
+TEST(ArchiveCommands, ImagesUnpackAndExtractingAgainKeepsEditsAndRefusesBeforeWritingAnything) {
   test::TempDir home;
   Bytes damaged = QfsEncode(TwoRecordFsh());
   damaged.resize(damaged.size() - 6);
-  test::WriteBytes(home / "car.viv", test::BuildViv({{"dash.qfs", QfsEncode(TwoRecordFsh())},
+  test::WriteBytes(home / "car.viv", test::BuildViv({{"a.txt", test::ToBytes("one")}, {"b.txt", test::ToBytes("two")},
+                                                     {"dash.qfs", QfsEncode(TwoRecordFsh())},
                                                      {"vid.fsh", QfsEncode(TwoRecordFsh(), {true, true})},
-                                                     {"plain.fsh", TwoRecordFsh()},
-                                                     {"bad.qfs", damaged}}));
-  ASSERT_TRUE(Ended(Velkor(home, {"/e", home / "car.viv"}), 0, {"bad.qfs"}));
+                                                     {"plain.fsh", TwoRecordFsh()}, {"bad.qfs", damaged}}));
+  const auto extract = [&] { return Velkor(home, {"/e", home / "car.viv"}); };
+  ASSERT_TRUE(Ended(extract(), 0, {"bad.qfs"}));
   EXPECT_EQ(test::ListNames(home / "car"),
-            (Names{"bad.qfs", "dash", "dash.qfs", "plain", "plain.fsh", "vid", "vid.fsh"}));
-  for (const std::string folder : {"dash", "vid", "plain"}) ExpectRecords(home / ("car/" + folder));
+            (Names{"a.txt", "b.txt", "bad.qfs", "dash", "dash.qfs", "plain", "plain.fsh", "vid", "vid.fsh"}));
+  for (const std::string folder : {"car/dash", "car/vid", "car/plain"}) {
+    EXPECT_EQ(test::ListNames(home / folder), (Names{"ab01", "cd02"})) << folder;
+    EXPECT_EQ(test::ReadBytes(home / (folder + "/ab01")), kRecordA) << folder;
+    EXPECT_EQ(test::ReadBytes(home / (folder + "/cd02")), kRecordB) << folder;
+  }
   EXPECT_EQ(test::ReadBytes(home / "car/bad.qfs"), damaged);
+
+  test::WriteText(home / "car/mine.txt", "my own file");
+  ASSERT_TRUE(Ended(extract(), 0));
+  EXPECT_EQ(test::ReadText(home / "car/mine.txt"), "my own file");
+
+  test::WriteText(home / "car/b.txt", "edited");
+  std::filesystem::remove(home / "car/a.txt");
+  EXPECT_TRUE(Ended(extract(), 1, {"'" + (home / "car/b.txt") + "' already exists with other content",
+                                   "move the folder '" + (home / "car") + "' away"}));
+  EXPECT_EQ(test::ReadText(home / "car/b.txt"), "edited");
+  EXPECT_FALSE(test::PathExists(home / "car/a.txt")) << "nothing is written";
+
+  test::WriteText(home / "car/b.txt", "two");
+  test::WriteText(home / "car/plain/ab01", "edited image");
+  EXPECT_TRUE(Ended(extract(), 1, {"'" + (home / "car/plain/ab01") + "'"}));
+  EXPECT_EQ(test::ReadText(home / "car/plain/ab01"), "edited image");
 }
 
 }  // namespace

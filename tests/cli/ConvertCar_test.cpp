@@ -1,7 +1,5 @@
 // Cars and single files through the real program. The expected bytes come from the file
 // conversions, which Model_test and Carp_test check byte for byte against the formats.
-// Installations that meet each other or a car folder they cannot fully use: runs into one car
-// take turns, and every replaced car is kept or nothing is replaced.
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -77,9 +75,6 @@ std::vector<NamedBytes> Nfs4Car(int variants) {
 
 class ConvertCarTest : public ::testing::Test {
  protected:
-  std::string PutCar(const std::string& folder, const std::vector<NamedBytes>& members) {
-    return home.PutCar("cars/" + folder, members);
-  }
   // The sample car without the members named, as <folder>/car.viv below the home.
   std::string PutRoadster(const std::string& folder, const Names& without = {}) {
     auto car = sample::RoadsterCar();
@@ -104,133 +99,44 @@ class ConvertCarTest : public ::testing::Test {
   test::CliHome home;
 };
 
-TEST_F(ConvertCarTest, ToNfs4InstallsEveryMemberInOrderWithTheExpectedBytes) {
-  const auto input = sample::RoadsterCar(), references = sample::Nfs4ReferenceCar();
-  const std::string archive = PutCar("Velkor Roadster", input);
+// Replaced installations: kept under <data>/replaced/NFS4/<car>, put back by --restore. A failed
+// installation keeps the installed car and removes a car folder it created.
+TEST_F(ConvertCarTest, ToNfs4InstallsTheExpectedBytesKeepsWhatItReplacesAndFailuresChangeNothing) {
+  auto car = sample::RoadsterCar();
+  const auto references = sample::Nfs4ReferenceCar();
+  const std::string archive = home.PutCar("cars/Velkor Roadster", car);
+  const std::string folder = home.Nfs4Cars() + "/Velkor Roadster", installed = folder + "/car.viv";
+  const std::string kept = home.Data() + "/replaced/NFS4/Velkor Roadster";
   const Bytes before = test::ReadBytes(archive);
   const auto run = home.Run({"/ci4", archive});
   ASSERT_TRUE(Ended(run, 0));
   EXPECT_EQ(run.err, "");
-  const Bytes carp = CarpTo4(MemberOf(input, "carp.txt")), model = FceTo4(MemberOf(input, "car.fce"));
-  const Bytes image = FlipRows(MemberOf(input, "car00.tga"));
+  const Bytes carp = CarpTo4(MemberOf(car, "carp.txt")), model = FceTo4(MemberOf(car, "car.fce"));
+  const Bytes image = FlipRows(MemberOf(car, "car00.tga"));
   std::vector<NamedBytes> expected;
   for (const std::string n : {"", "1", "2", "3"}) expected.emplace_back("carp" + n + ".txt", carp);
   for (const std::string n : {"", "1", "2", "3"}) expected.emplace_back("car" + n + ".fce", model);
   for (const std::string n : {"", "1", "2", "3"}) expected.emplace_back("car" + n + "00.tga", image);
   const auto reference = [&](const std::string& name) { return NamedBytes{name, MemberOf(references, name)}; };
-  const auto texts = [&](const std::string& name) { return NamedBytes{name, TextsTo4(MemberOf(input, name))}; };
+  const auto texts = [&](const std::string& name) { return NamedBytes{name, TextsTo4(MemberOf(car, name))}; };
   expected.insert(expected.end(), {reference("dash.fsh"), reference("dash.fce"), reference("dash00.tga"),
-                                   {"fedata.fsh", MemberOf(input, "fedata.fsh")}, texts("fedata.eng"),
+                                   {"fedata.fsh", MemberOf(car, "fedata.fsh")}, texts("fedata.eng"),
                                    texts("fedata.ger"), reference("careng.ctb"), reference("careng.ltb"),
                                    reference("careng.bnk"), reference("ocareng.bnk"), reference("scareng.bnk")});
-  EXPECT_EQ(test::ReadBytes(home.Nfs4Cars() + "/Velkor Roadster/car.viv"), test::BuildViv(expected));
+  const Bytes first = test::ReadBytes(installed);
+  EXPECT_EQ(first, test::BuildViv(expected));
   EXPECT_EQ(test::ReadBytes(archive), before);
   EXPECT_EQ(test::ListNames(home / "cars/Velkor Roadster"), Names{"car.viv"});
-  EXPECT_EQ(test::ListNames(home.Nfs4Cars() + "/Velkor Roadster"), Names{"car.viv"});
+  EXPECT_EQ(test::ListNames(folder), Names{"car.viv"});
   EXPECT_EQ(test::ListNames(home / "bin dir"), Names{"velkor"}) << "nothing is written beside the program";
-}
 
-TEST_F(ConvertCarTest, ToNfs3TakesTheHighestVariantKeepsTheFrontEndAndReplacesTheCarsOwnReferenceFiles) {
-  const auto nfs3 = sample::RoadsterCar();
-  auto car = Nfs4Car(2);
-  const Bytes ger = TextsTo4(MemberOf(nfs3, "fedata.ger")), eng = TextsTo4(MemberOf(nfs3, "fedata.eng"));
-  // Texts stored out of language order, beside images and the car's own reference files.
-  car.insert(car.end(), {{"fedata.ger", ger}, {"fedata.fsh", MemberOf(nfs3, "fedata.fsh")}, {"fedata.eng", eng},
-                         {"dash.qfs", test::ToBytes("own dashboard")}, {"careng.bnk", test::ToBytes("own engine")}});
-  ASSERT_TRUE(Ended(home.Run({"/c3", PutCar("variants", car)}), 0));
-  EXPECT_EQ(test::ListNames(home / "cars/variants"), (Names{"car.vi3", "car.viv"}));
-  const auto data = [&](const std::string& name) {
-    return NamedBytes{name, test::ReadBytes(home.Data() + "/" + name)};
-  };
-  // The car's model, performance file and texture, taken from `variant`, then the reference files.
-  const auto nfs3Car = [&](const std::vector<NamedBytes>& from, const std::string& variant) {
-    return std::vector<NamedBytes>{{"carp.txt", CarpTo3(MemberOf(from, "carp" + variant + ".txt"))},
-                                   {"car.fce", FceTo3(MemberOf(from, "car" + variant + ".fce"), 0)},
-                                   {"card.fce", FceTo3(MemberOf(from, "car" + variant + ".fce"), 1)},
-                                   {"car00.tga", FlipRows(MemberOf(from, "car" + variant + "00.tga"))},
-                                   data("dash.qfs")};
-  };
-  auto expected = nfs3Car(car, "2");
-  expected.insert(expected.end(), {{"fedata.fsh", MemberOf(nfs3, "fedata.fsh")}, {"fedata.eng", TextsTo3(eng)},
-                                   {"fedata.ger", TextsTo3(ger)}, data("careng.bnk"), data("ocareng.bnk"),
-                                   data("scareng.bnk")});
-  EXPECT_EQ(test::ReadBytes(home / "cars/variants/car.vi3"), test::BuildViv(expected));
-
-  // Without numbered models the plain files are used.
-  const auto plain = Nfs4Car(0);
-  ASSERT_TRUE(Ended(home.Run({"/ci3", PutCar("plain", plain)}), 0));
-  expected = nfs3Car(plain, "");
-  expected.insert(expected.end(), {data("careng.bnk"), data("ocareng.bnk"), data("scareng.bnk")});
-  EXPECT_EQ(test::ReadBytes(home.Nfs3Cars() + "/plain/car.viv"), test::BuildViv(expected));
-  EXPECT_EQ(test::ListNames(home / "cars/plain"), Names{"car.viv"});
-}
-
-TEST_F(ConvertCarTest, FailuresKeepTheInstalledCarRemoveAFolderTheyCreatedAndNameWhatIsMissing) {
-  auto car = sample::RoadsterCar();
-  const std::string archive = PutCar("Velkor Roadster", car);
-  ASSERT_TRUE(Ended(home.Run({"/ci4", archive}), 0));
-  const std::string installed = home.Nfs4Cars() + "/Velkor Roadster";
-  const Bytes good = test::ReadBytes(installed + "/car.viv");
-  // The same car with a texture cut short: the conversion fails late, after the unpacking.
-  for (auto& [name, bytes] : car)
-    if (name == "car00.tga") bytes.resize(100);
-  PutCar("Velkor Roadster", car);
-  EXPECT_TRUE(Ended(home.Run({"/ci4", archive}), 1, {"car00.tga"}));
-  EXPECT_EQ(test::ReadBytes(installed + "/car.viv"), good);
-  EXPECT_EQ(test::ListNames(installed), Names{"car.viv"});
-  EXPECT_EQ(test::ListNames(home / "cars/Velkor Roadster"), Names{"car.viv"});
-  EXPECT_TRUE(Ended(home.Run({"/ci4", PutCar("Another", car)}), 1));  // no car folder before: none after
-  EXPECT_EQ(test::ListNames(home.Nfs4Cars()), Names{"Velkor Roadster"});
-  EXPECT_EQ(test::ListNames(home / "cars/Another"), Names{"car.viv"});
-
-  // Missing reference files and car folders are clear errors.
-  const std::string roadster = PutCar("roadster", sample::RoadsterCar());
-  fs::remove(home.Data() + "/careng.ctb");
-  EXPECT_TRUE(Ended(home.Run({"/c4", roadster}), 1, {"'careng.ctb' is missing from '" + home.Data() + "/'"}));
-  EXPECT_EQ(test::ListNames(home / "cars/roadster"), Names{"car.viv"});
-
-  fs::remove_all(home / "nfs3/GameData");
-  EXPECT_TRUE(Ended(home.Run({"/ci3", PutCar("nfs4car", Nfs4Car(0))}), 1, {"GameData/CarModel"}));
-  EXPECT_EQ(test::ListNames(home / "nfs3"), Names{});
-}
-
-// Each kind goes to its own conversion, beside the input; nothing is installed.
-TEST_F(ConvertCarTest, EachSingleFileConvertsBesideItself) {
-  const Bytes fce3 = test::MakeFce3(5, 7, 2), fce4 = test::MakeFce4(5, 7, 2);
-  const Bytes texts3 = test::MakeFrontEnd(Bytes(47, 0), Names(40, "t"));
-  const Bytes texts4 = test::MakeFrontEnd(Bytes(960, 0), Names(41, "t"));
-  const Bytes carp3 = test::ToBytes("mass(2)\r\n1465\r\n"), carp4 = test::ToBytes("(80)\r\n1.5\r\n");
-  const std::vector<std::tuple<std::string, std::string, Bytes, std::string, Bytes>> cases = {
-      {"/c4", "car.fce", fce3, "car.fc4", FceTo4(fce3)}, {"/ci3", "x.fce", fce4, "x.fc3", FceTo3(fce4, 0)},
-      {"/ci4", "xfedata.eng", texts3, "xfedata.en4", TextsTo4(texts3)},
-      {"/c3", "fedata.swe", texts4, "fedata.sw3", TextsTo3(texts4)},
-      {"/c4", "carp3.txt", carp3, "carp3.tx4", CarpTo4(carp3)}, {"/c3", "carp.txt", carp4, "carp.tx3", CarpTo3(carp4)}};
-  test::MakeFolder(home / "work");
-  for (const auto& [sw, name, bytes, output, expected] : cases) {
-    test::WriteBytes(home / ("work/" + name), bytes);
-    const auto run = home.Run({sw, home / ("work/" + name)});
-    EXPECT_EQ(std::pair(run.exitStatus, run.err), std::pair(0, std::string())) << name;
-    EXPECT_EQ(test::ReadBytes(home / ("work/" + output)), expected) << output;
-  }
-  EXPECT_EQ(test::ListNames(home / "work").size(), 2 * cases.size());
-  EXPECT_TRUE(test::ListNames(home.Nfs3Cars()).empty() && test::ListNames(home.Nfs4Cars()).empty());
-}
-
-// Replaced installations: kept under <data>/replaced/NFS4/<car>, put back by --restore.
-TEST_F(ConvertCarTest, AReplacedArchiveIsKeptUnlessIdenticalAndRestoreSwapsItBack) {
-  auto car = sample::RoadsterCar();
-  const std::string archive = PutCar("Velkor Roadster", car), folder = home.Nfs4Cars() + "/Velkor Roadster";
-  const std::string installed = folder + "/car.viv", kept = home.Data() + "/replaced/NFS4/Velkor Roadster";
-  ASSERT_TRUE(Ended(home.Run({"/ci4", archive}), 0));
-  const Bytes first = test::ReadBytes(installed);
   EXPECT_TRUE(Ended(home.Run({"--restore", installed}), 1, {"'" + kept + "'"}));
   EXPECT_TRUE(Ended(home.Run({"--restore", archive}), 1, {"not a car's archive in a game's car folder"}));
   ASSERT_TRUE(Ended(home.Run({"/ci4", archive}), 0));
   EXPECT_FALSE(test::PathExists(kept)) << "an archive holding the new bytes is not kept";
 
-  // Another car by the same name.
   std::erase_if(car, [](const NamedBytes& m) { return m.first == "fedata.ger"; });
-  PutCar("Velkor Roadster", car);
+  home.PutCar("cars/Velkor Roadster", car);
   ASSERT_TRUE(Ended(home.Run({"/ci4", archive}), 0));
   const Bytes second = test::ReadBytes(installed);
   ASSERT_NE(second, first);
@@ -256,6 +162,82 @@ TEST_F(ConvertCarTest, AReplacedArchiveIsKeptUnlessIdenticalAndRestoreSwapsItBac
   EXPECT_EQ(test::ListNames(folder), Names{"car.viv"});
   EXPECT_EQ(test::ReadBytes(installed), first);
   EXPECT_EQ(Kept("Velkor Roadster").size(), 3u);
+
+  // The car with a texture cut short: the conversion fails late, after the unpacking.
+  for (auto& [name, bytes] : car)
+    if (name == "car00.tga") bytes.resize(100);
+  home.PutCar("cars/Velkor Roadster", car);
+  EXPECT_TRUE(Ended(home.Run({"/ci4", archive}), 1, {"car00.tga"}));
+  EXPECT_EQ(test::ReadBytes(installed), first);
+  EXPECT_EQ(test::ListNames(folder), Names{"car.viv"});
+  EXPECT_EQ(test::ListNames(home / "cars/Velkor Roadster"), Names{"car.viv"});
+  EXPECT_TRUE(Ended(home.Run({"/ci4", home.PutCar("cars/Another", car)}), 1));  // no car folder before: none after
+  EXPECT_EQ(test::ListNames(home.Nfs4Cars()), Names{"Velkor Roadster"});
+  EXPECT_EQ(test::ListNames(home / "cars/Another"), Names{"car.viv"});
+
+  // Missing reference files and car folders are clear errors.
+  const std::string roadster = home.PutCar("cars/roadster", sample::RoadsterCar());
+  fs::remove(home.Data() + "/careng.ctb");
+  EXPECT_TRUE(Ended(home.Run({"/c4", roadster}), 1, {"'careng.ctb' is missing from '" + home.Data() + "/'"}));
+  EXPECT_EQ(test::ListNames(home / "cars/roadster"), Names{"car.viv"});
+
+  fs::remove_all(home / "nfs3/GameData");
+  EXPECT_TRUE(Ended(home.Run({"/ci3", home.PutCar("cars/nfs4car", Nfs4Car(0))}), 1, {"GameData/CarModel"}));
+  EXPECT_EQ(test::ListNames(home / "nfs3"), Names{});
+}
+
+// Each kind of single file goes to its own conversion, beside the input; nothing is installed. A car
+// to NFS3 takes the highest variant, keeps the front end and replaces the car's own reference files.
+TEST_F(ConvertCarTest, EachSingleFileConvertsBesideItselfAndACarToNfs3TakesTheHighestVariant) {
+  const Bytes fce3 = test::MakeFce3(5, 7, 2), fce4 = test::MakeFce4(5, 7, 2);
+  const Bytes texts3 = test::MakeFrontEnd(Bytes(47, 0), Names(40, "t"));
+  const Bytes texts4 = test::MakeFrontEnd(Bytes(960, 0), Names(41, "t"));
+  const Bytes carp3 = test::ToBytes("mass(2)\r\n1465\r\n"), carp4 = test::ToBytes("(80)\r\n1.5\r\n");
+  const std::vector<std::tuple<std::string, std::string, Bytes, std::string, Bytes>> cases = {
+      {"/c4", "car.fce", fce3, "car.fc4", FceTo4(fce3)}, {"/ci3", "x.fce", fce4, "x.fc3", FceTo3(fce4, 0)},
+      {"/ci4", "xfedata.eng", texts3, "xfedata.en4", TextsTo4(texts3)},
+      {"/c3", "fedata.swe", texts4, "fedata.sw3", TextsTo3(texts4)},
+      {"/c4", "carp3.txt", carp3, "carp3.tx4", CarpTo4(carp3)}, {"/c3", "carp.txt", carp4, "carp.tx3", CarpTo3(carp4)}};
+  for (const auto& [sw, name, bytes, output, expected] : cases) {
+    const auto run = home.Run({sw, home.Put("work/" + name, bytes)});
+    EXPECT_EQ(std::pair(run.exitStatus, run.err), std::pair(0, std::string())) << name;
+    EXPECT_EQ(test::ReadBytes(home / ("work/" + output)), expected) << output;
+  }
+  EXPECT_EQ(test::ListNames(home / "work").size(), 2 * cases.size());
+  EXPECT_TRUE(test::ListNames(home.Nfs3Cars()).empty() && test::ListNames(home.Nfs4Cars()).empty());
+
+  const auto nfs3 = sample::RoadsterCar();
+  auto car = Nfs4Car(2);
+  const Bytes ger = TextsTo4(MemberOf(nfs3, "fedata.ger")), eng = TextsTo4(MemberOf(nfs3, "fedata.eng"));
+  // Texts stored out of language order, beside images and the car's own reference files.
+  car.insert(car.end(), {{"fedata.ger", ger}, {"fedata.fsh", MemberOf(nfs3, "fedata.fsh")}, {"fedata.eng", eng},
+                         {"dash.qfs", test::ToBytes("own dashboard")}, {"careng.bnk", test::ToBytes("own engine")}});
+  ASSERT_TRUE(Ended(home.Run({"/c3", home.PutCar("cars/variants", car)}), 0));
+  EXPECT_EQ(test::ListNames(home / "cars/variants"), (Names{"car.vi3", "car.viv"}));
+  const auto data = [&](const std::string& name) {
+    return NamedBytes{name, test::ReadBytes(home.Data() + "/" + name)};
+  };
+  // The car's model, performance file and texture, taken from `variant`, then the reference files.
+  const auto nfs3Car = [&](const std::vector<NamedBytes>& from, const std::string& variant) {
+    return std::vector<NamedBytes>{{"carp.txt", CarpTo3(MemberOf(from, "carp" + variant + ".txt"))},
+                                   {"car.fce", FceTo3(MemberOf(from, "car" + variant + ".fce"), 0)},
+                                   {"card.fce", FceTo3(MemberOf(from, "car" + variant + ".fce"), 1)},
+                                   {"car00.tga", FlipRows(MemberOf(from, "car" + variant + "00.tga"))},
+                                   data("dash.qfs")};
+  };
+  auto expected = nfs3Car(car, "2");
+  expected.insert(expected.end(), {{"fedata.fsh", MemberOf(nfs3, "fedata.fsh")}, {"fedata.eng", TextsTo3(eng)},
+                                   {"fedata.ger", TextsTo3(ger)}, data("careng.bnk"), data("ocareng.bnk"),
+                                   data("scareng.bnk")});
+  EXPECT_EQ(test::ReadBytes(home / "cars/variants/car.vi3"), test::BuildViv(expected));
+
+  // Without numbered models the plain files are used.
+  const auto plain = Nfs4Car(0);
+  ASSERT_TRUE(Ended(home.Run({"/ci3", home.PutCar("cars/plain", plain)}), 0));
+  expected = nfs3Car(plain, "");
+  expected.insert(expected.end(), {data("careng.bnk"), data("ocareng.bnk"), data("scareng.bnk")});
+  EXPECT_EQ(test::ReadBytes(home.Nfs3Cars() + "/plain/car.viv"), test::BuildViv(expected));
+  EXPECT_EQ(test::ListNames(home / "cars/plain"), Names{"car.viv"});
 }
 
 TEST_F(ConvertCarTest, RunsIntoOneCarTakeTurnsAndEveryReplacedCarIsKept) {

@@ -17,6 +17,9 @@
 namespace velkor {
 namespace {
 
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
 // A store that cannot be read is never taken for an empty one, and a folder that cannot be
 // made is refused with the system's own reason; nothing is written.
 TEST(FileSafetyCli, AStoreThatCannotBeReadOrAFolderThatCannotBeMadeFailsTheRun) {
@@ -67,13 +70,12 @@ TEST(FileSafetyCli, PackingOntoAFullDiskNamesTheArchiveAndLeavesNoTemporaryFile)
   EXPECT_EQ(test::ListNames(disk), std::vector<std::string>{"pack me"});
 }
 
-TEST(FileSafetyCli, FifosNeverMakeTheProgramWait) {
+TEST(FileSafetyCli, FifosNeverMakeTheProgramWaitAndLinksInTheWorkingFolderAreNeverFollowed) {
   test::CliHome home;
   const auto runWithin10s = [&](const std::string& command, const std::string& path) {  // a hang ends with 124
     return test::RunVelkor({"10", home.Program(), command, path}, home.path(), {}, "/usr/bin/timeout");
   };
-  test::MakeFolder(home / "car");
-  test::WriteText(home / "car/a.bin", "abc");
+  home.Put("car/a.bin", test::ToBytes("abc"));
   ::mkfifo((home / "car/pipe").c_str(), 0600);
   // Links are packed as what they lead to: a file's bytes, but never a FIFO's.
   ::symlink("a.bin", (home / "car/b.bin").c_str());
@@ -83,7 +85,6 @@ TEST(FileSafetyCli, FifosNeverMakeTheProgramWait) {
   EXPECT_EQ(test::ReadBytes(home / "car.viv"),
             test::BuildViv({{"a.bin", test::ToBytes("abc")}, {"b.bin", test::ToBytes("abc")}}));
 
-  // A FIFO given as the input is refused.
   for (const auto& [command, name] : std::vector<std::pair<std::string, std::string>>{
            {"/c4", "car.fce"}, {"/c4", "fedata.eng"}, {"/e", "in.viv"}, {"--list", "in.viv"}}) {
     const std::string fifo = home / name;
@@ -93,14 +94,7 @@ TEST(FileSafetyCli, FifosNeverMakeTheProgramWait) {
     EXPECT_TRUE(test::Ended(runWithin10s(command, fifo), 1, {"'" + fifo + "': it is not a regular file"})) << command;
     EXPECT_EQ(test::ListNames(home.path()), names) << "nothing written beside it";
   }
-}
 
-namespace fs = std::filesystem;
-using Names = std::vector<std::string>;
-
-TEST(DataLoss, NothingIsWrittenThroughALinkInOrAsTheWorkingFolder) {
-  // The sample car in cars/racer and a folder "outside" whose content must survive.
-  test::CliHome home;
   const std::string input = home / "cars/racer";
   test::MakeFolder(home / "outside/deeper");
   test::WriteText(home / "outside/precious.txt", "precious");
@@ -110,8 +104,7 @@ TEST(DataLoss, NothingIsWrittenThroughALinkInOrAsTheWorkingFolder) {
   fs::create_symlink(home / "outside/precious.txt", input + "/car/carp.txt");
   fs::create_directory_symlink(home / "outside", input + "/car/fedata");
   // The installed car's folder holds one of that name too.
-  test::MakeFolder(home.Nfs4Cars() + "/racer/car");
-  test::WriteText(home.Nfs4Cars() + "/racer/car/notes.txt", "notes");
+  home.Put(home.Nfs4Cars() + "/racer/car/notes.txt", test::ToBytes("notes"));
   // Conversions do not use that folder at all.
   for (const std::string command : {"/e", "/c4", "/ci4", "/e", "/c4", "/ci4"}) {
     const auto run = home.Run({command, input + "/car.viv"});

@@ -116,8 +116,7 @@ TEST(Hostile, EveryCaseFailsWithItsStatusAndMessageAndWritesNothing) {
   for (const Case& c : Cases()) {
     for (const std::string& sw : c.switches) {
       const std::string folder = home / ("case" + std::to_string(index++)), input = folder + "/" + c.name;
-      test::MakeFolder(folder);
-      test::WriteBytes(input, c.bytes);
+      home.Put(input, c.bytes);
       std::string older = input;  // an output of an earlier run beside the input
       older.back() = sw.back();
       if (sw.starts_with("/c")) test::WriteText(older, "older output");

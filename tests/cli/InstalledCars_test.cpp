@@ -13,8 +13,6 @@
 namespace velkor {
 namespace {
 
-using test::NamedBytes;
-
 Bytes Nfs4Car(const std::string& serial, const std::string& name) {
   std::vector<std::string> texts(41, "");
   texts[2] = name;
@@ -23,23 +21,15 @@ Bytes Nfs4Car(const std::string& serial, const std::string& name) {
                          {"fedata.eng", test::MakeFrontEnd(Bytes(960, 0), texts)}});
 }
 
-class InstalledCarsTest : public ::testing::Test {
- protected:
-  std::string Put(const std::string& cars, const std::string& folder, const std::string& file, const Bytes& bytes) {
-    test::MakeFolder(cars + "/" + folder);
-    test::WriteBytes(cars + "/" + folder + "/" + file, bytes);
-    return cars + "/" + folder + "/" + file;
-  }
+TEST(InstalledCars, AreListedWithSharedSerialsAndAnInstallationWarnsAboutATakenSerial) {
   test::CliHome home;
-};
-
-TEST_F(InstalledCarsTest, BothGamesCarsAreListedWithSharedSerialsAndUnreadableArchivesMarked) {
   const Bytes roadster = sample::PackArchive(sample::RoadsterCar());
-  Put(home.Nfs3Cars(), "road", "car.viv", roadster);
-  Put(home.Nfs3Cars(), "Twin", "CAR.VIV", roadster);                    // any case; same serial as "road"
-  Put(home.Nfs3Cars(), "broken", "car.viv", test::ToBytes("BIGF but no archive"));
-  Put(home.Nfs3Cars(), "empty", "readme.txt", test::ToBytes("no car here"));
-  Put(home.Nfs4Cars(), "four", "car.viv", Nfs4Car("7301", "Caf\xe9 Racer"));  // 7301 too, but another game
+  home.Put(home.Nfs3Cars() + "/road/car.viv", roadster);
+  home.Put(home.Nfs3Cars() + "/Twin/CAR.VIV", roadster);  // any case; same serial as "road"
+  home.Put(home.Nfs3Cars() + "/broken/car.viv", test::ToBytes("BIGF but no archive"));
+  home.Put(home.Nfs3Cars() + "/empty/readme.txt", test::ToBytes("no car here"));
+  const Bytes four = Nfs4Car("7301", "Caf\xe9 Racer");  // 7301 too, but another game
+  home.Put(home.Nfs4Cars() + "/four/car.viv", four);
   test::MakeFolder(home.Data() + "/replaced/NFS3/road");
   for (const std::string kept : {"20260101-101010.viv", "20260101-101010-2.viv", "notes.txt"})
     test::WriteText(home.Data() + "/replaced/NFS3/road/" + kept, "old");
@@ -53,8 +43,7 @@ TEST_F(InstalledCarsTest, BothGamesCarsAreListedWithSharedSerialsAndUnreadableAr
                 "/broken/car.viv' at offset 8: a directory of 544108320 entries does not fit an archive of 19 bytes\n"
             "NFS3  road    Velkor Roadster  7301    2      " + size + "     2  serial number also used by 'Twin'\n"
             "NFS3  Twin    Velkor Roadster  7301    2      " + size + "     0  serial number also used by 'road'\n"
-            "NFS4  four    Caf\xe9 Racer       7301    B       " + std::to_string(Nfs4Car("7301", "Caf\xe9 Racer").size()) +
-                "     0\n") << table.out;
+            "NFS4  four    Caf\xe9 Racer       7301    B       " + std::to_string(four.size()) + "     0\n");
 
   const auto parsed = nlohmann::json::parse(json.out);
   ASSERT_EQ(parsed.size(), 4u);
@@ -63,30 +52,25 @@ TEST_F(InstalledCarsTest, BothGamesCarsAreListedWithSharedSerialsAndUnreadableAr
   EXPECT_EQ(parsed[1]["keptCopies"], 2);
   EXPECT_EQ(parsed[3], (nlohmann::json{{"game", "NFS4"}, {"folder", "four"}, {"archive", home.Nfs4Cars() + "/four/car.viv"},
                                        {"name", "Caf\xc3\xa9 Racer"}, {"serial", "7301"}, {"class", "B"},
-                                       {"size", Nfs4Car("7301", "Caf\xe9 Racer").size()}, {"keptCopies", 0},
+                                       {"size", four.size()}, {"keptCopies", 0},
                                        {"sharesSerialWith", nlohmann::json::array()}, {"problem", nullptr}}));
-}
 
-// (DesktopNotification_test pins the whole message and that the car is installed.)
-TEST_F(InstalledCarsTest, InstallingACarWhoseSerialIsTakenWarnsButInstalls) {
-  Put(home.Nfs4Cars(), "four", "car.viv", Nfs4Car("7301", "Taken"));
-  Put(home.Nfs4Cars(), "other", "car.viv", Nfs4Car("1234", "Other"));
-  const std::string input = Put(home / "cars", "road", "car.viv", sample::PackArchive(sample::RoadsterCar()));
+  // (DesktopNotification_test pins the whole message and that the car is installed.)
+  home.Put(home.Nfs4Cars() + "/other/car.viv", Nfs4Car("1234", "Other"));
+  const std::string input = home.Put("cars/road/car.viv", roadster);
   const std::string warning = "velkor: warning: 'road' has the serial number 7301, which the NFS4 car 'four' also has;";
   for (int run = 0; run < 2; ++run)  // installed again over itself: the car does not clash with itself
     EXPECT_TRUE(test::Ended(home.Run({"/ci4", input}), 0, {warning})) << run;
-}
 
-// What --check found decides its exit status. (Check_test pins the report; the check harness
-// under fuzz/ that --check and --cars write nothing.)
-TEST_F(InstalledCarsTest, CheckOfACarThatCannotBeConvertedEndsWithOneAndWritesNothing) {
+  // What --check found decides its exit status. (Check_test pins the report; the check harness
+  // under fuzz/ that --check and --cars write nothing.)
   Bytes fce4m = test::MakeFce4(1, 1, 1);
   fce4m[0] = 0x15;
-  const std::string bad = Put(home / "cars", "bad", "car.viv", test::BuildViv({{"car.fce", fce4m}}));
+  const std::string bad = home.Put("cars/bad/car.viv", test::BuildViv({{"car.fce", fce4m}}));
   const auto before = test::Snapshot(home.path());
-  const auto run = home.Run({"--check", bad});
-  EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_EQ(run.err, "velkor: '" + bad + "' cannot be converted: 3 errors above\n") << run.out;  // and 2 missing
+  const auto check = home.Run({"--check", bad});
+  EXPECT_EQ(check.exitStatus, 1);
+  EXPECT_EQ(check.err, "velkor: '" + bad + "' cannot be converted: 3 errors above\n") << check.out;  // and 2 missing
   EXPECT_EQ(test::Snapshot(home.path()), before);
 }
 

@@ -133,10 +133,11 @@ CliHome::CliHome() {
   WriteText(Store(), store);
 }
 
-std::string CliHome::PutCar(const std::string& folder, const std::vector<NamedBytes>& members) const {
-  fs::create_directories(dir_ / folder);
-  WriteBytes(dir_ / (folder + "/car.viv"), BuildViv(members));
-  return dir_ / (folder + "/car.viv");
+std::string CliHome::Put(const std::string& path, const Bytes& bytes) const {
+  const std::string full = path.starts_with('/') ? path : dir_ / path;
+  fs::create_directories(fs::path(full).parent_path());
+  WriteBytes(full, bytes);
+  return full;
 }
 
 std::map<std::string, std::string> Snapshot(const std::string& root) {

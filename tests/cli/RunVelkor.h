@@ -68,8 +68,11 @@ class CliHome {
   std::string Nfs4Cars() const { return dir_ / "nfs4/Data/Cars"; }
   std::string Data() const { return dir_ / ".local/share/Velkor"; }
   RunResult Run(const std::vector<std::string>& args) const { return RunVelkor(args, path(), {}, Program()); }
-  // `members` packed into <folder>/car.viv below the home (folders made as needed); its path.
-  std::string PutCar(const std::string& folder, const std::vector<NamedBytes>& members) const;
+  // `bytes` as the file `path`, absolute or below the home (folders made as needed); its path.
+  std::string Put(const std::string& path, const Bytes& bytes) const;
+  std::string PutCar(const std::string& folder, const std::vector<NamedBytes>& members) const {
+    return Put(folder + "/car.viv", BuildViv(members));
+  }
 
  private:
   TempDir dir_;

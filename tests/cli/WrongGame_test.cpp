@@ -32,36 +32,14 @@ Bytes FullCarp(int last) {
   return test::ToBytes(text);
 }
 
-Bytes Unsigned(Bytes model) {
-  std::fill_n(model.begin(), 4, 0);
-  return model;
-}
-
 std::vector<NamedBytes> CarWith(const std::vector<NamedBytes>& models) {
   std::vector<NamedBytes> car = {{"carp.txt", FullCarp(80)}, {"car00.tga", Bytes(40, 0)}};
   car.insert(car.end(), models.begin(), models.end());
   return car;
 }
 
-class WrongGameTest : public ::testing::Test {
- protected:
-  // Runs the conversion, which must fail with exactly `message`, leaving the home as it was.
-  void ExpectRefused(const std::string& sw, const std::string& path, const std::string& message) {
-    const auto before = test::Snapshot(home.path());
-    const auto run = home.Run({sw, path});
-    EXPECT_EQ(run.exitStatus, 1) << sw << " " << path;
-    EXPECT_EQ(run.err, "velkor: '" + path + "' " + message + "\n") << sw;
-    EXPECT_EQ(test::Snapshot(home.path()), before) << sw << " " << path;
-  }
-  std::string PutFile(const std::string& name, const Bytes& bytes) {
-    test::MakeFolder(home / "loose");
-    test::WriteBytes(home / ("loose/" + name), bytes);
-    return home / ("loose/" + name);
-  }
+TEST(WrongGame, CarsAndLooseFilesOfTheTargetGameOrOfNeitherAreRefusedWithWhatConvertsThem) {
   test::CliHome home;
-};
-
-TEST_F(WrongGameTest, CarsAndLooseFilesOfTheTargetGameOrOfNeitherAreRefusedWithWhatConvertsThem) {
   const std::string nfs3 = home.PutCar("nfs3", sample::RoadsterCar());
   const std::string nfs4 = home.PutCar("nfs4", CarWith({{"car.fce", test::MakeFce4(4, 3, 2)}}));
   const std::string fce4m = home.PutCar("fce4m", CarWith({{"car.fce", Fce4m()}}));
@@ -79,29 +57,36 @@ TEST_F(WrongGameTest, CarsAndLooseFilesOfTheTargetGameOrOfNeitherAreRefusedWithW
       {"/ci3", variant, "is a car of neither game (its car2.fce is " + fce4mModel + "); it cannot be converted"},
       {"/c3", garbage, "is not an NFS4 car (its car.fce is no model of either game, starting with 0x6D206F6E); it "
                        "cannot be converted to NFS3"},
-      {"/c3", PutFile("a.fce", test::MakeFce3(4, 3, 2)), "is already an NFS3 model; " + kToNfs4},
-      {"/c4", PutFile("b.fce", test::MakeFce4(4, 3, 2)), "is already an NFS4 model; " + kToNfs3},
-      {"/c3", PutFile("c.fce", Fce4m()), "is " + fce4mModel + "; it cannot be converted"},
-      {"/c3", PutFile("d.fce", Bytes(8000, 0xFF)), "is not an NFS4 model (it is no model of either game, starting "
-                                                   "with 0xFFFFFFFF); it cannot be converted to NFS3"},
-      {"/c3", PutFile("carp.txt", FullCarp(79)), "is already an NFS3 performance file; " + kToNfs4},
-      {"/ci4", PutFile("carp2.txt", FullCarp(80)), "is already an NFS4 performance file; " + kToNfs3},
-      {"/c3", PutFile("fedata.eng", texts3), "is already an NFS3 front-end file; " + kToNfs4},
-      {"/c4", PutFile("fedata.swe", texts4), "is already an NFS4 front-end file; " + kToNfs3},
+      {"/c3", home.Put("loose/a.fce", test::MakeFce3(4, 3, 2)), "is already an NFS3 model; " + kToNfs4},
+      {"/c4", home.Put("loose/b.fce", test::MakeFce4(4, 3, 2)), "is already an NFS4 model; " + kToNfs3},
+      {"/c3", home.Put("loose/c.fce", Fce4m()), "is " + fce4mModel + "; it cannot be converted"},
+      {"/c3", home.Put("loose/d.fce", Bytes(8000, 0xFF)), "is not an NFS4 model (it is no model of either game, "
+       "starting with 0xFFFFFFFF); it cannot be converted to NFS3"},
+      {"/c3", home.Put("loose/carp.txt", FullCarp(79)), "is already an NFS3 performance file; " + kToNfs4},
+      {"/ci4", home.Put("loose/carp2.txt", FullCarp(80)), "is already an NFS4 performance file; " + kToNfs3},
+      {"/c3", home.Put("loose/fedata.eng", texts3), "is already an NFS3 front-end file; " + kToNfs4},
+      {"/c4", home.Put("loose/fedata.swe", texts4), "is already an NFS4 front-end file; " + kToNfs3},
   };
-  for (const auto& [sw, path, message] : cases) ExpectRefused(sw, path, message);
-}
+  for (const auto& [sw, path, message] : cases) {
+    const auto before = test::Snapshot(home.path());
+    const auto run = home.Run({sw, path});
+    EXPECT_EQ(run.exitStatus, 1) << sw << " " << path;
+    EXPECT_EQ(run.err, "velkor: '" + path + "' " + message + "\n") << sw;
+    EXPECT_EQ(test::Snapshot(home.path()), before) << sw << " " << path;
+  }
 
-// Where the content does not decide, the file converts as before.
-TEST_F(WrongGameTest, UndecidedInputStillConverts) {
-  const std::vector<std::tuple<std::string, std::string, Bytes>> cases = {
-      {"/c4", "any.fce", Unsigned(test::MakeFce3(2, 1, 1))},  // an NFS3 model has no signature
+  // Where the content does not decide, the file converts as before.
+  Bytes unsigned3 = test::MakeFce3(2, 1, 1);
+  std::fill_n(unsigned3.begin(), 4, 0);
+  const std::vector<std::tuple<std::string, std::string, Bytes>> undecided = {
+      {"/c4", "any.fce", unsigned3},  // an NFS3 model has no signature
       {"/c3", "carp.txt", FullCarp(78)},                      // neither game's labels all there
       {"/c4", "fedata.ger", Bytes(1200, 0)},                  // offsets fit neither layout
   };
-  for (const auto& [sw, name, bytes] : cases) EXPECT_TRUE(test::Ended(home.Run({sw, PutFile(name, bytes)}), 0)) << name;
-  EXPECT_EQ(test::ListNames(home / "loose"), (Names{"any.fc4", "any.fce", "carp.tx3", "carp.txt", "fedata.ge4",
-                                                    "fedata.ger"}));
+  for (const auto& [sw, name, bytes] : undecided)
+    EXPECT_TRUE(test::Ended(home.Run({sw, home.Put("undecided/" + name, bytes)}), 0)) << name;
+  EXPECT_EQ(test::ListNames(home / "undecided"),
+            (Names{"any.fc4", "any.fce", "carp.tx3", "carp.txt", "fedata.ge4", "fedata.ger"}));
 }
 
 }  // namespace
