@@ -101,7 +101,6 @@ TEST(CarpConvert, Nfs3ToNfs4PutsEveryLabelInPlaceAndFailuresLeaveNothing) {
   for (int n = 79; n >= 0; --n) source += "(" + std::to_string(n) + ")\r\n" + ExampleValue(n) + "\r\n";
   Loaded<Carp3File>(dir, "source.txt", source)->ConvertTo4(dir / "nfs4.txt");
   EXPECT_EQ(ReadText(dir / "nfs4.txt"), ExpectedFile(true, "1.000000"));
-  // Failures name the file and leave nothing behind.
   EXPECT_THROW(Carp4File(dir / "nfs4.txt").ConvertTo3(dir / "no-such-folder/carp.txt"), FileError);
   const std::string missing = dir / "missing.txt";
   EXPECT_NE(test::MessageOf<FileError>([&] { Carp3File(missing).Load(); }).find(missing), std::string::npos);

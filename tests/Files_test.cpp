@@ -24,7 +24,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-TEST(AtomicOutput, TheTargetChangesOnlyAtCommitAndAnAbandonedOutputLeavesNothing) {
+TEST(AtomicOutput, TheTargetChangesOnlyAtCommitAbandonedLeavesNothingAndSameBytesLeaveItAlone) {
   test::TempDir dir;
   const std::string target = dir / "out.bin";
   for (const bool commit : {false, true}) {
@@ -45,6 +45,26 @@ TEST(AtomicOutput, TheTargetChangesOnlyAtCommitAndAnAbandonedOutputLeavesNothing
   }
   EXPECT_EQ(test::ReadText(target), "2nd");
   EXPECT_EQ(test::ListNames(dir.path()), Names{"out.bin"});
+
+  // Bytes that the target holds already leave it alone: same file, same time of change, and
+  // the hook that keeps a replaced file is not run for it.
+  const auto written = std::filesystem::last_write_time(target) - std::chrono::hours(1);
+  std::filesystem::last_write_time(target, written);
+  std::filesystem::create_hard_link(target, dir / "alias");
+  Names hooked;
+  for (const std::string bytes : {"2nd", "other"}) {
+    AtomicOutput out(target);
+    out.BeforeReplacing([&](const std::string& replaced) { hooked.push_back(test::ReadText(replaced)); });
+    out.file().Write(test::ToBytes(bytes));
+    out.Commit();
+    if (bytes == "2nd") {
+      EXPECT_TRUE(std::filesystem::equivalent(target, dir / "alias"));
+      EXPECT_EQ(std::filesystem::last_write_time(target), written);
+    }
+  }
+  EXPECT_EQ(hooked, Names{"2nd"}) << "the hook runs for the replaced file only";
+  EXPECT_EQ(test::ReadText(target), "other");
+  EXPECT_EQ(test::ListNames(dir.path()), (Names{"alias", "out.bin"}));
 }
 
 // In a scratch folder a new file is written in its place (an unfinished one is removed);
@@ -108,31 +128,6 @@ TEST(AtomicOutput, EveryWriterReplacesTheTargetAsAWholeAndNeverInPlace) {
     std::filesystem::remove(alias);
     EXPECT_EQ(test::ListNames(dir.path()), (Names{"in.fce", "in.tga", "in.txt", "target"})) << what;
   }
-}
-
-// Bytes streamed into an output that the target holds already leave it alone: same file, same
-// time of change, and the hook that keeps a replaced file is not run for it.
-TEST(AtomicOutput, ATargetThatHoldsTheWrittenBytesKeepsItsFileAndTimeAndRunsNoHook) {
-  test::TempDir dir;
-  const std::string target = dir / "out.bin";
-  test::WriteText(target, "same");
-  const auto written = std::filesystem::last_write_time(target) - std::chrono::hours(1);
-  std::filesystem::last_write_time(target, written);
-  std::filesystem::create_hard_link(target, dir / "alias");
-  Names hooked;
-  for (const std::string bytes : {"same", "other"}) {
-    AtomicOutput out(target);
-    out.BeforeReplacing([&](const std::string& replaced) { hooked.push_back(test::ReadText(replaced)); });
-    out.file().Write(test::ToBytes(bytes));
-    out.Commit();
-    if (bytes == "same") {
-      EXPECT_TRUE(std::filesystem::equivalent(target, dir / "alias"));
-      EXPECT_EQ(std::filesystem::last_write_time(target), written);
-    }
-  }
-  EXPECT_EQ(hooked, Names{"same"}) << "the hook runs for the replaced file only";
-  EXPECT_EQ(test::ReadText(target), "other");
-  EXPECT_EQ(test::ListNames(dir.path()), (Names{"alias", "out.bin"}));
 }
 
 TEST(GameFile, GetFileNameFollowsThePlatformsPathRules) {
@@ -230,6 +225,66 @@ TEST(GameFile, ARangeOfAFileReadsAsAFileOfItsOwn) {
   packed.Load();
   EXPECT_EQ(packed.size, 4);
   EXPECT_EQ(test::ToText(packed.OpenContent().ReadAtMost(0, 4)), "3456");
+}
+
+const std::string kHeader = "Windows Registry Editor Version 5.00\n\n", kA = "HKEY_CURRENT_USER\\Software\\A";
+
+TEST(RegistryDocument, WritesEscapedStringsDwordsAndDefaultsReadsThemBackAndKeepsTheRest) {
+  RegistryDocument doc;
+  doc.SetString(kA, "Path", "C:\\Games\\\"Odd\" one\\");
+  doc.SetDword(kA, "Installed", 0x1f);
+  doc.SetString("HKEY_CLASSES_ROOT\\vivfile", "", "Extract");
+  doc.SetDword(kA, "Installed", 0xabcdef12);  // replaced in place
+  const std::string text = kHeader + "[" + kA + "]\n\"Path\"=\"C:\\\\Games\\\\\\\"Odd\\\" one\\\\\"\n"
+                           "\"Installed\"=dword:abcdef12\n\n[HKEY_CLASSES_ROOT\\vivfile]\n@=\"Extract\"\n\n";
+  EXPECT_EQ(doc.Serialize(), text);
+  const RegistryDocument back = RegistryDocument::Parse(text);
+  EXPECT_EQ(back.GetString("hkey_current_user\\SOFTWARE\\a", "path"), "C:\\Games\\\"Odd\" one\\");
+  EXPECT_EQ(back.GetDword(kA, "Installed"), 0xabcdef12u);
+  EXPECT_FALSE(back.GetDword(kA, "Path")) << "a string is no dword";
+  EXPECT_EQ(back.GetString("HKEY_CLASSES_ROOT\\vivfile", ""), "Extract");
+  EXPECT_EQ(back.Serialize(), text);
+  EXPECT_EQ(RegistryDocument::Parse("[HKEY_X]\r\n\"P\"=\"/games/nfs3\"\r\n").GetString("HKEY_X", "P"), "/games/nfs3");
+
+  const std::string kept = "; a comment\n\n[HKEY_CURRENT_USER\\Other]\n\"Blob\"=hex:01,02,03\nthis line is garbage\n"
+                           "\"unterminated=\"x\n\"Kept\"=\"yes\"\n\n";
+  doc = RegistryDocument::Parse(kHeader + kept + "[" + kA + "]\n\"Installed\"=dword:00000001\n");
+  EXPECT_EQ(doc.GetString("HKEY_CURRENT_USER\\Other", "Kept"), "yes");
+  doc.SetString(kA, "NFS3Path", "N/A");
+  EXPECT_EQ(doc.Serialize(), kHeader + kept + "[" + kA + "]\n\"Installed\"=dword:00000001\n\"NFS3Path\"=\"N/A\"\n\n");
+}
+
+TEST(FileRegistry, WritesThroughKeepsKeysItDidNotTouchAndDeletesKeysWithThoseBelow) {
+  test::TempDir dir;
+  const std::string store = dir / "registry.reg";
+  test::WriteText(store, kHeader + "[HKEY_LOCAL_MACHINE\\Software\\X]\n\"A\"=\"1\"\n");
+  {
+    FileRegistry registry(store);
+    EXPECT_TRUE(registry.WriteString(RegistryRoot::ClassesRoot, ".viv", "", "vivfile"));
+    EXPECT_TRUE(registry.CreateKey(RegistryRoot::LocalMachine, "Software\\Empty"));
+  }
+  EXPECT_EQ(test::ReadText(store), kHeader + "[HKEY_LOCAL_MACHINE\\Software\\X]\n\"A\"=\"1\"\n\n"
+                                   "[HKEY_CLASSES_ROOT\\.viv]\n@=\"vivfile\"\n\n[HKEY_LOCAL_MACHINE\\Software\\Empty]\n\n");
+  EXPECT_EQ(FileRegistry(store).ReadString(RegistryRoot::ClassesRoot, ".VIV", ""), "vivfile");
+  EXPECT_EQ(test::ListNames(dir.path()), std::vector<std::string>{"registry.reg"});
+  FileRegistry unwritable(dir / "no-such-folder/registry.reg");
+  EXPECT_FALSE(unwritable.WriteString(RegistryRoot::CurrentUser, "Software\\X", "A", "1"));
+  EXPECT_FALSE(unwritable.ReadString(RegistryRoot::CurrentUser, "Software\\Y", "A"));
+
+  // A key goes with the keys below it, not with keys whose names merely start alike.
+  test::WriteText(store,
+                  "[HKEY_CLASSES_ROOT\\vivfile\\shell\\extract]\n@=\"Extract\"\n\n"
+                  "[HKEY_CLASSES_ROOT\\vivfile\\shell\\extract\\command]\n@=\"x\"\n\n"
+                  "[HKEY_CLASSES_ROOT\\vivfile\\shell\\extractor]\n@=\"kept\"\n\n"
+                  "[HKEY_CURRENT_USER\\Software\\A]\n\"One\"=\"1\"\n\"Two\"=dword:00000002\n");
+  FileRegistry registry(store);
+  EXPECT_TRUE(registry.DeleteKey(RegistryRoot::ClassesRoot, "VIVFILE\\shell\\extract"));
+  EXPECT_TRUE(registry.DeleteKey(RegistryRoot::ClassesRoot, "nothing\\here"));
+  EXPECT_TRUE(registry.DeleteValue(RegistryRoot::CurrentUser, "Software\\A", "one"));
+  EXPECT_TRUE(registry.DeleteValue(RegistryRoot::CurrentUser, "Software\\A", "absent"));
+  EXPECT_EQ(test::ReadText(store),
+            kHeader + "[HKEY_CLASSES_ROOT\\vivfile\\shell\\extractor]\n@=\"kept\"\n\n"
+            "[HKEY_CURRENT_USER\\Software\\A]\n\"Two\"=dword:00000002\n\n");
 }
 
 }  // namespace

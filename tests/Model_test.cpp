@@ -135,7 +135,7 @@ TEST(FceConvert, PartsAreReorderedByStandardPositionAndAlternateBlocksChangeOnly
   for (std::size_t s = 0; s < 6; ++s) PutText(model, 0xE28 + 64 * s, names[s]);
   PutText(model, 0xE28 + 64 * 63, "tail");
   const Bytes out = Through<Fce4File>(model, [](auto& f, auto path) { f.ConvertTo3(path, 0); });
-  EXPECT_EQ(GetU32(out, 0xF8), 6u);
+  EXPECT_EQ(ReadU32LE(out, 0xF8), 6u);
   // NFS3 part r: name, record byte and table 3 entry; records and tables only below partCount.
   using Part = std::tuple<std::string, int, std::uint32_t>;
   const std::map<std::size_t, Part> want = {
@@ -145,7 +145,7 @@ TEST(FceConvert, PartsAreReorderedByStandardPositionAndAlternateBlocksChangeOnly
   for (const auto& [r, part] : want) {
     const auto name = Slice(out, 0xE04 + 64 * r, 64);
     EXPECT_EQ(Part(std::string(name.begin(), std::find(name.begin(), name.end(), 0)), out[0xFC + 12 * r],
-                   GetU32(out, 0x3FC + 256 * 3 + 4 * r)), part) << r;
+                   ReadU32LE(out, 0x3FC + 256 * 3 + 4 * r)), part) << r;
   }
   ASSERT_EQ(out.size(), 7940 + 80 * n + 56 * m);
   EXPECT_EQ(Slice(out, 7940, 24 * n), Slice(model, 8248, 24 * n));

@@ -67,15 +67,6 @@ void AddFacingSquare(Mesh& mesh, Vec3 centre, float half, bool reversed = false,
   }
 }
 
-RgbaImage Texture(int width, int height, std::vector<std::array<std::uint8_t, 3>> colours) {
-  RgbaImage texture(width, height);
-  for (int i = 0; i < width * height; ++i) {
-    for (int c = 0; c < 3; ++c) texture.pixels[i * 4 + c] = colours[i][c];
-    texture.pixels[i * 4 + 3] = 255;
-  }
-  return texture;
-}
-
 // Which of red, green and blue is strongest; -1 for a transparent pixel.
 int Dominant(const RgbaImage& picture, int x, int y) {
   const std::uint8_t* p = picture.At(x, y);
@@ -83,13 +74,11 @@ int Dominant(const RgbaImage& picture, int x, int y) {
   return p[0] > p[1] && p[0] > p[2] ? 0 : p[1] > p[2] ? 1 : 2;
 }
 
-int Covered(const RgbaImage& picture) {
-  int covered = 0;
-  for (int i = 0; i < picture.width * picture.height; ++i) covered += picture.pixels[i * 4 + 3] == 255;
-  return covered;
-}
-
-const RgbaImage kRedBlue = Texture(2, 1, {{255, 0, 0}, {0, 0, 255}});
+const RgbaImage kRedBlue = [] {
+  RgbaImage texture(2, 1);
+  texture.pixels = {255, 0, 0, 255, 0, 0, 255, 255};
+  return texture;
+}();
 
 TEST(Rasteriser, SquareFacingTheEyeFillsTheSquareBarItsMargin) {
   Mesh mesh;
@@ -102,7 +91,9 @@ TEST(Rasteriser, SquareFacingTheEyeFillsTheSquareBarItsMargin) {
     EXPECT_EQ(picture.At(i, 50)[3], inside ? 255 : 0) << "column " << i;
     EXPECT_EQ(picture.At(50, i)[3], inside ? 255 : 0) << "row " << i;
   }
-  EXPECT_EQ(Covered(picture), 92 * 92);
+  int covered = 0;
+  for (std::size_t alpha = 3; alpha < picture.pixels.size(); alpha += 4) covered += picture.pixels[alpha] == 255;
+  EXPECT_EQ(covered, 92 * 92);
   // u 0 to 0.5 on the left half, texel 0 (red); the right half reaches texel 1 (blue)
   // only when u reaches 0.5, which it does at the right edge; v spans the one row.
   EXPECT_EQ(std::pair(Dominant(picture, 10, 10), Dominant(picture, 10, 90)), std::pair(0, 0));
@@ -207,7 +198,7 @@ std::unique_ptr<Model> GeometryModel(test::TempDir& dir, bool nfs4, const std::v
   return model;
 }
 
-TEST(CarMesh, TakesTheHighBodyAndWheelsByEitherGamesNames) {
+TEST(CarMesh, TakesTheHighBodyAndWheelsByEitherGamesNamesAndRefusesPartsOutsideTheModel) {
   test::TempDir dir;
   const auto three = GeometryModel<Fce3File>(dir, false, {"medium body", "High Body", "high right rear wheel", "wing"});
   const Mesh mesh3 = render::CarMesh(three->model, dir / "car.fce");
@@ -223,10 +214,7 @@ TEST(CarMesh, TakesTheHighBodyAndWheelsByEitherGamesNames) {
   ASSERT_EQ(mesh4.triangles.size(), 2u);
   EXPECT_EQ(std::tuple(mesh4.positions[0].x, mesh4.positions[3].x, mesh4.triangles[0].v[0], mesh4.triangles[0].u[2]),
             std::tuple(0.0f, 2.0f, 0.25f, 0.5f));
-}
 
-TEST(CarMesh, RefusesPartsThatReachOutsideTheModel) {
-  test::TempDir dir;
   EXPECT_THROW(render::CarMesh(GeometryModel<Fce3File>(dir, false, {"high body"}, 3)->model, "car.fce"), FormatError);
   EXPECT_THROW(render::CarMesh(GeometryModel<Fce3File>(dir, false, {"wing", "spoiler"})->model, "car.fce"), FormatError);
   auto model = GeometryModel<Fce4File>(dir, true, {":HB", ":HRFW"});

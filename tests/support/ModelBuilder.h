@@ -17,9 +17,6 @@ namespace velkor::test {
 
 inline void PutU16(Bytes& b, std::size_t at, std::uint16_t v) { b.at(at) = v & 0xFF, b.at(at + 1) = v >> 8; }
 inline void PutU32(Bytes& b, std::size_t at, std::uint32_t v) { for (int i = 0; i < 4; ++i) b.at(at + i) = v >> 8 * i; }
-inline std::uint32_t GetU32(const Bytes& b, std::size_t at) {
-  return b.at(at) | b.at(at + 1) << 8 | b.at(at + 2) << 16 | static_cast<std::uint32_t>(b.at(at + 3)) << 24;
-}
 // Writes the text's bytes at `at`; what follows is left as it is.
 inline void PutText(Bytes& b, std::size_t at, const std::string& s) { std::copy(s.begin(), s.end(), b.begin() + at); }
 inline void Append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
