@@ -358,7 +358,7 @@ TEST_F(DesktopIntegrationTest, ThunarFilesThatThunarWouldNotReadAreLeftAsTheyAre
   // A file that Thunar reads, with references and comments, is merged into one it reads too.
   std::filesystem::remove(uca);
   test::WriteText(uca, "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!-- mine -->\n<actions><action><name>Caf&#233; "
-                       "&amp; more</name><unique-id>7</unique-id><command>x '%f' &gt; y</command></action></actions>\n");
+                       "&amp; more</name><unique-id>7</unique-id><command>x &apos;%f&apos; &gt; y</command></action></actions>\n");
   const auto merged = home.Run({"--setup"});
   EXPECT_EQ(merged.err.find("uca.xml"), std::string::npos) << merged.err;
   EXPECT_EQ(std::system(("xmllint --noout '" + uca + "'").c_str()), 0) << test::ReadText(uca);
