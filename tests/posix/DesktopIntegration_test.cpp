@@ -69,11 +69,7 @@ std::string Expand(const std::string& command, char code, const std::string& val
   return out;
 }
 
-std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using test::ShellQuoted;
 
 // Whether the process still runs (a zombie that nobody reaped has ended).
 bool Running(const std::string& pidFile) {

@@ -37,11 +37,7 @@ Picture Decode(const Bytes& png) {
   return decoded;
 }
 
-std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using test::ShellQuoted;
 
 Bytes UniformTga(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   Bytes tga(18, 0);

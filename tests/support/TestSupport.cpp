@@ -57,4 +57,10 @@ std::vector<std::string> ListNames(const std::string& folder) {
   return names;
 }
 
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
 }  // namespace velkor::test

@@ -30,5 +30,7 @@ std::string ReadText(const std::string& path);
 bool PathExists(const std::string& path);
 void MakeFolder(const std::string& path);
 std::vector<std::string> ListNames(const std::string& folder);  // one level, sorted
+// `text` as one word of a POSIX shell command line, in single quotes.
+std::string ShellQuoted(const std::string& text);
 
 }  // namespace velkor::test
