@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <utility>
@@ -114,6 +115,10 @@ RunResult RunUnprivileged(const std::vector<std::string>& args, const std::strin
 }
 
 bool CanDropPrivileges() { return ::geteuid() != 0 || ::access("/usr/bin/setpriv", X_OK) == 0; }
+
+bool Installed(const std::string& program) {
+  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 CliHome::CliHome() {
   MakeFolder(dir_ / "bin dir");

@@ -54,6 +54,9 @@ RunResult RunUnprivileged(const std::vector<std::string>& args, const std::strin
 // Whether RunUnprivileged can drop root's privileges (setpriv is there), or there are none.
 bool CanDropPrivileges();
 
+// Whether `program` is found on PATH (a test of a helper program skips without it).
+bool Installed(const std::string& program);
+
 // A home for the program: a copy of it in "bin dir/", the reference files that car conversion
 // adds in the data folder, "Installed", both game paths and both games' InstallPath in the
 // settings store, and the games' car folders.

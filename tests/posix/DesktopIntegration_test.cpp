@@ -28,10 +28,6 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-bool Installed(const std::string& program) {
-  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 // Every `key` of a key file as written, escapes kept: its group, its value.
 std::vector<std::pair<std::string, std::string>> KeyLines(const std::string& path, const std::string& key) {
   std::vector<std::pair<std::string, std::string>> lines;
@@ -69,7 +65,7 @@ std::string Expand(const std::string& command, char code, const std::string& val
   return out;
 }
 
-using test::ShellQuoted;
+using test::Installed, test::ShellQuoted;
 
 // Whether the process still runs (a zombie that nobody reaped has ended).
 bool Running(const std::string& pidFile) {

@@ -12,11 +12,8 @@
 namespace velkor {
 namespace {
 
+using test::Installed;
 using Words = std::vector<std::string>;
-
-bool Installed(const std::string& program) {
-  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 // A command on a private session bus (dbus-run-session); `calls` gets the arguments of each
 // Notify call as dbus-monitor prints them. Signals that the monitor must see mark its start
